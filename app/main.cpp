@@ -1,0 +1,48 @@
+// The Windows entry point: prepares the process-wide services, runs the
+// application object and the UI message loop, and shuts down in a fixed order.
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include "app/app_impl.h"
+#include "utility/log.h"
+#include "utility/ufile.h"
+#include "utility/ui_dispatcher.h"
+
+namespace {
+
+void startLog() {
+  std::wstring folder = common::logFolder();
+  if (!utility::ufile::exists(folder)) utility::ufile::makeDir(folder);
+  common::setLogSink(&common::fileLogSink);
+  utility::UiDispatcher::create();
+  common::openLog(folder + L"log.txt");
+}
+
+void runMessageLoop() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The skin toolkit's message filter sees each message first.
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  if (FAILED(CoInitialize(nullptr))) return 0;
+  WSADATA winsock;
+  WSAStartup(MAKEWORD(2, 2), &winsock);
+  startLog();
+  LOG(L"\r\n\r\n***** start ****");
+
+  CAppImpl app;
+  if (app.init(instance, commandLine ? commandLine : L"")) {
+    runMessageLoop();
+    app.uninit();
+    Sleep(1000);  // lets the log writer's next cycle write the last lines
+  }
+  CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,36 @@
+# Third-party code comes from the cache that scripts/setup.sh fills; nothing
+# third-party lives in this tree.
+set(VORLANE_CACHE "$ENV{VORLANE_CACHE}")
+if(NOT VORLANE_CACHE)
+  set(VORLANE_CACHE /var/cache/vorlane)
+endif()
+if(NOT EXISTS ${VORLANE_CACHE}/thirdparty.cmake)
+  message(FATAL_ERROR "Third-party cache missing: run scripts/setup.sh (as root) first")
+endif()
+include(${VORLANE_CACHE}/thirdparty.cmake)
+
+# libcurl: static, Schannel, HTTP only.
+add_library(thirdparty_curl INTERFACE)
+target_include_directories(thirdparty_curl SYSTEM INTERFACE ${VORLANE_CURL_DIR}/include)
+target_compile_definitions(thirdparty_curl INTERFACE CURL_STATICLIB)
+target_link_libraries(thirdparty_curl INTERFACE ${VORLANE_CURL_DIR}/lib/libcurl.a
+  ws2_32 crypt32 secur32 bcrypt wldap32 normaliz advapi32)
+
+# The LZMA SDK's 7z decoder (C files of the 7-Zip source).
+set(LZMA_FILES 7zAlloc.c 7zArcIn.c 7zBuf.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zStream.c
+  Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c)
+list(TRANSFORM LZMA_FILES PREPEND ${VORLANE_LZMA_SRC}/)
+add_library(thirdparty_lzma STATIC ${LZMA_FILES})
+target_include_directories(thirdparty_lzma SYSTEM PUBLIC ${VORLANE_LZMA_SRC})
+target_compile_definitions(thirdparty_lzma PRIVATE Z7_PPMD_SUPPORT_DISABLED)
+target_compile_options(thirdparty_lzma PRIVATE -O2 -w)
+
+# pugixml for the skin layouts.
+add_library(thirdparty_pugixml STATIC ${VORLANE_PUGIXML_SRC}/pugixml.cpp)
+target_include_directories(thirdparty_pugixml SYSTEM PUBLIC ${VORLANE_PUGIXML_SRC})
+target_compile_definitions(thirdparty_pugixml PUBLIC PUGIXML_WCHAR_MODE)
+target_compile_options(thirdparty_pugixml PRIVATE -w)
+
+# RapidJSON: headers only, from a folder that holds nothing but them.
+add_library(thirdparty_rapidjson INTERFACE)
+target_include_directories(thirdparty_rapidjson SYSTEM INTERFACE ${VORLANE_RAPIDJSON_INCLUDE})

@@ -1,0 +1,64 @@
+# Sourced by the test and demo scripts: one Wine prefix per build folder
+# (created once, reused while valid), a virtual display when none is given, and
+# a persistent wineserver for the run. Call wine_env_start, then wine_env_stop.
+
+VORLANE_ROOT=${VORLANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+VORLANE_BUILD=${VORLANE_BUILD:-$VORLANE_ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-$VORLANE_BUILD/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+# No browser or .NET runtime prompts while the prefix is made.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+_wine_env_xvfb_pid=""
+
+wine_env_prefix() {
+  if [ -f "$WINEPREFIX/.vorlane-ready" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
+  echo "[wine] creating prefix $WINEPREFIX" >&2
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "[wine] prefix creation failed" >&2; return 1; }
+  touch "$WINEPREFIX/.vorlane-ready"
+}
+
+# Starts Xvfb on the first free display number unless $1 is "keep" and DISPLAY is set.
+wine_env_display() {
+  if [ "${1:-}" = keep ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    _wine_env_xvfb_pid=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$_wine_env_xvfb_pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "[wine] no virtual display could be started" >&2
+  return 1
+}
+
+wine_env_start() {
+  wine_env_display "${1:-}" || return 1
+  wine_env_prefix || return 1
+  wineserver -p
+  # Wine's helper processes (services, explorer) start with the first program
+  # and live as long as the server; started here, they hold no test's output
+  # pipe open, which would make CTest wait for them.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+wine_env_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$_wine_env_xvfb_pid" ]; then
+    kill "$_wine_env_xvfb_pid" 2>/dev/null || true
+    wait "$_wine_env_xvfb_pid" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,35 @@
+// Small helpers shared by the tests: a private temporary folder, whole-file
+// reads and writes, and waiting for a condition while pumping messages.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace testing_support {
+
+// A new, empty folder under %TEMP%, removed with its contents at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::wstring& path() const { return path_; }
+  // path() + "\" + name
+  std::wstring file(const std::wstring& name) const;
+
+ private:
+  std::wstring path_;
+};
+
+std::string readFile(const std::wstring& path);
+bool writeFile(const std::wstring& path, const std::string& bytes);
+// The folder of the running test program, ending with a back-slash.
+std::wstring exeFolder();
+
+// Runs the calling thread's message loop until `done` holds or `timeoutMs` has
+// passed; true when it held.
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+}  // namespace testing_support

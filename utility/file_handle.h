@@ -1,0 +1,34 @@
+// A Win32 file handle with the file's size. Closing is explicit; nothing here logs.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace utility {
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  // Opens an existing file for reading and learns its size.
+  bool openForRead(const std::wstring& path);
+  // Creates the file for reading and writing, emptying an existing one.
+  bool create(const std::wstring& path);
+  // One ReadFile call; the bytes read, 0 on failure.
+  uint32_t read(void* buffer, uint32_t count);
+  // One WriteFile call; true only when every byte was written.
+  bool write(const void* buffer, uint32_t count);
+  void close();
+
+  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  uint32_t size() const { return size_; }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  uint32_t size_ = 0;
+};
+
+}  // namespace utility

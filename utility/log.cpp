@@ -1,0 +1,59 @@
+#include "utility/log.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdarg>
+#include <cwchar>
+
+#include "utility/log_stream.h"
+#include "utility/log_writer.h"
+#include "utility/ufile.h"
+
+namespace common {
+namespace {
+
+std::atomic<LogSink> g_sink{nullptr};
+std::atomic<LogWriter*> g_writer{nullptr};
+constexpr int kMessageChars = 8192;
+
+}  // namespace
+
+void setLogSink(LogSink sink) { g_sink.store(sink); }
+
+void writeLog(const char* function, int line, const wchar_t* format, ...) {
+  LogSink sink = g_sink.load();
+  if (!sink) return;
+  wchar_t message[kMessageChars] = {};
+  va_list args;
+  va_start(args, format);
+  // The Microsoft formatter: "%s" takes a wide string, as every call site
+  // expects. A message longer than the buffer is cut.
+  _vsnwprintf(message, kMessageChars - 1, format, args);
+  va_end(args);
+  sink(function, line, message);
+}
+
+void fileLogSink(const char* function, int line, const wchar_t* message) {
+  LogStream stream(function, line, g_writer.load());
+  char utf8[LogStream::kCapacity] = {};
+  // The whole message with its terminator; one that needs more room than the
+  // line buffer could hold fails the line.
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, message, -1, utf8, sizeof(utf8), nullptr, nullptr);
+  if (bytes <= 0) {
+    stream.fail();
+    return;
+  }
+  stream << utf8;
+}
+
+void openLog(const std::wstring& path) {
+  if (path.empty() || g_writer.load()) return;
+  auto* writer = new LogWriter(path);  // lives until the process ends
+  LogWriter* expected = nullptr;
+  if (!g_writer.compare_exchange_strong(expected, writer)) delete writer;
+}
+
+std::wstring logFolder() { return utility::ufile::appDataDir() + L"\\tmdownloader\\"; }
+
+}  // namespace common

@@ -1,0 +1,51 @@
+// Collects finished log lines in memory and writes them to the file from its own
+// thread: at least every 500 ms, sooner when 20,480 bytes are pending. Past
+// 50 MiB the file is cut to its last 2 MiB.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace common {
+
+class LogWriter {
+ public:
+  static constexpr uint32_t kThreshold = 20480;
+  static constexpr uint64_t kCutAt = 52428800;   // 50 MiB
+  static constexpr uint32_t kKeepAfterCut = 2097152;  // 2 MiB
+  static constexpr unsigned kCycleMs = 500;
+
+  // Starts the writer thread, which opens (or creates) the file itself.
+  explicit LogWriter(const std::wstring& path);
+  // The product's writer is never destroyed; tests end theirs, which writes
+  // what is still pending and closes the file.
+  ~LogWriter();
+  LogWriter(const LogWriter&) = delete;
+  LogWriter& operator=(const LogWriter&) = delete;
+
+  // Any thread. Drops the line when more than the threshold is already pending.
+  void append(std::string line);
+
+ private:
+  void run();
+  void openFile();
+  void writePending();
+  void cutIfTooLarge();
+
+  const uint32_t threshold_ = kThreshold;
+  std::string pending_;
+  std::atomic<size_t> pendingSize_{0};  // mirrors pending_.size() for the unlocked check
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::wstring path_;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  bool quit_ = false;
+  std::thread thread_;
+};
+
+}  // namespace common

@@ -1,0 +1,24 @@
+// Starting programs. Every call is logged with its arguments, every failure
+// with the system error code.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace utility::process {
+
+// ShellExecute with "runas" when elevate is set on Vista or later, else "open".
+bool shell(const std::wstring& file, const std::wstring& params, bool elevate, bool show);
+// Starts `"file" params` in a new console; the caller owns the returned handle
+// (null on failure).
+HANDLE create(const std::wstring& file, const std::wstring& params, bool show,
+              DWORD* processId = nullptr);
+// Starts the program and, unless waitMs is 0, waits for it: true only when it
+// ended in time with exit code 0. With waitMs 0, true once it started.
+bool execute(const std::wstring& file, const std::wstring& params, bool show, DWORD waitMs);
+
+// The command line `create` uses: the quoted file, then a blank and the
+// parameters as given when there are any.
+std::wstring commandLine(const std::wstring& file, const std::wstring& params);
+
+}  // namespace utility::process

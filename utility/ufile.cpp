@@ -1,0 +1,50 @@
+#include "utility/ufile.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "utility/log.h"
+
+namespace utility::ufile {
+
+bool exists(const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; }
+
+bool makeDir(const std::wstring& folder) {
+  int error = SHCreateDirectory(nullptr, folder.c_str());
+  if (error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS) return true;
+  LOG(L"make dir failed! error = %d.", error);
+  return false;
+}
+
+bool moveFile(const std::wstring& from, const std::wstring& to, DWORD flags) {
+  if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
+  LOG(L"move file from [ %s ] to [ %s ] flag = %d failed! error = %d.", from.c_str(), to.c_str(),
+      (int)flags, (int)GetLastError());
+  return false;
+}
+
+bool removeFile(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return true;
+  LOG(L"removeFile file from [ %s ] error = %d.", path.c_str(), (int)GetLastError());
+  return false;
+}
+
+std::wstring fileName(const std::wstring& path, bool keepExtension) {
+  size_t slash = path.rfind(L'\\');
+  if (slash == std::wstring::npos) slash = path.rfind(L'/');
+  if (slash == std::wstring::npos) return {};
+  std::wstring name = path.substr(slash + 1);
+  if (!keepExtension) {
+    size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos) name.resize(dot);
+  }
+  return name;
+}
+
+std::wstring appDataDir() {
+  wchar_t buffer[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer);
+  return buffer;
+}
+
+}  // namespace utility::ufile

@@ -1,0 +1,20 @@
+// File and folder helpers. Failures are logged with the system error code.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace utility::ufile {
+
+bool exists(const std::wstring& path);
+// Creates the folder and every missing parent; true when it exists afterwards.
+bool makeDir(const std::wstring& folder);
+bool moveFile(const std::wstring& from, const std::wstring& to, DWORD flags);
+bool removeFile(const std::wstring& path);
+// The name after the last back-slash (or, with none, the last slash); empty
+// when the path has neither. Without the extension unless keepExtension.
+std::wstring fileName(const std::wstring& path, bool keepExtension);
+// The roaming application data folder; empty when the shell cannot tell.
+std::wstring appDataDir();
+
+}  // namespace utility::ufile

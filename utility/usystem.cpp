@@ -1,0 +1,74 @@
+#include "utility/usystem.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <cwchar>
+
+namespace utility::usystem {
+
+DWORD windowsMajorVersion() {
+  OSVERSIONINFOEXW extended = {};
+  extended.dwOSVersionInfoSize = sizeof(extended);  // 284
+  if (GetVersionExW((OSVERSIONINFOW*)&extended)) return extended.dwMajorVersion;
+  OSVERSIONINFOW basic = {};
+  basic.dwOSVersionInfoSize = sizeof(basic);  // 276
+  if (GetVersionExW(&basic)) return basic.dwMajorVersion;
+  return 0;
+}
+
+bool isVistaOrLater() { return windowsMajorVersion() > 5; }
+
+bool isNative64() {
+  SYSTEM_INFO info = {};
+  using NativeInfoFn = void(WINAPI*)(SYSTEM_INFO*);
+  auto native = (NativeInfoFn)(void*)GetProcAddress(GetModuleHandleW(L"kernel32"),
+                                                    "GetNativeSystemInfo");
+  if (native)
+    native(&info);
+  else
+    GetSystemInfo(&info);
+  return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+         info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
+}
+
+void bringToFront(HWND window) {
+  if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) {
+    ShowWindow(window, SW_SHOW);
+    return;
+  }
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+  const UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+bool openUrl(const std::wstring& address) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = address.c_str();
+  info.nShow = SW_SHOW;
+  if (ShellExecuteExW(&info)) {
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return true;
+  }
+  HINSTANCE result = ShellExecuteW(nullptr, L"open", L"iexplore.exe", address.c_str(), nullptr,
+                                   SW_SHOW);
+  return (INT_PTR)result > 32;
+}
+
+std::wstring newGuidString() {
+  GUID guid;
+  if (FAILED(CoCreateGuid(&guid))) return {};
+  wchar_t text[40] = {};
+  swprintf(text, 40, L"%08X_%04X_%04x_%02X%02X_%02X%02X%02X%02X%02X%02X", (unsigned)guid.Data1,
+           guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+           guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+  return text;
+}
+
+}  // namespace utility::usystem

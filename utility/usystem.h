@@ -1,0 +1,22 @@
+// Questions to and small requests of the operating system.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace utility::usystem {
+
+// The major version GetVersionExW reports (extended record first, then the
+// basic one); 0 when both are refused.
+DWORD windowsMajorVersion();
+bool isVistaOrLater();
+// The native processor is x64 or Itanium (a 32-bit process on 64-bit Windows).
+bool isNative64();
+// Restores a minimised window and brings it in front of the others.
+void bringToFront(HWND window);
+// Opens an address with the shell, falling back to Internet Explorer.
+bool openUrl(const std::wstring& address);
+// A new GUID as "XXXXXXXX_XXXX_xxxx_XXXX_XXXXXXXXXXXX"; empty on failure.
+std::wstring newGuidString();
+
+}  // namespace utility::usystem
