@@ -7,17 +7,23 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${VORLANE_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# vorlane_add_test(NAME SOURCES... LIBS ... [TIMEOUT s])
+# vorlane_add_test(NAME SOURCES ... LIBS ... [SERVERS script.py ...] [TIMEOUT s])
+# SERVERS are loopback servers (tests/servers/with_servers.py) that run for the
+# test program's lifetime; their ports reach it as VORLANE_TEST_<NAME>_PORT.
 function(vorlane_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;SERVERS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} vorlane_test_support gtest gtest_main)
   target_compile_options(${name} PRIVATE ${VORLANE_WARNINGS})
-  add_test(NAME ${name}
-           COMMAND ${VORLANE_WINE_RUN} $<TARGET_FILE:${name}> --gtest_color=no)
+  set(command ${VORLANE_WINE_RUN} $<TARGET_FILE:${name}> --gtest_color=no)
+  if(T_SERVERS)
+    list(TRANSFORM T_SERVERS PREPEND ${CMAKE_SOURCE_DIR}/)
+    set(command python3 ${CMAKE_SOURCE_DIR}/tests/servers/with_servers.py ${T_SERVERS} -- ${command})
+  endif()
+  add_test(NAME ${name} COMMAND ${command})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
 endfunction()
 

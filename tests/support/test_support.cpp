@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace testing_support {
 
@@ -54,6 +55,17 @@ std::wstring exeFolder() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder = path;
   return folder.substr(0, folder.rfind(L'\\') + 1);
+}
+
+int testServerPort(const char* name) {
+  std::string variable = std::string("VORLANE_TEST_") + name + "_PORT";
+  char value[16] = {};
+  if (!GetEnvironmentVariableA(variable.c_str(), value, sizeof(value))) return 0;
+  return atoi(value);
+}
+
+std::wstring testServerUrl(const char* name) {
+  return L"http://127.0.0.1:" + std::to_wstring(testServerPort(name));
 }
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

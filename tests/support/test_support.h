@@ -28,6 +28,12 @@ bool writeFile(const std::wstring& path, const std::string& bytes);
 // The folder of the running test program, ending with a back-slash.
 std::wstring exeFolder();
 
+// The port of a loopback test server started by with_servers.py
+// (VORLANE_TEST_<NAME>_PORT), or 0 when none runs.
+int testServerPort(const char* name);
+// "http://127.0.0.1:<port>" of that server.
+std::wstring testServerUrl(const char* name);
+
 // Runs the calling thread's message loop until `done` holds or `timeoutMs` has
 // passed; true when it held.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
