@@ -29,3 +29,6 @@ endfunction()
 
 add_library(vorlane_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_support.cpp)
 target_link_libraries(vorlane_test_support PUBLIC shell32 user32)
+
+# Source rules that no compiler enforces (runs on the build machine, not Wine).
+add_test(NAME source_rules COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check_sources.py ${CMAKE_SOURCE_DIR})
