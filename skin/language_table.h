@@ -1,5 +1,6 @@
 // The texts of the current language, read once at start from "language.tsv"
 // (a loose file beside the program wins over the skin's copy). UI thread only.
+// The file format is described in skin/language_tsv.h.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,9 @@ namespace DuiLib {
 // The current language becomes `code`, or `fallback` when `code` is empty.
 void setLanguage(const std::wstring& code, const std::wstring& fallback);
 std::wstring language();
-// Reads and parses the table named `fileName`.
+// Reads and parses the table named `fileName`: the file of that name beside the
+// program when it can be opened (it must hold 1 byte to 4 MiB, else no table
+// at all), otherwise the skin's copy (loadResourceData).
 void loadLanguageTable(const std::wstring& fileName);
 // Adds the current language's column of a table held in memory.
 void parseLanguageTable(const uint8_t* data, size_t size);
@@ -20,8 +23,11 @@ void setLangText(const std::wstring& key, const std::wstring& text);
 // Replaces an "@key" text by the key's text when the key is known.
 void resolveLangText(std::wstring& text);
 
+// Empties the text map. For tests; the program never calls it.
+void clearLangTexts();
+
 }  // namespace DuiLib
 
 // The text of a key for program code; a missing key returns (and from then on
-// maps to) the key itself.
+// maps to) the key itself. Keys are ASCII; only their first 127 characters count.
 std::wstring langText(const char* key);

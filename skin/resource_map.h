@@ -11,9 +11,14 @@
 
 namespace DuiLib {
 
+// The id of the skin archive among the executable's "ZIPRES" resources.
+inline constexpr UINT kSkinResourceId = 129;
+
 // Remembers the module whose resources hold the skin, and the Windows version.
 void setInstance(HINSTANCE instance);
 HINSTANCE instance();
+// The Windows major version learnt by setInstance (0 before it).
+DWORD windowsMajorVersion();
 // The module's folder, ending with a back-slash; empty before setInstance.
 std::wstring instancePath();
 // Sets the loose skin folder; it stays empty when nothing exists at that path.
@@ -30,5 +35,8 @@ void addZipEntry(const wchar_t* name, const uint8_t* data, int32_t size);
 // else the map's entry (back-slashes in `name` find slash keys). Null with
 // size 0 when neither has it.
 std::unique_ptr<uint8_t[]> loadResourceData(const std::wstring& name, uint32_t& size);
+
+// Empties the map. For tests; the program never calls it.
+void clearResourceMap();
 
 }  // namespace DuiLib
