@@ -10,8 +10,8 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring&) {
   // model, the skin and language table, the main window, the IPC endpoint,
   // then the first two events.
 
-  // Steps 4-6: the skin toolkit's instance and language, the loose "skin"
-  // folder, then the skin archive and the language table (Part 5.1). The model
+  // The skin toolkit's instance and language, the loose "skin"
+  // folder, then the skin archive and the language table. The model
   // does not exist yet: an empty locale selects "en_US" until it does.
   DuiLib::setInstance(instance);
   DuiLib::setLanguage(L"", L"en_US");

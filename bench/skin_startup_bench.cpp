@@ -1,4 +1,4 @@
-// The start-up's skin steps (Part 1.1 steps 4-6: instance, language, loose skin
+// The start-up's skin steps (instance, language, loose skin
 // folder, the shipped skin archive and its language table), as CAppImpl::init
 // runs them, over the shipped archive this program embeds as "ZIPRES" 129.
 #include <windows.h>

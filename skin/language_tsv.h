@@ -1,4 +1,4 @@
-// The "language.tsv" format as plain functions over bytes (Part 5.2):
+// The "language.tsv" format as plain functions over bytes:
 //  - UTF-8; rows end with CR LF, CR or LF; empty lines are skipped, and so are
 //    TABs at the very start of a line (a row cannot begin with an empty cell);
 //  - cells are separated by one TAB each, two TABs in a row make an empty cell,

@@ -1,4 +1,4 @@
-// Loading and looking up the language table of Part 5.2. The fixture archive
+// Loading and looking up the language table. The fixture archive
 // (ZIPRES 129) holds a "language.tsv" whose key "browser" reads "Browse...".
 #include "skin/language_table.h"
 

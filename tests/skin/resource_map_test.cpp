@@ -1,4 +1,4 @@
-// The resource map of Part 5.1, filled from the fixture archive this program
+// The resource map, filled from the fixture archive this program
 // embeds as "ZIPRES" 129.
 #include "skin/resource_map.h"
 
