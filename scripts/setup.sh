@@ -15,7 +15,7 @@ log() { printf '[setup] %s\n' "$*" >&2; }
 PACKAGES=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake ninja-build make
           wine wine32:i386 wine64 xvfb xauth xdotool
           7zip rapidjson-dev googletest osslsigncode imagemagick
-          fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl)
+          fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl curl)
 
 packages_missing() {
   local p

@@ -1,0 +1,36 @@
+// HTTP(S) transport over libcurl's easy interface: one URL into one file, or one
+// JSON post with its response. Every call owns its own transfer handle from start
+// to end, so any number of threads may call at once. curl_global_init must have
+// run before the first call (the application object does that).
+#pragma once
+#include <curl/curl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Receives a whole-number percentage (0..99) on the downloading thread.
+using CurlProgressFunc = std::function<void(int)>;
+
+// Complete header lines ("Name: value"), sent in order.
+using CurlHeaderList = std::vector<std::string>;
+
+class CCurlDownloader {
+ public:
+  // Downloads `url` (ANSI code page) into `path` (created or truncated), capped at
+  // 20 MiB/s. `progress` (may be empty) gets at most one call a second and never 100.
+  // True when libcurl reports no error; an HTTP error page is written like any body.
+  static bool downloadFile(const std::wstring& path, const std::string& url,
+                           CurlProgressFunc progress);
+
+  // Posts `body` (ANSI code page, sent as UTF-8 JSON) to `url` with the content-type
+  // line followed by `headers`. True when libcurl reports no error, whatever the HTTP
+  // status; then `response` holds the body received. On false `response` is unchanged.
+  static bool postRequest(const std::string& url, const std::string& body,
+                          const CurlHeaderList& headers, std::string& response);
+
+  // The same post on `handle` from curl_easy_init; takes ownership of the handle and
+  // cleans it up on every path.
+  static bool postRequest(const std::string& body, std::string& response, const std::string& url,
+                          const CurlHeaderList& headers, CURL* handle);
+};

@@ -1,0 +1,23 @@
+#include "net/curl_rules.h"
+
+#include <cstdint>
+
+namespace curl_rules {
+
+int progressPercent(double total, double now) {
+  if (total > -0.1 && total < 0.1) return -1;
+  double percent = now / total * 100.0;
+  // Clamped before the conversion: a count beyond the total must not overflow the int.
+  if (percent >= 100.0) return 99;
+  if (percent <= 0.0) return 0;
+  return static_cast<int>(percent);
+}
+
+bool progressDue(uint32_t now, uint32_t lastTick) { return now - lastTick > 1000; }
+
+uint32_t grownLength(uint32_t size, size_t count) {
+  uint64_t sum = uint64_t{size} + count;
+  return sum > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(sum);
+}
+
+}  // namespace curl_rules

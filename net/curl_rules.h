@@ -1,0 +1,21 @@
+// Pure rules of the libcurl transfers, kept apart from the transfer so they can
+// be checked with tables of values.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace curl_rules {
+
+// The whole percentage to report for `now` of `total` bytes: -1 while no total is
+// known (|total| < 0.1), otherwise truncated toward zero and never above 99.
+int progressPercent(double total, double now);
+
+// Whether a report may go out at tick `now` when the last one went out at
+// `lastTick`: more than 1000 ms later, across the 32-bit tick wrap.
+bool progressDue(uint32_t now, uint32_t lastTick);
+
+// Length of a response buffer of `size` bytes after appending `count`; a sum that
+// does not fit in 32 bits gives the largest 32-bit value, which no allocation meets.
+uint32_t grownLength(uint32_t size, size_t count);
+
+}  // namespace curl_rules

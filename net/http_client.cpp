@@ -1,0 +1,132 @@
+#include "net/http_client.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace utility {
+
+namespace {
+
+const DWORD kReadChunkBytes = 0x8000;  // 32 KiB
+const DWORD kHostChars = 255;
+
+// Reload, no cache write, pragma no-cache, accept wrong host names and dates,
+// cache-async, and the value 1, which names nothing for HTTP and changes nothing.
+const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                            INTERNET_FLAG_IGNORE_CERT_DATE_INVALID |
+                            INTERNET_FLAG_IGNORE_CERT_CN_INVALID | INTERNET_FLAG_PRAGMA_NOCACHE |
+                            INTERNET_FLAG_CACHE_ASYNC | 0x1;
+static_assert(kRequestFlags == 0x84003181);
+
+bool isSecureUrl(const std::wstring& url) {
+  return url.size() >= 8 &&
+         CompareStringOrdinal(url.c_str(), 8, L"https://", 8, TRUE) == CSTR_EQUAL;
+}
+
+// A number from the response head, or -1 when the head does not have it.
+int queryNumber(HINTERNET request, DWORD what) {
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  if (!HttpQueryInfoW(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return -1;
+  return static_cast<int>(value);
+}
+
+// Closes a WinINet handle when the scope ends.
+struct InternetHandle {
+  explicit InternetHandle(HINTERNET opened) : handle(opened) {}
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  ~InternetHandle() {
+    if (handle) InternetCloseHandle(handle);
+  }
+  const HINTERNET handle;
+};
+
+}  // namespace
+
+CHttpClient::~CHttpClient() { closeInternet(); }
+
+void CHttpClient::reportError(int step) {
+  int error = static_cast<int>(GetLastError());
+  if (sink_) sink_->onHttpError(step, error);
+}
+
+bool CHttpClient::open(const std::wstring& url, const std::wstring& headers,
+                       IHttpClientSink* sink) {
+  closeInternet();  // a handle left from an earlier open is not leaked
+  sink_ = sink;
+  HINTERNET internet = InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (!internet) {
+    reportError(kStepOpenInternet);
+    return false;
+  }
+  internet_ = internet;
+
+  wchar_t host[kHostChars + 1] = {};
+  URL_COMPONENTSW parts = {};
+  parts.dwStructSize = sizeof(parts);
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = kHostChars + 1;
+  parts.dwUrlPathLength = 1;  // asks for a pointer into the URL
+  if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
+    reportError(kStepCrackUrl);
+    return false;
+  }
+  host_ = host;
+  port_ = parts.nPort;
+  // The path runs to the end of the URL: the query goes with it.
+  path_ = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath) : std::wstring();
+  headers_ = headers;
+  secure_ = isSecureUrl(url);
+  return true;
+}
+
+bool CHttpClient::request() {
+  InternetHandle connection{InternetConnectW(internet_.load(), host_.c_str(), port_, nullptr,
+                                             nullptr, INTERNET_SERVICE_HTTP, 0, 1)};
+  if (!connection.handle) {
+    reportError(kStepConnect);
+    return false;
+  }
+  const wchar_t* acceptTypes[] = {L"*/*", nullptr};
+  DWORD flags = kRequestFlags | (secure_ ? INTERNET_FLAG_SECURE : 0);
+  InternetHandle request{HttpOpenRequestW(connection.handle, L"GET", path_.c_str(), L"HTTP/1.1",
+                                          nullptr, acceptTypes, flags, 1)};
+  if (!request.handle || !HttpSendRequestW(request.handle, headers_.c_str(),
+                                           static_cast<DWORD>(headers_.size()), nullptr, 0)) {
+    reportError(kStepSendRequest);
+    return false;
+  }
+  int status = queryNumber(request.handle, HTTP_QUERY_STATUS_CODE);
+  if (status < 0) {
+    reportError(kStepQueryStatus);
+    return false;
+  }
+  int contentLength = queryNumber(request.handle, HTTP_QUERY_CONTENT_LENGTH);
+  if (sink_ && !sink_->onHttpRecvHeader(contentLength, status)) return false;
+  return readBody(request.handle, contentLength);
+}
+
+bool CHttpClient::readBody(HINTERNET request, int contentLength) {
+  auto buffer = std::make_unique<char[]>(kReadChunkBytes);
+  int64_t received = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!InternetReadFile(request, buffer.get(), kReadChunkBytes, &got)) return false;
+    if (got == 0) break;
+    received += got;
+    if (sink_ && !sink_->onHttpRecvData(buffer.get(), static_cast<int>(got))) return false;
+  }
+  // A connection that closes before the announced length is a broken body, not an end.
+  if (contentLength >= 0 && received < contentLength) return false;
+  if (sink_) sink_->onHttpComplete();
+  return true;
+}
+
+void CHttpClient::closeInternet() {
+  // Exchanged so that a close from another thread and the owner's close never both run.
+  HINTERNET internet = internet_.exchange(nullptr);
+  if (internet) InternetCloseHandle(internet);
+}
+
+}  // namespace utility

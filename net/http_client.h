@@ -1,0 +1,70 @@
+// One HTTP GET through WinINet (system proxy and connection settings), with all
+// that happens handed to a sink. Used by one thread at a time, except that
+// closeInternet may come from another thread to break a blocking transfer.
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <string>
+
+namespace utility {
+
+class CHttpClient {
+ public:
+  // Step codes passed to IHttpClientSink::onHttpError.
+  enum Step {
+    kStepOpenInternet = 0,  // InternetOpenW
+    kStepCrackUrl = 1,      // InternetCrackUrlW
+    kStepConnect = 2,       // InternetConnectW
+    kStepSendRequest = 6,   // HttpOpenRequestW, HttpSendRequestW
+    kStepQueryStatus = 7,   // HttpQueryInfoW for the status code
+  };
+
+  // Receives one request's events on the requesting thread.
+  class IHttpClientSink {
+   public:
+    virtual ~IHttpClientSink() = default;
+    // A step failed with the system error code `error`; the request is over.
+    virtual void onHttpError(int step, int error) = 0;
+    // The response head: content length (-1 when none) and status. True reads the body.
+    virtual bool onHttpRecvHeader(int contentLength, int status) = 0;
+    // One piece of the body; true goes on.
+    virtual bool onHttpRecvData(const char* data, int count) = 0;
+    // The body ended.
+    virtual void onHttpComplete() = 0;
+  };
+
+  CHttpClient() = default;
+  virtual ~CHttpClient();
+  CHttpClient(const CHttpClient&) = delete;
+  CHttpClient& operator=(const CHttpClient&) = delete;
+
+  // Opens the internet handle and splits `url`; no network traffic yet. `headers`
+  // are sent with the request. `sink` (not owned, may be null) gets the events.
+  bool open(const std::wstring& url, const std::wstring& headers, IHttpClientSink* sink);
+  // Sends the GET and reads the whole body into the sink; blocks until the body has
+  // ended (true) or a step, a read or the sink has stopped it (false).
+  bool request();
+  // Closes the internet handle if one is open; safe from any thread.
+  void closeInternet();
+
+  const std::wstring& host() const { return host_; }
+  INTERNET_PORT port() const { return port_; }
+  const std::wstring& path() const { return path_; }
+  bool secure() const { return secure_; }
+
+ private:
+  void reportError(int step);
+  bool readBody(HINTERNET request, int contentLength);
+
+  std::atomic<HINTERNET> internet_{nullptr};
+  std::wstring host_;
+  INTERNET_PORT port_ = 0;
+  std::wstring path_;
+  std::wstring headers_;
+  bool secure_ = false;
+  IHttpClientSink* sink_ = nullptr;
+};
+
+}  // namespace utility
