@@ -16,6 +16,10 @@ setup:
 
 build: setup
 	@if [ ! -f $(BUILD)/build.ninja ]; then \
-	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake; \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	    -DVORLANE_PRIMARY_HOST=http://127.0.0.1:18080 -DVORLANE_SPARE_HOST=http://127.0.0.1:18081 \
+	    -DVORLANE_REPORT_HOST=http://127.0.0.1:18082 -DVORLANE_ANALYTICS_HOST=http://127.0.0.1:18083 \
+	    -DVORLANE_SITE_HOST=http://127.0.0.1:18084 \
+	    -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing"; \
 	fi
 	cmake --build $(BUILD)

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace utility::process {
@@ -20,5 +21,15 @@ bool execute(const std::wstring& file, const std::wstring& params, bool show, DW
 // The command line `create` uses: the quoted file, then a blank and the
 // parameters as given when there are any.
 std::wstring commandLine(const std::wstring& file, const std::wstring& params);
+
+// Starts the program with the desktop shell's token, that is without the
+// elevation of this process. The command line is the quoted path, a blank and
+// the parameters when they are given (even empty), else the bare path; a line
+// longer than 1022 characters is not started. 0 when started, -1 otherwise.
+int runExeFileWithNoAdmin(const std::wstring& path,
+                          const std::optional<std::wstring>& params = std::nullopt);
+// A primary token duplicated from the first desktop shell process found; the
+// caller closes it. Null when there is none.
+HANDLE getExplorerToken();
 
 }  // namespace utility::process
