@@ -11,6 +11,9 @@ endforeach()
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE}/common ${STAGE}/language)
 file(COPY ${SOURCE}/ DESTINATION ${STAGE} PATTERN ".*" EXCLUDE)
+if(EXTRA)  # files drawn at build time
+  file(COPY ${EXTRA}/ DESTINATION ${STAGE} PATTERN ".*" EXCLUDE)
+endif()
 
 file(GLOB top_level LIST_DIRECTORIES true RELATIVE ${STAGE} ${STAGE}/*)
 list(SORT top_level)

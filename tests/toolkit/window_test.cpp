@@ -1,0 +1,204 @@
+// Real windows built from a layout file: notification routing, the base
+// click handling, focus and keyboard, and the layered picture.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "skin/resource_map.h"
+#include "tests/support/test_support.h"
+#include "toolkit/edit.h"
+#include "toolkit/message_filter.h"
+#include "toolkit/option.h"
+#include "toolkit/window_base.h"
+
+namespace DuiLib {
+namespace {
+
+const char kLayout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Window size="300,200" caption="0,0,0,30" layeredimage="file='shadow.png' corner='10,10,10,10'" roundcorner="8,8">
+  <VerticalLayout name="root" padding="10,10,10,10" bkcolor="#FF202020">
+    <HorizontalLayout height="30">
+      <Label name="title" text="Title"/>
+      <Button name="minbtn" width="30"/>
+      <Button name="closebtn" width="30"/>
+    </HorizontalLayout>
+    <Edit name="nameedit" height="30" text="start"/>
+    <Option name="agree" height="30" text="agree"/>
+    <HorizontalLayout height="40">
+      <Button name="okbtn" text="OK" default="true"/>
+      <Button name="offbtn" text="Off" enabled="false"/>
+      <Button name="otherbtn" text="Other"/>
+    </HorizontalLayout>
+  </VerticalLayout>
+</Window>)";
+
+class TestWindow : public WindowImplBase {
+ public:
+  std::vector<std::wstring> events;
+  bool finished = false;
+
+  const wchar_t* getWindowClassName() const override { return L"ToolkitTestWindow"; }
+  std::wstring getSkinFile() const override { return L"test.xml"; }
+  bool notifyFromTable(TNotifyUI& msg) override { return routeNotify(this, kTable, msg); }
+  void onFinalMessage(HWND) override { finished = true; }
+  bool onEscape() override {
+    events.push_back(L"escape");
+    return true;
+  }
+  void onOk(TNotifyUI& msg) { events.push_back(L"ok:" + msg.type); }
+  void onKill(TNotifyUI& msg) { events.push_back(L"kill:" + msg.sender->getText()); }
+  void onAgree(TNotifyUI& msg) {
+    events.push_back(std::wstring(L"agree:") +
+                     (static_cast<COptionUI*>(msg.sender)->isSelected() ? L"on" : L"off"));
+  }
+  void onOther(TNotifyUI&) { events.push_back(L"other"); }
+
+  static const NotifyEntry<TestWindow> kTable[];
+};
+
+const NotifyEntry<TestWindow> TestWindow::kTable[] = {
+    {L"click", L"okbtn", &TestWindow::onOk},
+    {L"killfocus", L"nameedit", &TestWindow::onKill},
+    {L"selectchanged", L"agree", &TestWindow::onAgree},
+    {L"", L"", nullptr},
+    {L"click", L"otherbtn", &TestWindow::onOther},  // after the end: never reached
+};
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  testing_support::TempDir skin;
+  TestWindow window;
+
+  void SetUp() override {
+    ASSERT_TRUE(testing_support::writeFile(skin.file(L"test.xml"), kLayout));
+    // A 30 x 30 shadow: transparent black fading in towards the middle.
+    setResourcePath(skin.path());
+    ASSERT_NE(window.create(nullptr, L"test", WS_POPUP, 0), nullptr);
+    window.centerWindow();
+    window.showWindow(true, true);
+    pump();
+  }
+  void TearDown() override {
+    if (window.getHWND()) DestroyWindow(window.getHWND());
+    setResourcePath(L"");
+  }
+  static void pump() {
+    testing_support::pumpUntil([] { return false; }, 50);
+  }
+  void click(const wchar_t* name) {
+    CControlUI* control = window.findControl(name);
+    ASSERT_NE(control, nullptr) << name;
+    RECT pos = control->getPos();
+    LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
+    SendMessageW(window.getHWND(), WM_MOUSEMOVE, 0, at);
+    SendMessageW(window.getHWND(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(window.getHWND(), WM_LBUTTONUP, 0, at);
+  }
+  bool key(WPARAM vk, HWND target = nullptr) {
+    MSG msg{target ? target : window.getHWND(), WM_KEYDOWN, vk, 0, 0, {0, 0}};
+    return preTranslateMessage(&msg);
+  }
+};
+
+TEST_F(WindowFixture, LayoutSizesTheWindowAndPlacesTheRoot) {
+  RECT rect;
+  GetWindowRect(window.getHWND(), &rect);
+  EXPECT_EQ(rect.right - rect.left, 300);
+  EXPECT_EQ(rect.bottom - rect.top, 200);
+  RECT root = window.findControl(L"root")->getPos();
+  EXPECT_EQ(root.left, 10);
+  EXPECT_EQ(root.bottom, 190);
+  EXPECT_NE(GetWindowLongPtrW(window.getHWND(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+  EXPECT_EQ(GetWindowLongPtrW(window.getHWND(), GWL_STYLE) & WS_CAPTION, 0);
+}
+
+TEST_F(WindowFixture, LayeredPictureIsOpaqueInsideAndRoundedAtTheCorners) {
+  window.manager().render();
+  const Surface& picture = window.manager().picture();
+  ASSERT_EQ(picture.width(), 300);
+  auto alpha = [&](int x, int y) { return picture.pixels()[y * picture.width() + x] >> 24; };
+  EXPECT_EQ(alpha(150, 100), 255u);
+  EXPECT_EQ(alpha(5, 5), 0u);  // the shadow image is missing: nothing around the content
+  EXPECT_LT(alpha(10, 10), 128u);
+  EXPECT_EQ(alpha(14, 10), 255u);
+}
+
+TEST_F(WindowFixture, ClicksRouteByTypeAndNameThroughTheTable) {
+  click(L"okbtn");
+  click(L"offbtn");    // disabled: nothing
+  click(L"otherbtn");  // its row lies after the table's end: nothing
+  click(L"title");     // not a button: nothing
+  EXPECT_EQ(window.events, std::vector<std::wstring>{L"ok:click"});
+}
+
+TEST_F(WindowFixture, OptionsToggleAndNotifySelectChanged) {
+  click(L"agree");
+  click(L"agree");
+  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"agree:on", L"agree:off"}));
+  static_cast<COptionUI*>(window.findControl(L"agree"))->selected(true, false);
+  EXPECT_EQ(window.events.size(), 2u);
+}
+
+TEST_F(WindowFixture, EnablingAndHidingDecideWhetherAButtonClicks) {
+  window.findControl(L"offbtn")->setEnabled(true);
+  window.findControl(L"okbtn")->setVisible(false);
+  window.manager().render();
+  click(L"offbtn");
+  EXPECT_TRUE(window.events.empty());  // offbtn is not in the table, and enabled now
+  EXPECT_FALSE(window.findControl(L"okbtn")->isVisible());
+}
+
+TEST_F(WindowFixture, BaseClickHandlingMinimisesAndCloses) {
+  click(L"minbtn");
+  EXPECT_TRUE(IsIconic(window.getHWND()));
+  ShowWindow(window.getHWND(), SW_RESTORE);
+  click(L"closebtn");
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return window.finished; }, 3000));
+  EXPECT_EQ(window.getHWND(), nullptr);
+}
+
+TEST_F(WindowFixture, EditTakesTypedTextAndNotifiesKillFocus) {
+  click(L"nameedit");
+  auto* edit = static_cast<CEditUI*>(window.findControl(L"nameedit"));
+  HWND native = edit->nativeWindow();
+  ASSERT_NE(native, nullptr);
+  SetWindowTextW(native, L"typed");
+  EXPECT_TRUE(key(VK_RETURN, native));  // Enter ends typing like leaving the box
+  EXPECT_EQ(edit->nativeWindow(), nullptr);
+  EXPECT_EQ(window.events, std::vector<std::wstring>{L"kill:typed"});
+
+  click(L"nameedit");
+  ASSERT_NE(edit->nativeWindow(), nullptr);
+  click(L"title");  // clicking elsewhere leaves the box as well
+  EXPECT_EQ(window.events.size(), 2u);
+  EXPECT_EQ(edit->getText(), L"typed");
+}
+
+TEST_F(WindowFixture, KeyboardMovesFocusPressesDefaultAndEscapes) {
+  EXPECT_TRUE(key(VK_RETURN));  // no focus: the default button
+  EXPECT_EQ(window.events, std::vector<std::wstring>{L"ok:click"});
+
+  EXPECT_TRUE(key(VK_TAB));
+  EXPECT_EQ(window.manager().getFocus()->getName(), L"minbtn");
+  ASSERT_TRUE(key(VK_TAB));
+  ASSERT_TRUE(key(VK_TAB));
+  EXPECT_EQ(window.manager().getFocus()->getName(), L"nameedit");
+  ASSERT_TRUE(key(VK_TAB, static_cast<CEditUI*>(window.findControl(L"nameedit"))->nativeWindow()));
+  EXPECT_EQ(window.manager().getFocus()->getName(), L"agree");
+  EXPECT_EQ(window.events.back(), L"kill:start");
+  EXPECT_TRUE(key(VK_SPACE));
+  EXPECT_EQ(window.events.back(), L"agree:on");
+  ASSERT_TRUE(key(VK_TAB));  // skips the disabled button
+  ASSERT_TRUE(key(VK_TAB));
+  EXPECT_EQ(window.manager().getFocus()->getName(), L"otherbtn");
+
+  EXPECT_TRUE(key(VK_ESCAPE));
+  EXPECT_EQ(window.events.back(), L"escape");
+  EXPECT_FALSE(key('A'));
+  MSG other{window.getHWND(), WM_CHAR, VK_RETURN, 0, 0, {0, 0}};
+  EXPECT_FALSE(preTranslateMessage(&other));
+}
+
+}  // namespace
+}  // namespace DuiLib

@@ -1,0 +1,244 @@
+// The generic boxes and the main window's Yes/No box, as real windows over a
+// real owner.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ui/box_fixture.h"
+#include "toolkit/container.h"
+#include "toolkit/label.h"
+#include "ui/message_box.h"
+#include "ui/msg_box_window.h"
+#include "ui/msg_builders.h"
+#include "ui/msg_registry.h"
+
+namespace {
+
+using box_testing::clickControl;
+using box_testing::pumpFor;
+using box_testing::windowsOfClass;
+
+class BoxFixture : public ::testing::Test {
+ protected:
+  HWND owner = nullptr;
+  std::vector<std::string> calls;
+
+  void SetUp() override {
+    box_testing::useStagedSkin(L"en_US");
+    owner = box_testing::createOwnerWindow(600, 400);
+    ASSERT_NE(owner, nullptr);
+  }
+  void TearDown() override {
+    for (auto* box : windowsOfClass(L"MessageBox")) DestroyWindow(box->getHWND());
+    for (auto* box : windowsOfClass(L"vlbox")) DestroyWindow(box->getHWND());
+    DestroyWindow(owner);
+    CMessageBox::setLeaveHooks({});
+  }
+  msg::ButtonSpec button(const char* name, bool primary) {
+    return {std::wstring(name, name + strlen(name)), [this, name] { calls.push_back(name); }, primary};
+  }
+  DuiLib::WindowImplBase* onlyBox() {
+    auto boxes = windowsOfClass(L"MessageBox");
+    EXPECT_EQ(boxes.size(), 1u);
+    return boxes.empty() ? nullptr : boxes.front();
+  }
+};
+
+TEST_F(BoxFixture, IconChoosesTheLayoutAndNoIconWidensTheText) {
+  struct Case {
+    int iconKind;
+    bool iconShown;
+    int textWidth;
+    int textHeight;
+  } cases[] = {{0, true, 382, 76}, {3, true, 382, 76}, {7, false, 340, 80}};
+  for (const Case& c : cases) {
+    msg::twoButtonBox(owner, button("a", false), button("b", true), c.iconKind, L"Title", L"Text");
+    DuiLib::WindowImplBase* box = onlyBox();
+    ASSERT_NE(box, nullptr);
+    DuiLib::CControlUI* icon = box->findControl(L"msgiconimage");
+    DuiLib::CControlUI* text = box->findControl(L"descriptlabel");
+    EXPECT_EQ(icon->isOwnVisible(), c.iconShown) << c.iconKind;
+    if (c.iconShown) {
+      EXPECT_EQ(icon->getBkImage(), msg::iconPath(c.iconKind));
+    }
+    EXPECT_EQ(text->getFixedWidth(), c.textWidth) << c.iconKind;
+    EXPECT_EQ(text->getFixedHeight(), c.textHeight) << c.iconKind;
+    EXPECT_EQ(box->findControl(L"titlelabel")->getText(), L"Title");
+    EXPECT_EQ(text->getText(), L"Text");
+    DestroyWindow(box->getHWND());
+  }
+  EXPECT_EQ(msg::iconPath(1), L"common/msg_noice48.png");
+  EXPECT_EQ(msg::iconPath(3), L"common/msg_ok48.png");
+  EXPECT_EQ(msg::iconPath(-1), L"");
+}
+
+TEST_F(BoxFixture, ButtonsLineUpInOrderAndRunTheirActionThenClose) {
+  msg::twoButtonBox(owner, button("left", false), button("right", true), L"", L"Title", L"Pick one");
+  DuiLib::WindowImplBase* box = onlyBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(owner));
+  auto* row = static_cast<DuiLib::CContainerUI*>(box->findControl(L"bottombar"));
+  ASSERT_EQ(row->getCount(), 4);
+  auto* left = row->getItemAt(1);
+  auto* right = row->getItemAt(2);
+  EXPECT_EQ(left->getText(), L"left");
+  EXPECT_EQ(right->getText(), L"right");
+  EXPECT_NE(right->getInterface(L"Selection"), nullptr);
+  EXPECT_EQ(box->findControl(L"closebtn")->getInterface(L"Selection"), nullptr);
+  box->manager().render();
+  EXPECT_LT(left->getPos().right, right->getPos().left);
+
+  HWND handle = box->getHWND();
+  row->getItemAt(2)->setName(L"right");
+  ASSERT_TRUE(clickControl(box, L"right"));
+  EXPECT_EQ(calls, std::vector<std::string>{"right"});
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_FALSE(IsWindowVisible(handle));
+  pumpFor(100);
+  EXPECT_FALSE(IsWindow(handle));
+  EXPECT_FALSE(msg::isBoxOpen(L"Pick one"));
+}
+
+TEST_F(BoxFixture, ASecondRequestWithTheSameTextOpensNothing) {
+  msg::twoButtonBox(owner, button("a", false), button("b", true), 0, L"noice", L"slow");
+  msg::twoButtonBox(owner, button("c", false), button("d", true), 0, L"noice", L"slow");
+  EXPECT_EQ(windowsOfClass(L"MessageBox").size(), 1u);
+  EXPECT_TRUE(msg::isBoxOpen(L"slow"));
+  msg::oneButtonBox(owner, button("e", true), 2, L"error", L"other text");
+  EXPECT_EQ(windowsOfClass(L"MessageBox").size(), 2u);
+  for (auto* box : windowsOfClass(L"MessageBox")) DestroyWindow(box->getHWND());
+  EXPECT_FALSE(msg::isBoxOpen(L"slow"));
+  msg::twoButtonBox(owner, button("a", false), button("b", true), 0, L"noice", L"slow");
+  EXPECT_EQ(windowsOfClass(L"MessageBox").size(), 1u);
+}
+
+TEST_F(BoxFixture, CloseButtonRunsTheCloseActionOnlyWhereOneIsSet) {
+  int closed = 0;
+  msg::twoButtonBoxWithClose(owner, button("path_ok", true), button("path_not", false), L"", L"path_noice",
+                             L"drive prompt", [&] { ++closed; });
+  ASSERT_TRUE(clickControl(onlyBox(), L"closebtn"));
+  EXPECT_EQ(closed, 1);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  pumpFor(100);
+  EXPECT_TRUE(windowsOfClass(L"MessageBox").empty());
+
+  msg::twoButtonBox(owner, button("path_ok", true), button("path_not", false), L"", L"path_noice", L"space prompt");
+  ASSERT_TRUE(clickControl(onlyBox(), L"closebtn"));
+  pumpFor(100);
+  EXPECT_EQ(closed, 1);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(windowsOfClass(L"MessageBox").empty());
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(BoxFixture, OwnerStaysDisabledWhileAnActionOpensTheNextBox) {
+  // "path_not" of the drive prompt may lead straight to the space prompt.
+  msg::ButtonSpec chain{L"path_not",
+                        [this] { msg::twoButtonBox(owner, button("ok", true), button("not", false), L"", L"t", L"next"); },
+                        false};
+  msg::twoButtonBoxWithClose(owner, button("path_ok", true), chain, L"", L"t", L"first", nullptr);
+  DuiLib::WindowImplBase* first = onlyBox();
+  auto* row = static_cast<DuiLib::CContainerUI*>(first->findControl(L"bottombar"));
+  row->getItemAt(2)->setName(L"chain");
+  ASSERT_TRUE(clickControl(first, L"chain"));
+  pumpFor(100);
+  auto boxes = windowsOfClass(L"MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(msg::isBoxOpen(L"next"));
+  EXPECT_FALSE(IsWindowEnabled(owner));
+  ASSERT_TRUE(clickControl(boxes.front(), L"closebtn"));
+  pumpFor(100);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+TEST_F(BoxFixture, EscapeActsAsTheCloseButton) {
+  int closed = 0;
+  msg::twoButtonBoxWithClose(owner, button("a", true), button("b", false), L"", L"t", L"escape me", [&] { ++closed; });
+  DuiLib::WindowImplBase* box = onlyBox();
+  EXPECT_TRUE(box->translateKey(VK_ESCAPE, false));
+  pumpFor(100);
+  EXPECT_EQ(closed, 1);
+  EXPECT_TRUE(windowsOfClass(L"MessageBox").empty());
+}
+
+TEST_F(BoxFixture, UnsupportedSystemBoxClosesTheMainWindowWithCodeOne) {
+  struct Closed {
+    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+      if (message == WM_CLOSE) {
+        SetPropW(window, L"closeCode", reinterpret_cast<HANDLE>(wParam + 100));
+        return 0;
+      }
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+  };
+  SetWindowLongPtrW(owner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Closed::proc));
+  msg::showUnsupportedSystemBox(owner);
+  DuiLib::WindowImplBase* box = onlyBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->findControl(L"titlelabel")->getText(), L"Error");
+  EXPECT_EQ(box->findControl(L"msgiconimage")->getBkImage(), L"common/msg_noice48.png");
+  EXPECT_TRUE(box->translateKey(VK_RETURN, false));  // Enter presses the one (primary) button
+  pumpFor(100);
+  EXPECT_EQ(reinterpret_cast<UINT_PTR>(GetPropW(owner, L"closeCode")), 101u);
+  RemovePropW(owner, L"closeCode");
+}
+
+TEST(BoxTexts, WrittenLineBreakMarksBreakLines) {
+  struct Case {
+    const wchar_t* text;
+    const wchar_t* shown;
+  } cases[] = {
+      {L"first\\r\\nsecond", L"first<n>second"},
+      {L"a\\nb\\nc", L"a<n>b<n>c"},
+      {L"no marks \\ here", L"no marks \\ here"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(msg::withLineBreaks(c.text), c.shown) << c.text;
+}
+
+TEST_F(BoxFixture, ASecondYesNoBoxReplacesTheFirst) {
+  CMessageBox::show(owner, CMessageBox::kLeaveInstallation, 0);
+  CMessageBox* first = CMessageBox::openBox();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->findControl(L"descriptlabel")->getText(), L"Do you want to stop the installation?");
+  EXPECT_EQ(static_cast<DuiLib::CButtonUI*>(first->findControl(L"btnRight"))->getNormalImage(),
+            L"file='button_box_hot.png' source='0,0,100,32'");
+  EXPECT_FALSE(IsWindowEnabled(owner));
+
+  CMessageBox::show(owner, CMessageBox::kInstalling, 0);
+  CMessageBox* second = CMessageBox::openBox();
+  ASSERT_NE(second, first);
+  pumpFor(100);
+  EXPECT_EQ(windowsOfClass(L"vlbox").size(), 1u);  // the first one has gone
+  EXPECT_EQ(CMessageBox::openBox(), second);
+  EXPECT_FALSE(IsWindowEnabled(owner));  // left to the open box
+
+  // The installing notice offers only its one button.
+  EXPECT_FALSE(second->findControl(L"btnLeft")->isVisible());
+  EXPECT_TRUE(second->findControl(L"btnSure")->isVisible());
+  ASSERT_TRUE(clickControl(second, L"btnSure"));
+  pumpFor(100);
+  EXPECT_EQ(CMessageBox::openBox(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_TRUE(IsWindowVisible(owner));
+}
+
+TEST_F(BoxFixture, NoKeepsTheInstallationAndYesLeavesThroughTheHooks) {
+  CMessageBox::setLeaveHooks({[this] { calls.push_back(IsWindowVisible(owner) ? "report(owner shown)" : "report"); },
+                              [this] { calls.push_back(IsIconic(owner) ? "offer(owner minimised)" : "offer"); }});
+  CMessageBox::show(owner, CMessageBox::kLeaveInstallation, 0);
+  ASSERT_TRUE(clickControl(CMessageBox::openBox(), L"btnRight"));
+  EXPECT_FALSE(pumpFor(100));
+  EXPECT_EQ(CMessageBox::openBox(), nullptr);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(IsWindowEnabled(owner));
+
+  CMessageBox::show(owner, CMessageBox::kLeaveInstallation, 0);
+  ASSERT_TRUE(clickControl(CMessageBox::openBox(), L"btnLeft"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"report(owner shown)", "offer(owner minimised)"}));
+  EXPECT_TRUE(pumpFor(100));  // the quit message
+  EXPECT_EQ(CMessageBox::openBox(), nullptr);
+  EXPECT_TRUE(IsIconic(owner));
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// An animated image ("bkimage" names a GIF) that plays while visible in a window.
+#pragma once
+#include "toolkit/control.h"
+
+namespace DuiLib {
+
+struct SkinAnimation;
+
+class CGifAnimUI : public CControlUI {
+ public:
+  ~CGifAnimUI() override;
+  std::wstring_view getClass() const override { return L"GifAnim"; }
+  void* getInterface(std::wstring_view name) override;
+  bool setAttribute(const std::wstring& name, const std::wstring& value) override;
+  void setManager(CPaintManagerUI* manager, CControlUI* parent) override;
+  void setVisible(bool visible) override;
+  void doEvent(TEventUI& event) override;
+
+  int frameCount() const;
+  int currentFrame() const { return frame_; }
+
+ protected:
+  void paintBkImage(PaintContext& context) override;
+
+ private:
+  void scheduleNextFrame();
+  void stop();
+
+  const SkinAnimation* animation_ = nullptr;
+  bool loaded_ = false;
+  bool autoPlay_ = true;
+  int frame_ = 0;
+  bool ticking_ = false;
+};
+
+}  // namespace DuiLib

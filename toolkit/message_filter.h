@@ -1,0 +1,13 @@
+// The UI message loop's filter for the toolkit's windows: Tab moves between
+// focusable controls, Enter presses the focused or default button (or ends
+// typing in an edit box), Space presses the focused button, Escape closes a
+// box. Call it for every message before TranslateMessage/DispatchMessage.
+#pragma once
+#include <windows.h>
+
+namespace DuiLib {
+
+// True when the message was consumed and must not be dispatched.
+bool preTranslateMessage(MSG* msg);
+
+}  // namespace DuiLib

@@ -1,0 +1,61 @@
+#include "toolkit/native_edit.h"
+
+namespace DuiLib {
+
+NativeEdit::NativeEdit(NativeEditOwner* owner, HWND window) : owner_(owner), window_(window) {}
+
+NativeEdit* NativeEdit::open(NativeEditOwner* owner, HWND ownerWindow, const RECT& screenRect,
+                             const std::wstring& text, const NativeEditOptions& options) {
+  DWORD style = WS_POPUP | ES_AUTOHSCROLL | ES_LEFT;
+  if (options.password) style |= ES_PASSWORD;
+  if (options.readOnly) style |= ES_READONLY;
+  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"EDIT", text.c_str(), style, screenRect.left, screenRect.top,
+                                screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
+                                ownerWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!window) return nullptr;
+  auto* edit = new NativeEdit(owner, window);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(edit));
+  edit->systemProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeEdit::subclassProc)));
+  if (options.font) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(options.font), FALSE);
+  SendMessageW(window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+  if (options.maxChars > 0) SendMessageW(window, EM_LIMITTEXT, options.maxChars, 0);
+  ShowWindow(window, SW_SHOW);
+  SetFocus(window);
+  int length = GetWindowTextLengthW(window);
+  SendMessageW(window, EM_SETSEL, length, length);
+  return edit;
+}
+
+std::wstring NativeEdit::text() const {
+  int length = GetWindowTextLengthW(window_);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  int copied = GetWindowTextW(window_, text.data(), length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+void NativeEdit::close() {
+  owner_ = nullptr;
+  ShowWindow(window_, SW_HIDE);
+  // Posted, so that a close from inside the box's own messages is safe.
+  PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+LRESULT CALLBACK NativeEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* edit = reinterpret_cast<NativeEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!edit) return DefWindowProcW(window, message, wParam, lParam);
+  WNDPROC systemProc = edit->systemProc_;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (edit->owner_) edit->owner_->nativeDestroyed();
+    delete edit;
+    return CallWindowProcW(systemProc, window, message, wParam, lParam);
+  }
+  LRESULT result = CallWindowProcW(systemProc, window, message, wParam, lParam);
+  if (message == WM_KILLFOCUS && edit->owner_) edit->owner_->nativeFocusLost();
+  return result;
+}
+
+}  // namespace DuiLib

@@ -1,0 +1,65 @@
+#include "toolkit/progress.h"
+
+#include <algorithm>
+
+#include "toolkit/attribute_rules.h"
+#include "toolkit/attribute_values.h"
+
+namespace DuiLib {
+
+struct ProgressAttributes {
+  static const AttributeRule<CProgressUI> rules[];
+};
+
+const AttributeRule<CProgressUI> ProgressAttributes::rules[] = {
+    {L"min", [](CProgressUI& c, const std::wstring& v) { c.setRange(parseInt(v), c.max_); }},
+    {L"max", [](CProgressUI& c, const std::wstring& v) { c.setRange(c.min_, parseInt(v)); }},
+    {L"value", [](CProgressUI& c, const std::wstring& v) { c.setValue(parseInt(v)); }},
+    {L"hor", [](CProgressUI& c, const std::wstring& v) { c.horizontal_ = parseBool(v); }},
+    {L"foreimage", [](CProgressUI& c, const std::wstring& v) { c.foreImage_ = v; }},
+    {L"forecolor", [](CProgressUI& c, const std::wstring& v) { parseColor(v, c.foreColor_); }},
+};
+
+void* CProgressUI::getInterface(std::wstring_view name) {
+  return name == L"Progress" ? this : CLabelUI::getInterface(name);
+}
+
+bool CProgressUI::setAttribute(const std::wstring& name, const std::wstring& value) {
+  return applyAttributeRule(*this, ProgressAttributes::rules, name, value) || CLabelUI::setAttribute(name, value);
+}
+
+void CProgressUI::setValue(int value) {
+  value = std::clamp(value, min_, std::max(min_, max_));
+  if (value == value_) return;
+  value_ = value;
+  invalidate();
+}
+
+void CProgressUI::setRange(int min, int max) {
+  min_ = min;
+  max_ = std::max(min, max);
+  value_ = std::clamp(value_, min_, max_);
+  invalidate();
+}
+
+RECT CProgressUI::filledRect() const {
+  RECT filled = pos_;
+  if (max_ <= min_) return {pos_.left, pos_.top, pos_.left, pos_.bottom};
+  if (horizontal_) {
+    filled.right = pos_.left + MulDiv(pos_.right - pos_.left, value_ - min_, max_ - min_);
+  } else {
+    filled.top = pos_.bottom - MulDiv(pos_.bottom - pos_.top, value_ - min_, max_ - min_);
+  }
+  return filled;
+}
+
+void CProgressUI::paintStatusImage(PaintContext& context) {
+  RECT filled = filledRect();
+  if (IsRectEmpty(&filled)) return;
+  fillColor(context, filled, foreColor_);
+  if (foreImage_.empty()) return;
+  // A nine-grid fore image keeps its rounded ends at any length.
+  drawImage(context, filled, foreImage_);
+}
+
+}  // namespace DuiLib

@@ -1,0 +1,80 @@
+// Drawing primitives of the controls: colours, nine-grid images (GDI+) and
+// text (GDI, so missing faces are substituted). All coordinates are window
+// pixels; image descriptions carry 96-DPI units that are scaled here.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/fonts.h"
+#include "toolkit/gdiplus_include.h"
+#include "toolkit/image_desc.h"
+
+namespace DuiLib {
+
+// Where a paint pass draws: one 32-bit surface seen through GDI and GDI+.
+struct PaintContext {
+  HDC hdc = nullptr;
+  Gdiplus::Graphics* graphics = nullptr;
+  RECT clip{};  // what may be drawn now
+  int scalePercent = 100;
+  uint32_t* pixels = nullptr;  // the surface's premultiplied BGRA rows
+  int width = 0;
+  int height = 0;
+};
+
+// Narrows both clips of `context` to `rect` for the scope's life.
+class ClipScope {
+ public:
+  ClipScope(PaintContext& context, const RECT& rect);
+  ~ClipScope();
+  ClipScope(const ClipScope&) = delete;
+  ClipScope& operator=(const ClipScope&) = delete;
+
+ private:
+  PaintContext& context_;
+  RECT savedClip_;
+  int savedDc_;
+  Gdiplus::GraphicsState savedGraphics_;
+};
+
+// How a text is laid into its rectangle.
+struct TextStyle {
+  const FontTable* fonts = nullptr;
+  int fontId = -1;
+  DWORD color = 0xFF000000;
+  UINT align = DT_LEFT;     // DT_LEFT, DT_CENTER or DT_RIGHT
+  UINT valign = DT_VCENTER;  // DT_TOP, DT_VCENTER or DT_BOTTOM
+  bool multiline = false;
+  bool endEllipsis = false;
+};
+
+// Fills `rect` with an ARGB colour; nothing for a colour of 0.
+void fillColor(PaintContext& context, const RECT& rect, DWORD argb);
+// A frame of `width` pixels inside `rect`.
+void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width);
+// Draws an image description into `rect` (its "dest" part is relative to
+// `rect`): the source part split into a nine-grid by its corners, the borders
+// kept and the middle stretched, sampled smoothly. False when the image could
+// not be loaded.
+bool drawImage(PaintContext& context, const RECT& rect, const ImageDesc& image);
+bool drawImage(PaintContext& context, const RECT& rect, const std::wstring& description);
+// Draws a plain text (already resolved) in `rect`.
+void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& text, const TextStyle& style);
+// The pixel size a plain text needs on one line (or wrapped at `maxWidth`
+// when multiline).
+SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& text, const TextStyle& style, int maxWidth);
+
+struct SkinImage;
+// Blends the part `source` of `image` stretched onto `dest` (clipped).
+void blendImagePart(PaintContext& context, const SkinImage& image, const RECT& source, const RECT& dest,
+                    int fade = 255);
+
+// True when the current language is written right to left.
+bool isRightToLeftLanguage();
+
+// The parsed form of a description, cached by its text.
+const ImageDesc& cachedImageDesc(const std::wstring& description);
+
+}  // namespace DuiLib

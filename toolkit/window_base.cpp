@@ -1,0 +1,257 @@
+#include "toolkit/window_base.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+
+#include "skin/resource_map.h"
+#include "toolkit/dpi.h"
+#include "toolkit/edit.h"
+#include "toolkit/image_store.h"
+#include "utility/log.h"
+
+namespace DuiLib {
+namespace {
+
+// Every live toolkit window by handle, for the message loop's filter.
+std::map<HWND, WindowImplBase*>& liveWindows() {
+  static auto* windows = new std::map<HWND, WindowImplBase*>();
+  return *windows;
+}
+
+void startToolkit() {
+  static bool started = false;
+  if (started) return;
+  started = true;
+  startGdiplus();
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+HINSTANCE moduleInstance() {
+  HINSTANCE skin = DuiLib::instance();
+  return skin ? skin : GetModuleHandleW(nullptr);
+}
+
+}  // namespace
+
+void logMissingControl(std::wstring_view name) {
+  std::wstring text(name);
+  LOG(L"control missing: %s", text.c_str());
+}
+
+WindowImplBase::~WindowImplBase() {
+  if (window_) {
+    // Destroyed while its OS window lives: detach so no message reaches us.
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    liveWindows().erase(window_);
+    DestroyWindow(window_);
+  }
+}
+
+bool WindowImplBase::registerWindowClass() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = getClassStyle();
+  windowClass.lpfnWndProc = &WindowImplBase::windowProc;
+  windowClass.hInstance = moduleInstance();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = getWindowClassName();
+  if (RegisterClassExW(&windowClass)) return true;
+  return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND WindowImplBase::create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle) {
+  startToolkit();
+  if (!registerWindowClass()) {
+    LOG(L"register window class failed: %s, error %d", getWindowClassName(), static_cast<int>(GetLastError()));
+    return nullptr;
+  }
+  HWND window = CreateWindowExW(exStyle, getWindowClassName(), title ? title : L"", style, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, moduleInstance(), this);
+  if (!window) LOG(L"create window failed: %s, error %d", getWindowClassName(), static_cast<int>(GetLastError()));
+  return window;
+}
+
+void WindowImplBase::onCreate() {
+  // The skin draws the whole window: no system caption or frame.
+  LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+  SetWindowLongPtrW(window_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+
+  int scale = dpiPercent();
+  manager_.init(window_, scale);
+  manager_.setNotifier(this);
+  std::wstring file = getSkinFolder() + getSkinFile();
+  auto root = buildLayoutFile(file, manager_.style(),
+                              [this](const std::wstring& className) { return createControl(className); });
+  manager_.attachRoot(std::move(root));
+
+  const WindowAttributes& attributes = manager_.style().window;
+  if (manager_.isLayered()) {
+    SetWindowLongPtrW(window_, GWL_EXSTYLE, GetWindowLongPtrW(window_, GWL_EXSTYLE) | WS_EX_LAYERED);
+  }
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOMOVE;
+  if (attributes.size.cx <= 0 || attributes.size.cy <= 0) flags |= SWP_NOSIZE;
+  SetWindowPos(window_, nullptr, 0, 0, scaleByPercent(attributes.size.cx, scale),
+               scaleByPercent(attributes.size.cy, scale), flags);
+  if (!manager_.isLayered() && attributes.roundCorner.cx > 0) {
+    RECT rect;
+    GetWindowRect(window_, &rect);
+    SetWindowRgn(window_,
+                 CreateRoundRectRgn(0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
+                                    scaleByPercent(attributes.roundCorner.cx, scale),
+                                    scaleByPercent(attributes.roundCorner.cy, scale)),
+                 FALSE);
+  }
+  initWindow();
+  manager_.render();
+}
+
+void WindowImplBase::centerWindow() {
+  if (!window_) return;
+  RECT rect;
+  GetWindowRect(window_, &rect);
+  HWND owner = GetWindow(window_, GW_OWNER);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(owner ? owner : window_, MONITOR_DEFAULTTONEAREST), &monitor);
+  RECT area = monitor.rcWork;
+  RECT around = area;
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  int x = (around.left + around.right - width) / 2;
+  int y = (around.top + around.bottom - height) / 2;
+  x = std::max<int>(area.left, std::min<int>(x, area.right - width));
+  y = std::max<int>(area.top, std::min<int>(y, area.bottom - height));
+  SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowImplBase::showWindow(bool show, bool activate) {
+  if (!window_) return;
+  ShowWindow(window_, show ? (activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
+}
+
+void WindowImplBase::close(UINT result) {
+  if (window_) PostMessageW(window_, WM_CLOSE, result, 0);
+}
+
+bool WindowImplBase::translateKey(WPARAM key, bool shift) {
+  return manager_.translateKey(key, shift, [this] { return onEscape(); });
+}
+
+WindowImplBase* WindowImplBase::fromHandle(HWND window) {
+  auto& windows = liveWindows();
+  // The window itself, or up its parents and owners (an edit box's pop-up).
+  for (int depth = 0; window && depth < 8; ++depth) {
+    auto found = windows.find(window);
+    if (found != windows.end()) return found->second;
+    HWND parent = GetParent(window);
+    window = parent ? parent : GetWindow(window, GW_OWNER);
+  }
+  return nullptr;
+}
+
+void WindowImplBase::notify(TNotifyUI& msg) {
+  if (notifyFromTable(msg)) return;
+  if (msg.type == L"click") onClick(msg);
+}
+
+void WindowImplBase::onClick(TNotifyUI& msg) {
+  if (!msg.sender) return;
+  const std::wstring& name = msg.sender->getName();
+  if (name == L"closebtn") {
+    close();
+  } else if (name == L"minbtn") {
+    SendMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  } else if (name == L"maxbtn") {
+    SendMessageW(window_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  } else if (name == L"restorebtn") {
+    SendMessageW(window_, WM_SYSCOMMAND, SC_RESTORE, 0);
+  }
+}
+
+LRESULT WindowImplBase::hitTest(LPARAM lParam) const {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(window_, &point);
+  RECT client;
+  GetClientRect(window_, &client);
+  const RECT& caption = manager_.style().window.caption;
+  const int scale = manager_.scalePercent();
+  RECT area{client.left + scaleByPercent(caption.left, scale), client.top + scaleByPercent(caption.top, scale),
+            client.right - scaleByPercent(caption.right, scale), client.top + scaleByPercent(caption.bottom, scale)};
+  if (!PtInRect(&area, point)) return HTCLIENT;
+  CControlUI* control = manager_.findControlAt(point);
+  return control && control->isInteractive() ? HTCLIENT : HTCAPTION;
+}
+
+LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  switch (message) {
+    case WM_CREATE:
+      onCreate();
+      return 0;
+    case WM_CLOSE:
+      onClose(static_cast<UINT>(wParam));
+      DestroyWindow(window_);
+      return 0;
+    case WM_NCCALCSIZE:
+      return 0;  // the client area is the whole window
+    case WM_NCPAINT:
+      return 0;
+    case WM_NCACTIVATE:
+      if (IsIconic(window_)) break;
+      return wParam == 0 ? TRUE : FALSE;
+    case WM_NCHITTEST:
+      return hitTest(lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      SIZE minSize = manager_.style().window.minSize;
+      const int scale = manager_.scalePercent();
+      if (minSize.cx > 0) info->ptMinTrackSize.x = scaleByPercent(minSize.cx, scale);
+      if (minSize.cy > 0) info->ptMinTrackSize.y = scaleByPercent(minSize.cy, scale);
+      return 0;
+    }
+    case WM_CTLCOLOREDIT: {
+      CControlUI* focus = manager_.getFocus();
+      auto* edit = focus ? dynamic_cast<CEditUI*>(focus) : nullptr;
+      if (edit && edit->nativeWindow() == reinterpret_cast<HWND>(lParam)) {
+        return reinterpret_cast<LRESULT>(edit->nativeColors(reinterpret_cast<HDC>(wParam)));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (manager_.handleMessage(message, wParam, lParam, result)) return result;
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowImplBase::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowImplBase* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<WindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    liveWindows()[window] = self;
+  } else {
+    self = reinterpret_cast<WindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    liveWindows().erase(window);
+    self->window_ = nullptr;
+    self->manager_.init(nullptr, self->manager_.scalePercent());
+    self->onFinalMessage(window);  // may delete the object
+    return result;
+  }
+  return self->handleMessage(message, wParam, lParam);
+}
+
+}  // namespace DuiLib

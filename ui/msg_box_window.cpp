@@ -1,0 +1,122 @@
+#include "ui/msg_box_window.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "toolkit/container.h"
+#include "ui/msg_registry.h"
+
+namespace msg {
+
+void registerBoxFonts(DuiLib::CPaintManagerUI& manager) {
+  DuiLib::FontSpec font;
+  font.face = L"\x5FAE\x8F6F\x96C5\x9ED1";  // "Microsoft YaHei" by its Chinese name
+  font.size = 12;
+  manager.fonts().setDefault(font);
+  for (int id = 0; id < 4; ++id) {
+    font.size = 12 + 2 * id;
+    manager.fonts().add(id, font, false);
+  }
+  manager.invalidate();
+}
+
+MessageBoxWindow::MessageBoxWindow(HWND owner, std::wstring skinFile)
+    : ownerLock_(owner), skinFile_(std::move(skinFile)) {}
+
+MessageBoxWindow::~MessageBoxWindow() {
+  if (!text_.empty()) removeOpenBox(text_);
+}
+
+void MessageBoxWindow::initWindow() { registerBoxFonts(manager()); }
+
+void MessageBoxWindow::setIcon(const std::wstring& path) {
+  DuiLib::CControlUI* icon = find<DuiLib::CControlUI>(L"msgiconimage");
+  if (!path.empty()) {
+    if (icon) icon->setBkImage(path);
+    return;
+  }
+  if (icon) icon->setVisible(false);
+  if (DuiLib::CControlUI* description = find<DuiLib::CControlUI>(L"descriptlabel")) {
+    description->setAttribute(L"width", L"340");
+  }
+}
+
+void MessageBoxWindow::setTitle(const std::wstring& text) {
+  if (DuiLib::CControlUI* title = find<DuiLib::CControlUI>(L"titlelabel")) title->setText(text);
+}
+
+void MessageBoxWindow::setText(const std::wstring& text) {
+  if (DuiLib::CControlUI* description = find<DuiLib::CControlUI>(L"descriptlabel")) {
+    description->setAttribute(L"align", L"center");
+    description->setAttribute(L"valign", L"vcenter");
+    description->setAttribute(L"multiline", L"true");
+    description->setText(text);
+  }
+  text_ = text;
+}
+
+void MessageBoxWindow::setCloseAction(std::function<void()> action) { closeAction_ = std::move(action); }
+
+void MessageBoxWindow::insertButton(std::unique_ptr<CSelectionUI> button) {
+  auto* row = find<DuiLib::CContainerUI>(L"bottombar");
+  if (!row) return;
+  // In front of the row's last spacer, so the buttons stay between the two.
+  row->addAt(std::move(button), std::max(0, row->getCount() - 1));
+}
+
+void MessageBoxWindow::addButton(const ButtonSpec& spec) { insertButton(std::make_unique<CSelectionUI>(spec)); }
+
+void MessageBoxWindow::addRemoteButton(const ButtonSpec& spec) {
+  insertButton(std::make_unique<CSelectionUIRemote>(spec));
+}
+
+void MessageBoxWindow::notify(DuiLib::TNotifyUI& msg) {
+  if (msg.type == L"click" && msg.sender) {
+    if (msg.sender->getName() == L"closebtn") {
+      ownerLock_.release();
+      if (closeAction_) {
+        auto action = closeAction_;  // the action may replace it
+        action();
+      }
+    } else if (auto* button = static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection"))) {
+      ownerLock_.release();
+      showWindow(false);
+      auto action = button->spec().action;
+      if (action) action();
+      close(1);
+    }
+  }
+  // The base handling still runs: it closes the box on "closebtn".
+  WindowImplBase::notify(msg);
+}
+
+void MessageBoxWindow::onClose(UINT) { ownerLock_.release(); }
+
+bool MessageBoxWindow::onEscape() {
+  DuiLib::CControlUI* closeButton = findControl(L"closebtn");
+  if (closeButton && closeButton->isVisible() && closeButton->isEnabled()) {
+    DuiLib::TNotifyUI msg{L"click", closeButton};
+    notify(msg);
+  } else {
+    close(IDCANCEL);
+  }
+  return true;
+}
+
+void MessageBoxWindow::onFinalMessage(HWND) {
+  if (deletesItself_) delete this;
+}
+
+IMessageBox* createMessageBoxWindow(HWND owner, const std::wstring& layout) {
+  auto* box = new MessageBoxWindow(owner, layout);
+  if (!box->create(owner, nullptr, WS_POPUP | WS_BORDER | WS_SYSMENU, WS_EX_TOPMOST | WS_EX_TOOLWINDOW)) {
+    delete box;  // lets go of the owner
+    return nullptr;
+  }
+  box->deletesItself_ = true;
+  box->centerWindow();
+  box->showWindow(true, true);
+  return box;
+}
+
+}  // namespace msg
