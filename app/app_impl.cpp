@@ -1,42 +1,95 @@
 #include "app/app_impl.h"
 
+#include <curl/curl.h>
+
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "app/headless_flow.h"
+#include "report/event_names.h"
+#include "report/reporter.h"
 #include "skin/language_table.h"
 #include "skin/resource_map.h"
+#include "ui/message_box.h"
 #include "utility/log.h"
-#include "utility/ui_dispatcher.h"
+#include "utility/usystem.h"
 
-bool CAppImpl::init(HINSTANCE instance, const std::wstring&) {
-  // Start-up order: the single-instance guard, libcurl's global set-up, the
-  // model, the skin and language table, the main window, the IPC endpoint,
-  // then the first two events.
+namespace {
 
-  // The skin toolkit's instance and language, the loose "skin"
-  // folder, then the skin archive and the language table. The model
-  // does not exist yet: an empty locale selects "en_US" until it does.
+// What leaving through the exit question reports; the offer step joins it
+// once the offer host exists.
+void installLeaveHooks() {
+  LeaveInstallationHooks hooks;
+  hooks.reportLeaving = [] {
+    CAppModel& model = CAppModel::instance();
+    model.analytics().sendEventNow(events::analytics::kUseCancel, model.getOpenId());
+    CReporter::instance().addEvent(
+        events::report::kCancelDownload,
+        reportProperties(
+            {{events::property::kExtField, std::wstring(events::property::kCancelNotDownload)}}));
+    CReporter::instance().notify();
+  };
+  CMessageBox::setLeaveHooks(std::move(hooks));
+}
+
+}  // namespace
+
+bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
+  CAppModel& model = CAppModel::instance();
+  if (model.popupExistPwnd()) return false;
+  curl_global_init(CURL_GLOBAL_ALL);
+  model.init(commandLine.c_str(), instance);
+
+  // The skin: the toolkit's instance and language, the loose "skin" folder
+  // beside the program, then the embedded archive and its language table.
   DuiLib::setInstance(instance);
-  DuiLib::setLanguage(L"", L"en_US");
+  DuiLib::setLanguage(model.getLocale(), L"en_US");
   DuiLib::setResourcePath(DuiLib::instancePath() + L"skin");
   DuiLib::loadZipResource(DuiLib::kSkinResourceId, L"language.tsv");
 
-  // Temporary until the main window exists and ends the run itself: with no
-  // window to close, the spine ends its message loop once it has started.
-  postToUi([] {
-    LOG(L"no main window yet, leaving the message loop");
-    PostQuitMessage(0);
-  });
+  installLeaveHooks();
+  showMainFrame();
+  m_ipc.open(kInstanceGuid, this);
+  model.trackEvent(events::analytics::kRun, model.getOpenId());
+  CReporter::instance().addEvent(events::report::kRunDownloader);
   return true;
 }
 
-void CAppImpl::showMainFrame() { LOG(L"create main"); }
+void CAppImpl::showMainFrame() {
+  LOG(L"create main");
+  if (!utility::usystem::isVistaOrLater()) {
+    CReporter::instance().addEvent(
+        events::report::kCancelDownload,
+        reportProperties({{events::property::kExtField, std::wstring(events::property::kCancelXp)}}));
+    PostQuitMessage(0);  // no download on Windows XP: the run ends here
+    return;
+  }
+  if (!utility::usystem::isNative64()) {
+    LOG(L"32 system!!!");
+    ConfigImp::instance().setPlayer4();
+    CAppModel::instance().reloadPlayerConfig();
+    CReporter::instance().addEvent(
+        events::report::kCancelDownload,
+        reportProperties({{events::property::kExtField, std::wstring(events::property::kCancelSystem32)}}));
+  }
+  // Until the main window exists, the flow it drives runs without one.
+  startHeadlessFlow(CAppModel::instance());
+}
 
-int CAppImpl::onHandleWindowIPC(UINT message, WPARAM, LPARAM) {
+int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
   LOG(L"ipc, msg = %d", (int)message);
-  if (message == kShowYourself) showMainFrame();
+  if (message == kInstallError)
+    CAppModel::instance().onInstallError((int)wParam);
+  else if (message == kInstallSuccess)
+    CAppModel::instance().onInstallSuccess();
+  else if (message == kShowYourself)
+    showMainFrame();
   return 0;
 }
 
 void CAppImpl::uninit() {
-  // Shut-down order: hide the main window, stop the reporter (up to 8000 ms),
-  // switch analytics off, libcurl's global clean-up, release the offer library.
-  LOG(L"uninit");
+  // The main window hides first, then: the reporter gets up to 8000 ms for its
+  // last batch, analytics stops sending, libcurl is released, then the offer library.
+  CReporter::instance().shutdown();
+  CAppModel::instance().analytics().closed = true;
+  curl_global_cleanup();
 }

@@ -5,10 +5,12 @@
 
 #include <string>
 
+#include "app/window_ipc.h"
+
 // Single-instance mutex name and the class name of the installer's IPC window.
 inline constexpr wchar_t kInstanceGuid[] = L"{EE8B94A3-D811-458B-A446-AF28FA10E845}";
 
-class CAppImpl {
+class CAppImpl : public utility::IWindowIPCHandle {
  public:
   // Messages the IPC window receives.
   static constexpr UINT kInstallError = 11124;
@@ -21,7 +23,10 @@ class CAppImpl {
   // operating-system checks.
   void showMainFrame();
   // UI thread. Always 0.
-  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM lParam);
+  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM lParam) override;
   // After the message loop has ended.
   void uninit();
+
+ private:
+  utility::WindowIPC m_ipc;
 };

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include "app/app_impl.h"
+#include "toolkit/message_filter.h"
 #include "utility/log.h"
 #include "utility/ufile.h"
 #include "utility/ui_dispatcher.h"
@@ -23,6 +24,7 @@ void runMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     // The skin toolkit's message filter sees each message first.
+    if (DuiLib::preTranslateMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

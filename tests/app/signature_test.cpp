@@ -49,7 +49,8 @@ TEST(PackageSignature, AcceptsOnlyIntactPackagesOfTheExpectedSigner) {
 TEST(PackageSignature, PublisherIsTheBuildSetting) {
   EXPECT_STREQ(utility::packagePublisher(), L"" VORLANE_PACKAGE_SIGNER_FOR_TEST);
   // Test and demo builds expect the test certificate, so the stand-in passes.
-  if (std::wstring(utility::packagePublisher()) == standins::testSigner())
+  if (std::wstring(utility::packagePublisher()) == standins::testSigner()) {
     EXPECT_TRUE(utility::verifyPackageSignature(standins::package(L"signed"),
                                                 utility::packagePublisher()));
+  }
 }

@@ -3,7 +3,7 @@
 #include "report/analytics_request.h"
 #include "report/event_names.h"
 #include "report/google_analytics.h"
-#include "tests/report/telemetry_endpoint.h"
+#include "tests/support/telemetry_endpoint.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/test_support.h"
 #include "vorlane_hosts.h"

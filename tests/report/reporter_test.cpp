@@ -9,7 +9,7 @@
 #include "app/config_imp.h"
 #include "report/event_names.h"
 #include "report/md5.h"
-#include "tests/report/telemetry_endpoint.h"
+#include "tests/support/telemetry_endpoint.h"
 #include "tests/support/log_capture.h"
 #include "utility/text.h"
 

@@ -1,4 +1,4 @@
-#include "tests/report/telemetry_endpoint.h"
+#include "tests/support/telemetry_endpoint.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

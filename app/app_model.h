@@ -1,0 +1,137 @@
+// The application model: the run's parameters (from the installer's file name,
+// the registry and the drives), and the download and installation it drives on
+// worker threads. The window learns of progress through five callbacks that the
+// model always invokes on the UI thread.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "net/http_downloader.h"
+#include "report/google_analytics.h"
+#include "utility/tthread.h"
+#include "utility/ui_dispatcher.h"
+
+class ConfigImp;
+class CReporter;
+
+// What the window is told, always on the UI thread.
+struct ModelCallbacks {
+  std::function<void(int percent, int received, int total)> progress;
+  std::function<void(int percent)> percent;
+  std::function<void()> downloadDone;
+  std::function<void()> downloadFailed;
+  std::function<void(bool success)> installFinished;
+};
+
+// The model's collaborators and limits; the product uses the defaults, tests
+// pass their own endpoints, registry places and shorter waits.
+struct ModelOptions {
+  ConfigImp* config = nullptr;      // null: ConfigImp::instance()
+  CReporter* reporter = nullptr;    // null: CReporter::instance()
+  AnalyticsOptions analytics;
+  std::wstring packageSigner;       // empty: the product's publisher
+  DWORD packageWaitMs = 600000;     // how long the package may run
+  UINT retryTickMs = 1000;          // the wait-for-addresses tick
+  std::wstring modulePath;          // empty: this program's own file
+};
+
+class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
+ public:
+  // The model of the process, created on first use and never destroyed.
+  static CAppModel& instance();
+  explicit CAppModel(ModelOptions options = {});
+  CAppModel(const CAppModel&) = delete;
+  CAppModel& operator=(const CAppModel&) = delete;
+
+  // Start-up, UI thread, once: file-name parameters, languages, analytics ids,
+  // the installation folder, then the reporter. The command line is not used.
+  void init(const wchar_t* commandLine, HINSTANCE instance);
+  // True when another copy runs (it has been asked to show itself); otherwise
+  // this copy holds the single-instance mutex until it ends.
+  bool popupExistPwnd();
+  // The installation folder: the registry's "InstallDir", else the best drive.
+  void _calcInstallPath();
+  // Works folder and addresses out again after the variant changed.
+  void reloadPlayerConfig();
+  // An analytics event, queued.
+  void trackEvent(const std::wstring& eventName, const std::wstring& label);
+
+  // Package download (UI thread): starts the worker, or waits for addresses.
+  void startDownloadPlayer();
+  // Installation (UI thread): runs the package on a task of its own.
+  friend void runInstallTask(CAppModel& model);
+  // Starts the installed emulator, with the package name when there is one.
+  void startPlayer();
+  void runPlayer(const std::wstring& parameters);
+  // Ends the emulator's processes before the package installs.
+  void killPlayerProcesses();
+  // Starts the package and waits for it; false only when it could not start.
+  bool runPackage(const std::wstring& path, const std::wstring& switches);
+
+  // The package's result messages, handled on the UI thread.
+  void onInstallError(int code);
+  void onInstallSuccess();
+
+  void setCallbacks(ModelCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  std::wstring getOpenId() const { return m_openId; }
+  std::wstring getLocale() const { return m_locale; }
+  std::wstring getInstallDir() const { return m_installDir; }
+  ConfigImp& config() { return *config_; }
+  GoogleAnalytics& analytics() { return m_analytics; }
+
+  // WinINet progress, on the download thread; always goes on.
+  bool onProgress(const char* data, int count, int received, int total) override;
+
+  utility::CHttpDownloader m_netDownloader;
+  TThread m_downloadThread;
+  HANDLE m_mutex = nullptr;
+  std::wstring m_installDir;
+  bool m_playerExist = false;
+  std::wstring m_openId = L"100";
+  std::wstring m_url;
+  std::wstring m_language;
+  std::wstring m_locale;
+  std::wstring m_package;
+  utility::UiTimer m_retryTimer;
+  DWORD m_installStartTick = 0;
+  DWORD m_downloadStartTick = 0;
+  DWORD m_lastProgressTick = 0;
+  int m_percent = 0;
+  HINSTANCE m_hInstance = nullptr;
+  GoogleAnalytics m_analytics;
+  std::wstring m_defaultInstallDir;
+  bool m_defaultDriveIsSsd = false;
+  std::wstring m_spareUrl;
+
+ private:
+  void _threadDownloadPlayer();
+  bool _downloadByNet(const std::wstring& packagePath);
+  bool _downloadByCurl(const std::wstring& packagePath, const std::wstring& url);
+  bool _acceptPackage(const std::wstring& path);
+  void _threadInsPlayer();
+  void _applyStartParameters(const std::wstring& name);
+  void _retryTick();
+  void _reportDownloadOutcome(bool ok);
+  void _reportInstallFailure(const std::wstring& labelSuffix, const std::wstring& reason);
+  // Runs `work` on the UI thread under this model's owner key.
+  template <typename F>
+  void postToWindow(F work);
+
+  ModelOptions options_;
+  ConfigImp* config_;
+  CReporter* reporter_;
+  ModelCallbacks callbacks_;
+  const uint32_t m_postKey;
+};
+
+void runInstallTask(CAppModel& model);
+
+template <typename F>
+void CAppModel::postToWindow(F work) {
+  Runable* runnable = makeRunable(std::move(work));
+  auto* dispatcher = utility::UiDispatcher::instance();
+  if (!dispatcher || !dispatcher->post(m_postKey, runnable)) runnable->release();
+}

@@ -1,0 +1,161 @@
+// The package download: WinINet on the primary then the spare address, then
+// libcurl on both, on the model's download worker.
+#include <atomic>
+
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "app/model_rules.h"
+#include "app/package_signature.h"
+#include "net/curl_downloader.h"
+#include "report/event_names.h"
+#include "report/reporter.h"
+#include "utility/file_handle.h"
+#include "utility/log.h"
+#include "utility/text.h"
+#include "utility/ufile.h"
+
+namespace {
+
+std::atomic<int> g_retryTicks{0};  // process-wide, never reset
+
+uint64_t fileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+void CAppModel::startDownloadPlayer() {
+  if (m_url.empty()) {
+    LOG(L"start. current in get palyer url");
+    m_retryTimer.start(options_.retryTickMs, makeRunable([this] { _retryTick(); }));
+    return;
+  }
+  m_downloadThread.start(new MemberFuncRunable<CAppModel>(this, &CAppModel::_threadDownloadPlayer));
+}
+
+void CAppModel::_retryTick() {
+  if (++g_retryTicks < 2 && m_url.empty()) return;
+  if (m_url.empty()) {
+    m_url = config_->packageUrl();
+    m_spareUrl = config_->sparePackageUrl();
+  }
+  startDownloadPlayer();
+  m_retryTimer.stop();
+}
+
+void CAppModel::_threadDownloadPlayer() {
+  LOG(L"download player");
+  if (!utility::ufile::exists(m_installDir)) utility::ufile::makeDir(m_installDir);
+  m_lastProgressTick = 0;
+  std::wstring packagePath = config_->packagePath(m_installDir);
+  DWORD attemptStart = GetTickCount();
+  m_downloadStartTick = attemptStart;
+
+  bool ok = _downloadByNet(packagePath);
+  if (!ok) {
+    LOG(L"download by vlcurl");
+    config_->useIe = false;
+    m_downloadStartTick = GetTickCount();
+    config_->useSpareUrl = false;
+    ok = _downloadByCurl(packagePath, m_url);
+    if (!ok) {
+      LOG(L"download by vlcurl too");
+      config_->useSpareUrl = true;
+      ok = _downloadByCurl(packagePath, m_spareUrl);
+    }
+  }
+  postToWindow([this, ok] {
+    auto& callback = ok ? callbacks_.downloadDone : callbacks_.downloadFailed;
+    if (callback) callback();
+  });
+  _reportDownloadOutcome(ok);
+  LOG(L"download end, success = %d, elapse = %d", ok ? 1 : 0,
+      model_rules::elapseSeconds(GetTickCount() - attemptStart));
+}
+
+// One libcurl source: accepted above 10 MiB and with the publisher's signature.
+// A file refused for its size or signature is deleted, so the next source starts clean.
+bool CAppModel::_downloadByCurl(const std::wstring& packagePath, const std::wstring& url) {
+  auto percent = [this](int value) {
+    postToWindow([this, value] {
+      if (callbacks_.percent) callbacks_.percent(value);
+    });
+  };
+  if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent)) return false;
+  if (fileSize(packagePath) <= model_rules::kMinCurlPackageBytes) {
+    utility::ufile::removeFile(packagePath);
+    LOG(L"too small package");
+    return false;
+  }
+  return _acceptPackage(packagePath);
+}
+
+// The publisher's signature decides whether a transferred file may be run.
+bool CAppModel::_acceptPackage(const std::wstring& path) {
+  const std::wstring signer =
+      options_.packageSigner.empty() ? utility::packagePublisher() : options_.packageSigner;
+  if (utility::verifyPackageSignature(path, signer)) return true;
+  LOG(L"package refused, deleted: %s", path.c_str());
+  utility::ufile::removeFile(path);
+  return false;
+}
+
+bool CAppModel::_downloadByNet(const std::wstring& packagePath) {
+  m_lastProgressTick = 0;
+  LOG(L"start. url: %s", m_url.c_str());
+  std::wstring temporary = packagePath + L".tmp";
+  utility::ufile::removeFile(temporary);
+  config_->useSpareUrl = false;
+  config_->useIe = true;
+  bool ok = m_netDownloader.download(m_url, temporary, this) && _acceptPackage(temporary);
+  if (!ok) {
+    LOG(L"download errro! .use spare url");
+    m_netDownloader.stop();
+    config_->useSpareUrl = true;
+    ok = m_netDownloader.download(m_spareUrl, temporary, this) && _acceptPackage(temporary);
+    if (!ok) {
+      LOG(L"download file error %s", packagePath.c_str());
+      // A partial body must not stay behind in the user's installation folder.
+      if (utility::ufile::exists(temporary)) utility::ufile::removeFile(temporary);
+      return false;
+    }
+  }
+  utility::ufile::moveFile(temporary, packagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  LOG(L"download file success file = %s", packagePath.c_str());
+  return true;
+}
+
+bool CAppModel::onProgress(const char*, int, int received, int total) {
+  DWORD now = GetTickCount();
+  if (now < m_lastProgressTick + model_rules::kProgressIntervalMs) return true;
+  m_lastProgressTick = now;
+  total = model_rules::progressTotal(received, total);
+  postToWindow([this, received, total] {
+    m_percent = model_rules::progressPercent(received, total);
+    if (callbacks_.progress) callbacks_.progress(m_percent, received, total);
+  });
+  return true;
+}
+
+void CAppModel::_reportDownloadOutcome(bool ok) {
+  namespace ev = events;
+  if (!ok) {
+    trackEvent(ev::analytics::kDownloadError, m_openId);
+    reporter_->addEvent(ev::report::kDownloadFail,
+                        reportProperties({{ev::property::kFailureReason,
+                                           std::wstring(ev::property::kDownloadFailReason)}}));
+    return;
+  }
+  bool spare = config_->useSpareUrl;
+  bool ie = config_->useIe;
+  int duration = (int)(GetTickCount() - m_downloadStartTick);
+  trackEvent(ev::analytics::kDownloadSucess, m_openId);
+  reporter_->addEvent(ev::report::kDownloadSuccess,
+                      reportProperties({{ev::property::kExtField, model_rules::sourceText(spare)}}));
+  reporter_->addEvent(ev::report::kDownloadDuration,
+                      reportProperties({{ev::property::kDuration, duration},
+                                        {ev::property::kExtField,
+                                         model_rules::durationText(spare, ie)}}));
+}

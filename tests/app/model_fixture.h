@@ -1,0 +1,61 @@
+// A model wired to loopback servers: the two package hosts of
+// tests/servers/package_hosts.py and the telemetry endpoints, with its own
+// configuration, reporter and installation folder.
+#pragma once
+#include <rapidjson/document.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "report/reporter.h"
+#include "tests/support/telemetry_endpoint.h"
+#include "tests/support/test_support.h"
+
+namespace model_testing {
+
+// Replaces both hosts' scripts; each step is a JSON object text.
+void scriptHosts(const std::vector<std::string>& primary, const std::vector<std::string>& spare);
+// {"file": "<path>"} for a stand-in package copy; with `cutAfter`, the whole
+// length is announced but the connection closes after that many bytes.
+std::string serveFile(const std::wstring& path, long cutAfter = -1);
+// The hosts ("primary"/"spare") of the requests so far, oldest first.
+std::vector<std::string> requestedHosts();
+
+// The reporter events that reached the collection endpoint, in order, as
+// "name" or "name ext_field=..."-style texts built by `describe`.
+std::vector<std::string> reportedEvents(const rapidjson::Document& received);
+// The analytics event names and labels: "name:label".
+std::vector<std::string> analyticsEvents(const rapidjson::Document& received);
+
+class ModelFixture {
+ public:
+  explicit ModelFixture(DWORD packageWaitMs = 600000);
+  ~ModelFixture();
+
+  CAppModel& model() { return *model_; }
+  ConfigImp& config() { return config_; }
+  CReporter& reporter() { return *reporter_; }
+  const testing_support::TempDir& dir() const { return dir_; }
+  testing_support::TelemetryEndpoint& collection() { return collection_; }
+  testing_support::TelemetryEndpoint& analytics() { return analytics_; }
+
+  // Outcomes the callbacks reported.
+  int downloadsDone = 0;
+  int downloadsFailed = 0;
+  int installsFinished = 0;
+  bool installOk = false;
+  std::vector<int> percents;
+
+ private:
+  testing_support::TempDir dir_;
+  testing_support::TelemetryEndpoint collection_{"REPORT"};
+  testing_support::TelemetryEndpoint analytics_{"ANALYTICS"};
+  ConfigImp config_;
+  std::unique_ptr<CReporter> reporter_;
+  std::unique_ptr<CAppModel> model_;
+};
+
+}  // namespace model_testing

@@ -1,0 +1,163 @@
+// The silent installation with the real stand-in package: its command line,
+// its messages through a real IPC window, the events, the time-out, a package
+// that cannot start, ending the emulator and starting it again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "app/app_impl.h"
+#include "app/window_ipc.h"
+#include "standins/standins.h"
+#include "tests/app/model_fixture.h"
+#include "utility/process.h"
+#include "utility/text.h"
+#include "utility/ufile.h"
+
+using namespace model_testing;
+using testing_support::pumpUntil;
+using testing_support::readFile;
+
+namespace {
+
+// The installer's IPC window, handing the package's messages to the model as
+// the application object does.
+class InstallerWindow : public utility::IWindowIPCHandle {
+ public:
+  explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
+  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
+    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
+    return 0;
+  }
+
+ private:
+  CAppModel& model_;
+  utility::WindowIPC endpoint_;
+};
+
+void placePackage(ModelFixture& f) {
+  CopyFileW(standins::package(L"signed").c_str(),
+            f.config().packagePath(f.model().m_installDir).c_str(), FALSE);
+}
+
+// Runs the install task and waits for it and the reporter's immediate batch.
+std::vector<std::string> install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
+  InstallerWindow window(f.model());
+  runInstallTask(f.model());
+  EXPECT_TRUE(pumpUntil([&] { return f.installsFinished > 0; }, 60000));
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
+  auto got = f.collection().waitFor([&](const auto& r) { return reportedEvents(r).size() >= events; },
+                                    5000);
+  return reportedEvents(got);
+}
+
+std::string firstAnalytics(ModelFixture& f) {
+  auto got = f.analytics().waitFor([](const auto& r) { return !analyticsEvents(r).empty(); });
+  auto events = analyticsEvents(got);
+  return events.empty() ? "" : events.front();
+}
+
+}  // namespace
+
+TEST(PackageInstall, SuccessRunsThePackageWithItsSwitchesAndReportsAtOnce) {
+  ModelFixture f;
+  f.model().m_language = L"kr";
+  placePackage(f);
+  auto reported = install(f, nullptr, 2);
+  EXPECT_TRUE(f.installOk);
+  // The reporter's cycle is ten minutes here: only the immediate batch can have come.
+  EXPECT_EQ(reported, (std::vector<std::string>{"ad_install_success",
+                                                "ad_downloader_full_duration duration"}));
+  EXPECT_EQ(firstAnalytics(f), "ad_installSucess:100");
+
+  std::wstring dir = f.model().m_installDir;
+  std::string expectedLine = utility::wideToUtf8(
+      L"\"" + f.config().packagePath(dir) +
+      L"\" -silence -downloader -openid=100 -language=kr -path=\"" + dir + L"\"\r\n");
+  EXPECT_EQ(readFile(dir + L"package_args.txt"), expectedLine);
+  EXPECT_TRUE(utility::ufile::exists(dir + L"vdplayer.exe"));
+  EXPECT_TRUE(utility::ufile::exists(dir + L"data"));
+}
+
+TEST(PackageInstall, PackageErrorCodeIsReported) {
+  ModelFixture f;
+  placePackage(f);
+  auto reported = install(f, L"error:-5", 1);
+  EXPECT_TRUE(f.installOk);  // the package ran; its message tells the failure
+  EXPECT_EQ(reported, (std::vector<std::string>{"ad_install_fail failure_reason=errorcode_-5"}));
+  EXPECT_EQ(firstAnalytics(f), "ad_installError:100");
+}
+
+TEST(PackageInstall, PackageThatCannotStartFailsTheInstallation) {
+  ModelFixture f;  // no package in the folder
+  auto reported = install(f, nullptr, 0);
+  EXPECT_EQ(f.installsFinished, 1);
+  EXPECT_FALSE(f.installOk);
+  f.reporter().notify();
+  auto got = f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  EXPECT_EQ(reportedEvents(got),
+            (std::vector<std::string>{"ad_install_fail failure_reason=package_error_2"}));
+  EXPECT_EQ(firstAnalytics(f), "ad_installError:100_errCreateProcess_2");
+}
+
+TEST(PackageInstall, PackageStillRunningAfterTheWaitIsATimeout) {
+  ModelFixture f(500);
+  placePackage(f);
+  install(f, L"delay:3000 silent", 0);
+  EXPECT_TRUE(f.installOk);
+  f.reporter().notify();
+  auto got = f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  EXPECT_EQ(reportedEvents(got), (std::vector<std::string>{"ad_install_fail failure_reason=timeout"}));
+  EXPECT_EQ(firstAnalytics(f), "ad_installError:100_errWaitTimeout");
+  Sleep(3000);  // lets the package end before its folder goes
+}
+
+namespace {
+
+// Ends every process of that executable name (the test's own clean-up).
+void endProcesses(const wchar_t* exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+    if (process) TerminateProcess(process, 0);
+    if (process) CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+}
+
+}  // namespace
+
+// The system's taskkill is replaced by a recorder found in the current folder
+// (Wine's own taskkill knows no /T), so the exact requests can be checked.
+TEST(PackageInstall, EmulatorProcessesAreEndedByNameWithTheirChildren) {
+  ModelFixture f;
+  CopyFileW((testing_support::exeFolder() + L"taskkill_recorder.exe").c_str(),
+            f.dir().file(L"taskkill.exe").c_str(), FALSE);
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(f.dir().path().c_str());
+  f.model().killPlayerProcesses();
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(readFile(f.dir().file(L"taskkill_args.txt")),
+            "\"taskkill\" /F /IM vdplayer.exe /T\n"
+            "\"taskkill\" /F /IM vdmultiplayer.exe /T\n"
+            "\"taskkill\" /F /IM vdmultiplayerex.exe /T\n"
+            "\"taskkill\" /F /IM vdreport.exe /T\n");
+}
+
+TEST(PackageInstall, EmulatorStartsWithThePackageName) {
+  ModelFixture f;
+  std::wstring dir = f.model().m_installDir;
+  CopyFileW(standins::player().c_str(), (dir + L"vdplayer.exe").c_str(), FALSE);
+  f.model().m_package = L"pk123x";
+  f.model().startPlayer();
+  std::string args;
+  pumpUntil([&] { return !(args = readFile(dir + L"vdplayer_args.txt")).empty(); }, 10000);
+  EXPECT_NE(args.find("downloadpackage=pk123x|package=pk123x"), std::string::npos) << args;
+  endProcesses(L"vdplayer.exe");
+}
