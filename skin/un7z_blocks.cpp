@@ -107,8 +107,9 @@ SRes runDictionaryDecoder(CLzmaDec& lz, Step step, ILookInStreamPtr in, UInt64 i
 SRes streamLzma(const Byte* props, unsigned propsSize, ILookInStreamPtr in, UInt64 packSize,
                 UInt64 unpackSize, ISzAllocPtr alloc, ByteSink& out) {
   CLzmaDec dec;
-  LzmaDec_CONSTRUCT(&dec) RINOK(LzmaDec_AllocateProbs(&dec, props, propsSize, alloc))
-      dec.dicBufSize = dictionaryBufferSize(dec.prop.dicSize, unpackSize);
+  LzmaDec_CONSTRUCT(&dec);
+  RINOK(LzmaDec_AllocateProbs(&dec, props, propsSize, alloc));
+  dec.dicBufSize = dictionaryBufferSize(dec.prop.dicSize, unpackSize);
   dec.dic = static_cast<Byte*>(ISzAlloc_Alloc(alloc, dec.dicBufSize));
   SRes res = SZ_ERROR_MEM;
   if (dec.dic) {
@@ -132,8 +133,9 @@ SRes streamLzma2(const Byte* props, unsigned propsSize, ILookInStreamPtr in, UIn
                  UInt64 unpackSize, ISzAllocPtr alloc, ByteSink& out) {
   if (propsSize != 1) return SZ_ERROR_DATA;
   CLzma2Dec dec;
-  Lzma2Dec_CONSTRUCT(&dec) RINOK(Lzma2Dec_AllocateProbs(&dec, props[0], alloc)) CLzmaDec& lz =
-      dec.decoder;
+  Lzma2Dec_CONSTRUCT(&dec);
+  RINOK(Lzma2Dec_AllocateProbs(&dec, props[0], alloc));
+  CLzmaDec& lz = dec.decoder;
   lz.dicBufSize = dictionaryBufferSize(lzma2Dictionary(props[0]), unpackSize);
   lz.dic = static_cast<Byte*>(ISzAlloc_Alloc(alloc, lz.dicBufSize));
   SRes res = SZ_ERROR_MEM;
