@@ -77,10 +77,13 @@ void CAppImpl::showMainFrame() {
 
 int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
   LOG(L"ipc, msg = %d", (int)message);
-  if (message == kInstallError)
+  if (message == kInstallError) {
+    LOG(L"player install error! %d", (int)wParam);
     CAppModel::instance().onInstallError((int)wParam);
-  else if (message == kInstallSuccess)
+  } else if (message == kInstallSuccess) {
+    LOG(L"player install sucess");
     CAppModel::instance().onInstallSuccess();
+  }
   else if (message == kShowYourself)
     showMainFrame();
   return 0;

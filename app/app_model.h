@@ -71,7 +71,8 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // Starts the package and waits for it; false only when it could not start.
   bool runPackage(const std::wstring& path, const std::wstring& switches);
 
-  // The package's result messages, handled on the UI thread.
+  // The package's result messages, handled on the UI thread: the events of
+  // each outcome and an immediate report (the caller logs the message).
   void onInstallError(int code);
   void onInstallSuccess();
 

@@ -93,7 +93,6 @@ void CAppModel::_reportInstallFailure(const std::wstring& labelSuffix, const std
 }
 
 void CAppModel::onInstallError(int code) {
-  LOG(L"player install error! %d", code);
   trackEvent(events::analytics::kInstallError, m_openId);
   reporter_->addEvent(events::report::kInstallFail,
                       reportProperties({{events::property::kFailureReason,
@@ -102,7 +101,6 @@ void CAppModel::onInstallError(int code) {
 }
 
 void CAppModel::onInstallSuccess() {
-  LOG(L"player install sucess");
   trackEvent(events::analytics::kInstallSucess, m_openId);
   reporter_->addEvent(events::report::kInstallSuccess);
   int duration = (int)(GetTickCount() - m_installStartTick);
