@@ -68,7 +68,7 @@ def events_received():
     return collection, analytics, rejected
 
 
-def run_installer(build, out, primary, spare, name="vorlane9_en_5566_demo.exe",
+def run_installer(build, out, primary, spare, name="vorlane9_en_starter_5566_demo.exe",
                   screenshots=False, limit_s=120):
     """Runs one installation; `primary`/`spare` are the package hosts' scripts
     (see package_hosts.py), with "signed" etc. standing for the stand-in copies."""
