@@ -9,7 +9,6 @@
 #include "net/curl_downloader.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
-#include "utility/file_handle.h"
 #include "utility/log.h"
 #include "utility/text.h"
 #include "utility/ufile.h"
@@ -32,7 +31,9 @@ void CAppModel::startDownloadPlayer() {
     m_retryTimer.start(options_.retryTickMs, makeRunable([this] { _retryTick(); }));
     return;
   }
-  m_downloadThread.start(new MemberFuncRunable<CAppModel>(this, &CAppModel::_threadDownloadPlayer));
+  // The worker runs once per process: a later request leaves it alone.
+  Runable* worker = new MemberFuncRunable<CAppModel>(this, &CAppModel::_threadDownloadPlayer);
+  if (!m_downloadThread.start(worker)) worker->release();
 }
 
 void CAppModel::_retryTick() {
@@ -76,7 +77,8 @@ void CAppModel::_threadDownloadPlayer() {
 }
 
 // One libcurl source: accepted above 10 MiB and with the publisher's signature.
-// A file refused for its size or signature is deleted, so the next source starts clean.
+// A refused file is deleted, also after the last source: libcurl writes error
+// pages too, and one must not stay behind under the package's name.
 bool CAppModel::_downloadByCurl(const std::wstring& packagePath, const std::wstring& url) {
   auto percent = [this](int value) {
     postToWindow([this, value] {
