@@ -1,4 +1,4 @@
-// Puts the process-wide skin state of Parts 5.1 and 5.2 back to a known start
+// Puts the process-wide skin state (resource map and language table) back to a known start
 // for each test: this program as the instance, no loose skin folder, an empty
 // resource map and text map, English as the language, no table beside it.
 #pragma once
