@@ -10,6 +10,7 @@
 #include "skin/language_table.h"
 #include "skin/resource_map.h"
 #include "ui/message_box.h"
+#include "ui/msg_builders.h"
 #include "utility/log.h"
 #include "utility/usystem.h"
 
@@ -57,10 +58,11 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
 void CAppImpl::showMainFrame() {
   LOG(L"create main");
   if (!utility::usystem::isVistaOrLater()) {
+    // No download on Windows XP: the refusal's button ends the run.
+    msg::showUnsupportedSystemBox(nullptr);
     CReporter::instance().addEvent(
         events::report::kCancelDownload,
         reportProperties({{events::property::kExtField, std::wstring(events::property::kCancelXp)}}));
-    PostQuitMessage(0);  // no download on Windows XP: the run ends here
     return;
   }
   if (!utility::usystem::isNative64()) {

@@ -74,7 +74,15 @@ std::wstring withLineBreaks(std::wstring text) {
 }
 
 void showUnsupportedSystemBox(HWND mainWindow) {
-  ButtonSpec sure{langText("sure"), [mainWindow] { PostMessageW(mainWindow, WM_CLOSE, 1, 0); }, true};
+  // Without a main window there is nothing to close: the run ends directly.
+  ButtonSpec sure{langText("sure"),
+                  [mainWindow] {
+                    if (mainWindow)
+                      PostMessageW(mainWindow, WM_CLOSE, 1, 0);
+                    else
+                      PostQuitMessage(0);
+                  },
+                  true};
   oneButtonBox(mainWindow, sure, 2, langText("error"), withLineBreaks(langText("error_xp")));
 }
 

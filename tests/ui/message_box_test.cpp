@@ -184,6 +184,23 @@ TEST_F(BoxFixture, UnsupportedSystemBoxClosesTheMainWindowWithCodeOne) {
   RemovePropW(owner, L"closeCode");
 }
 
+TEST_F(BoxFixture, UnsupportedSystemBoxWithoutMainWindowEndsTheRun) {
+  msg::showUnsupportedSystemBox(nullptr);
+  DuiLib::WindowImplBase* box = onlyBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->translateKey(VK_RETURN, false));
+  bool quit = false;
+  for (int i = 0; i < 50 && !quit; ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) quit = true;
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+  EXPECT_TRUE(quit);
+}
+
 TEST(BoxTexts, WrittenLineBreakMarksBreakLines) {
   struct Case {
     const wchar_t* text;
