@@ -13,7 +13,16 @@ void startHeadlessFlow(CAppModel& model) {
       },
       [](int percent) { LOG(L"progress %d%%", percent); },
       [&model] { runInstallTask(model); },
-      [] { PostQuitMessage(0); },
+      [&model] {
+        // The worker reports the failure after telling the window: let it
+        // finish before the shut-down stops the reporter.
+        static utility::UiTimer waitForWorker;
+        waitForWorker.start(50, makeRunable([&model] {
+          if (model.m_downloadThread.isRunning()) return;
+          waitForWorker.stop();
+          PostQuitMessage(0);
+        }));
+      },
       [&model](bool ok) {
         if (ok) model.startPlayer();
         PostQuitMessage(0);
