@@ -80,7 +80,6 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   std::wstring getOpenId() const { return m_openId; }
   std::wstring getLocale() const { return m_locale; }
   std::wstring getInstallDir() const { return m_installDir; }
-  ConfigImp& config() { return *config_; }
   GoogleAnalytics& analytics() { return m_analytics; }
 
   // WinINet progress, on the download thread; always goes on.

@@ -112,14 +112,11 @@ void CAppModel::onInstallSuccess() {
 void CAppModel::startPlayer() { runPlayer(model_rules::playerParameters(m_package)); }
 
 void CAppModel::runPlayer(const std::wstring& parameters) {
-  OSVERSIONINFOEXW version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  if (!GetVersionExW((OSVERSIONINFOW*)&version)) {
-    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
-    GetVersionExW((OSVERSIONINFOW*)&version);
-  }
+  // Both parts are tested on their own: every Windows from 8 on reports 6.2 to
+  // a program that declares no supported systems.
+  utility::usystem::WindowsVersion version = utility::usystem::windowsVersion();
   std::wstring player = m_installDir + L"\\" + kPlayerExeName;
-  if (version.dwMajorVersion >= 6 && version.dwMinorVersion >= 2) {
+  if (version.major >= 6 && version.minor >= 2) {
     LOG(L"run by amdin");
     if (utility::process::runExeFileWithNoAdmin(player, parameters) != -1) return;
     LOG(L"run by amdin error: %d", (int)GetLastError());

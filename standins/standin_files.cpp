@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "utility/text.h"
+
 namespace standins {
 
 std::wstring ownPath() {
@@ -20,11 +22,7 @@ void appendBesideSelf(const std::wstring& name, const std::wstring& line) {
   std::wstring self = ownPath();
   std::wstring path = joinPath(self.substr(0, self.find_last_of(L"\\/") + 1), name);
   std::wstring text = line + L"\r\n";
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0, nullptr,
-                                 nullptr);
-  std::string utf8(size > 0 ? size : 0, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), utf8.data(), size, nullptr,
-                      nullptr);
+  std::string utf8 = utility::wideToUtf8(text);
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;

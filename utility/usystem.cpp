@@ -7,15 +7,18 @@
 
 namespace utility::usystem {
 
-DWORD windowsMajorVersion() {
+WindowsVersion windowsVersion() {
   OSVERSIONINFOEXW extended = {};
   extended.dwOSVersionInfoSize = sizeof(extended);  // 284
-  if (GetVersionExW((OSVERSIONINFOW*)&extended)) return extended.dwMajorVersion;
+  if (GetVersionExW((OSVERSIONINFOW*)&extended))
+    return {extended.dwMajorVersion, extended.dwMinorVersion};
   OSVERSIONINFOW basic = {};
   basic.dwOSVersionInfoSize = sizeof(basic);  // 276
-  if (GetVersionExW(&basic)) return basic.dwMajorVersion;
-  return 0;
+  if (GetVersionExW(&basic)) return {basic.dwMajorVersion, basic.dwMinorVersion};
+  return {};
 }
+
+DWORD windowsMajorVersion() { return windowsVersion().major; }
 
 bool isVistaOrLater() { return windowsMajorVersion() > 5; }
 

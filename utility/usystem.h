@@ -6,8 +6,13 @@
 
 namespace utility::usystem {
 
-// The major version GetVersionExW reports (extended record first, then the
-// basic one); 0 when both are refused.
+struct WindowsVersion {
+  DWORD major = 0;
+  DWORD minor = 0;
+};
+// The version GetVersionExW reports (extended record first, then the basic
+// one); zeros when both are refused.
+WindowsVersion windowsVersion();
 DWORD windowsMajorVersion();
 bool isVistaOrLater();
 // The native processor is x64 or Itanium (a 32-bit process on 64-bit Windows).

@@ -24,12 +24,8 @@ struct DownloadRun {
 
 DownloadRun download(ModelFixture& f) {
   CAppModel& model = f.model();
-  model.m_url = utility::utf8ToWide("http://127.0.0.1:" +
-                                    std::to_string(testing_support::testServerPort("PRIMARY")) +
-                                    "/download/package/Vorlane9.0.exe");
-  model.m_spareUrl = utility::utf8ToWide("http://127.0.0.1:" +
-                                         std::to_string(testing_support::testServerPort("SPARE")) +
-                                         "/download/package/Vorlane9.0.exe");
+  model.m_url = testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
+  model.m_spareUrl = testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
   model.startDownloadPlayer();
   EXPECT_TRUE(pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; }, 60000));
   // The worker queues its events after it told the window.

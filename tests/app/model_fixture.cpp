@@ -8,7 +8,7 @@ namespace model_testing {
 namespace {
 
 std::string hostsUrl(const std::string& path) {
-  return "http://127.0.0.1:" + std::to_string(testing_support::testServerPort("PRIMARY")) + path;
+  return utility::wideToAnsi(testing_support::testServerUrl("PRIMARY")) + path;
 }
 
 std::string jsonList(const std::vector<std::string>& steps) {

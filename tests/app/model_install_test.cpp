@@ -144,10 +144,10 @@ TEST(PackageInstall, EmulatorProcessesAreEndedByNameWithTheirChildren) {
   f.model().killPlayerProcesses();
   SetCurrentDirectoryW(previous);
   EXPECT_EQ(readFile(f.dir().file(L"taskkill_args.txt")),
-            "\"taskkill\" /F /IM vdplayer.exe /T\n"
-            "\"taskkill\" /F /IM vdmultiplayer.exe /T\n"
-            "\"taskkill\" /F /IM vdmultiplayerex.exe /T\n"
-            "\"taskkill\" /F /IM vdreport.exe /T\n");
+            "\"taskkill\" /F /IM vdplayer.exe /T\r\n"
+            "\"taskkill\" /F /IM vdmultiplayer.exe /T\r\n"
+            "\"taskkill\" /F /IM vdmultiplayerex.exe /T\r\n"
+            "\"taskkill\" /F /IM vdreport.exe /T\r\n");
 }
 
 TEST(PackageInstall, EmulatorStartsWithThePackageName) {

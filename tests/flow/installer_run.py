@@ -29,13 +29,14 @@ def wine_path(path, to_windows=True):
 
 
 def start_server(script, out):
-    ready = open(os.path.join(out, os.path.basename(script) + ".ready"), "w+")
-    proc = subprocess.Popen([sys.executable, "-u", os.path.join(SERVERS, script), "--fixed"],
-                            stdout=ready, stdin=subprocess.DEVNULL)
+    ready = os.path.join(out, os.path.basename(script) + ".ready")
+    with open(ready, "w") as lines:
+        proc = subprocess.Popen([sys.executable, "-u", os.path.join(SERVERS, script), "--fixed"],
+                                stdout=lines, stdin=subprocess.DEVNULL)
     for _ in range(100):
-        ready.seek(0)
-        if "READY" in ready.read():
-            return proc
+        with open(ready) as lines:
+            if "READY" in lines.read():
+                return proc
         if proc.poll() is not None:
             break
         time.sleep(0.1)
@@ -54,7 +55,7 @@ def get_json(url):
 
 
 def events_received():
-    collection, analytics, rejected = [], [], []
+    collection, analytics = [], []
     report = get_json("http://127.0.0.1:18082/received")
     for post in report["accepted"]:
         for event in json.loads(post["body"]):
@@ -116,7 +117,10 @@ def run_installer(build, out, primary, spare, name="vorlane9_en_starter_5566_dem
             log = f.read().decode("utf-8", "replace")
         files = sorted(os.listdir(unix_dir)) if os.path.isdir(unix_dir) else []
         args_path = os.path.join(unix_dir, "vdplayer_args.txt")
-        player_args = open(args_path, encoding="utf-8").read() if os.path.exists(args_path) else ""
+        player_args = ""
+        if os.path.exists(args_path):
+            with open(args_path, encoding="utf-8") as args_file:
+                player_args = args_file.read()
         collection, analytics, rejected = events_received()
         return {"ended": ended, "seconds": time.monotonic() - started, "log": log, "files": files,
                 "player_args": player_args, "collection": collection, "analytics": analytics,

@@ -2,20 +2,9 @@
 // in "taskkill_args.txt" beside itself and succeeds.
 #include <windows.h>
 
-#include <string>
+#include "standins/standin_files.h"
 
 int wmain() {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path = self;
-  path = path.substr(0, path.rfind(L'\\') + 1) + L"taskkill_args.txt";
-  std::string line;
-  for (const wchar_t* c = GetCommandLineW(); *c; ++c) line += (char)*c;
-  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  line += "\n";
-  WriteFile(file, line.data(), (DWORD)line.size(), &written, nullptr);
-  CloseHandle(file);
+  standins::appendBesideSelf(L"taskkill_args.txt", GetCommandLineW());
   return 0;
 }
