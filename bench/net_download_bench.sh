@@ -2,7 +2,7 @@
 # Download throughput on loopback: the installer's WinINet and libcurl engines
 # (net_download_bench.exe under Wine) beside the Linux curl tool, all fetching
 # the same file from tests/servers/package_server.py in one run.
-# usage: VORLANE_BUILD=build-x bench/net_download_bench.sh [BYTES]   (default 200 MiB)
+# usage: bench/net_download_bench.sh [BYTES]   (default 200 MiB; after a build)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BYTES=${2:-${1:-209715200}}
@@ -30,13 +30,12 @@ if [ "${1:-}" = --measure ]; then
   exit 0
 fi
 
-export VORLANE_BUILD=$(cd "${VORLANE_BUILD:-$ROOT/build}" && pwd)
+source "$ROOT/scripts/wine-env.sh"  # chooses the build this machine runs
 if [ ! -f "$VORLANE_BUILD/bench/net_download_bench.exe" ]; then
-  echo "build first: make build BUILD=..." >&2
+  echo "build first: make build" >&2
   exit 1
 fi
 command -v curl >/dev/null || apt-get install -y -qq curl >/dev/null
-source "$ROOT/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 wine_env_start
 python3 "$ROOT/tests/servers/with_servers.py" "$ROOT/tests/servers/package_server.py" \

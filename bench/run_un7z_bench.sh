@@ -7,7 +7,7 @@
 # 7zz's are whole runs of the native program. Ratios are un7z / 7zz.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-export VORLANE_BUILD=${VORLANE_BUILD:-$ROOT/build}
+source "$ROOT/scripts/wine-env.sh"  # chooses the build this machine runs
 RUNS=${1:-3}
 INPUT=$VORLANE_BUILD/bench/un7z_input
 ARCHIVE=$INPUT/bench.7z
@@ -16,7 +16,6 @@ OUT=$INPUT/out
 echo "[bench] making the 200 MiB input when missing (takes a minute the first time)"
 python3 "$ROOT/bench/make_un7z_bench_input.py" 7zz "$INPUT"
 cmake --build "$VORLANE_BUILD" --target un7z_bench skin_startup_bench >/dev/null
-source "$ROOT/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 wine_env_start
 BENCH=$VORLANE_BUILD/bench/un7z_bench.exe

@@ -9,7 +9,11 @@ if(NOT EXISTS ${VORLANE_CACHE}/thirdparty.cmake)
 endif()
 include(${VORLANE_CACHE}/thirdparty.cmake)
 
-# libcurl: static, Schannel, HTTP only.
+# libcurl: static, Schannel, HTTP only, built once per architecture.
+set(VORLANE_CURL_DIR "${VORLANE_CURL_DIR_${CMAKE_SYSTEM_PROCESSOR}}")
+if(NOT VORLANE_CURL_DIR)
+  message(FATAL_ERROR "No libcurl for ${CMAKE_SYSTEM_PROCESSOR} in the cache: run scripts/setup.sh (as root)")
+endif()
 add_library(thirdparty_curl INTERFACE)
 target_include_directories(thirdparty_curl SYSTEM INTERFACE ${VORLANE_CURL_DIR}/include)
 target_compile_definitions(thirdparty_curl INTERFACE CURL_STATICLIB)
@@ -25,10 +29,12 @@ target_include_directories(thirdparty_lzma SYSTEM PUBLIC ${VORLANE_LZMA_SRC})
 target_compile_definitions(thirdparty_lzma PRIVATE Z7_PPMD_SUPPORT_DISABLED)
 target_compile_options(thirdparty_lzma PRIVATE -O2 -w)
 
-# pugixml for the skin layouts.
+# pugixml for the skin layouts: wide texts; no XPath, streams or exceptions,
+# which the layouts never need (the streams alone bring in the C++ locale code).
 add_library(thirdparty_pugixml STATIC ${VORLANE_PUGIXML_SRC}/pugixml.cpp)
 target_include_directories(thirdparty_pugixml SYSTEM PUBLIC ${VORLANE_PUGIXML_SRC})
-target_compile_definitions(thirdparty_pugixml PUBLIC PUGIXML_WCHAR_MODE)
+target_compile_definitions(thirdparty_pugixml PUBLIC PUGIXML_WCHAR_MODE PUGIXML_NO_XPATH
+                           PUGIXML_NO_STL PUGIXML_NO_EXCEPTIONS)
 target_compile_options(thirdparty_pugixml PRIVATE -w)
 
 # RapidJSON: headers only, from a folder that holds nothing but them.

@@ -5,7 +5,7 @@
 # downloads, checks the signature, installs silently and starts the stand-in
 # emulator. Prints the run's log, the installed files and every event both
 # endpoints received; then draws every message box. On your display when
-# DISPLAY is set, otherwise on a virtual one, with screenshots in build/demo/.
+# DISPLAY is set, otherwise on a virtual one, with screenshots in build/<arch>/demo/.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"

@@ -12,7 +12,8 @@ JOBS=$(nproc)
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 
-PACKAGES=(g++-mingw-w64-i686 mingw-w64-i686-dev cmake ninja-build make
+PACKAGES=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          cmake ninja-build make
           wine wine32:i386 wine64 xvfb xauth xdotool
           7zip rapidjson-dev googletest osslsigncode imagemagick
           fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl curl)
@@ -62,25 +63,39 @@ fetch_source() {
   compgen -G "$CACHE/src/$pattern" | sort | tail -n 1
 }
 
-toolchain_file() { echo "$HERE/cmake/mingw-i686.cmake"; }
+# Both Windows architectures are built: i686 is the shipped program, x86_64 a
+# test vehicle for machines that run no 32-bit programs.
+ARCHS=(i686 x86_64)
+
+# libcurl with only what the program uses: HTTP(S) through Schannel, redirects,
+# custom headers, posts and the progress callback. Part of the cache key, so a
+# change here builds it anew.
+CURL_OPTIONS=(-DBUILD_SHARED_LIBS=OFF -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DHTTP_ONLY=ON
+  -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBPSL=OFF -DCURL_USE_LIBSSH2=OFF
+  -DUSE_LIBIDN2=OFF -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF
+  -DENABLE_UNIX_SOCKETS=OFF -DENABLE_MANUAL=OFF
+  -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_CRYPTO_AUTH=ON
+  -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON -DCURL_DISABLE_HSTS=ON
+  -DCURL_DISABLE_HTTP_AUTH=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON
+  -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON
+  -DCURL_DISABLE_SHUFFLE_DNS=ON
+  -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections")
 
 build_curl() {
-  local tarball ver dest
+  local arch=$1 tarball ver key dest
   tarball=$(fetch_source curl 'curl_*.orig.tar.gz')
   ver=$(basename "$tarball" | sed 's/^curl_\(.*\)\.orig\.tar\.gz$/\1/')
-  dest="$CACHE/curl-$ver"
+  key=$(printf '%s\n' "${CURL_OPTIONS[@]}" | md5sum | cut -c1-8)
+  dest="$CACHE/curl-$ver-$arch-$key"
   [ -f "$dest/.done" ] && { echo "$dest"; return; }
-  log "building libcurl $ver (static, Schannel, HTTP only)"
+  log "building libcurl $ver for $arch (static, Schannel, HTTP only)"
   local work; work=$(mktemp -d)
   tar -xzf "$tarball" -C "$work"
   cmake -S "$work/curl-$ver" -B "$work/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$(toolchain_file)" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$dest" \
-    -DBUILD_SHARED_LIBS=OFF -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DHTTP_ONLY=ON \
-    -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBPSL=OFF -DCURL_USE_LIBSSH2=OFF \
-    -DUSE_LIBIDN2=OFF -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF \
-    -DENABLE_UNIX_SOCKETS=OFF -DENABLE_MANUAL=OFF >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$HERE/cmake/mingw-$arch.cmake" \
+    -DCMAKE_INSTALL_PREFIX="$dest" "${CURL_OPTIONS[@]}" >/dev/null
   cmake --build "$work/build" -j "$JOBS" >/dev/null
+  rm -rf "$dest"
   cmake --install "$work/build" >/dev/null
   rm -rf "$work"
   touch "$dest/.done"
@@ -106,15 +121,17 @@ main() {
   if [ "$(id -u)" != 0 ]; then echo "setup must run as root" >&2; exit 1; fi
   install_packages
   mkdir -p "$CACHE"
-  local curl lzma pugi
-  curl=$(build_curl)
+  local arch curl lzma pugi curl_lines=""
+  for arch in "${ARCHS[@]}"; do
+    curl=$(build_curl "$arch")
+    curl_lines+="set(VORLANE_CURL_DIR_$arch \"$curl\")"$'\n'
+  done
   lzma=$(unpack_source 7zip '7zip_*.orig.tar.*' 7zip)
   pugi=$(unpack_source pugixml 'pugixml_*.orig.tar.gz' pugixml)
   mkdir -p "$CACHE/rapidjson/include"
   [ -e "$CACHE/rapidjson/include/rapidjson" ] || ln -s /usr/include/rapidjson "$CACHE/rapidjson/include/rapidjson"
   cat > "$CACHE/thirdparty.cmake.tmp" <<CMK
-set(VORLANE_CURL_DIR "$curl")
-set(VORLANE_LZMA_SRC "$lzma/C")
+${curl_lines}set(VORLANE_LZMA_SRC "$lzma/C")
 set(VORLANE_PUGIXML_SRC "$pugi/src")
 set(VORLANE_RAPIDJSON_INCLUDE "$CACHE/rapidjson/include")
 set(VORLANE_GTEST_SRC "/usr/src/googletest")

@@ -1,9 +1,19 @@
-# Sourced by the test and demo scripts: one Wine prefix per build folder
-# (created once, reused while valid), a virtual display when none is given, and
-# a persistent wineserver for the run. Call wine_env_start, then wine_env_stop.
+# Sourced by the test and demo scripts: the build this machine can run (see
+# wine-arch.sh), one Wine prefix per build folder (created once, reused while
+# valid), a virtual display when none is given, and a persistent wineserver for
+# the run. Call wine_env_start, then wine_env_stop.
+#
+# For the 64-bit build, `wine`, `wineserver`, `wineboot` and `winepath` on the
+# PATH are replaced by small scripts that call 64-bit Wine directly: the usual
+# commands all go through the 32-bit loader, which some kernels refuse.
 
 VORLANE_ROOT=${VORLANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-VORLANE_BUILD=${VORLANE_BUILD:-$VORLANE_ROOT/build}
+VORLANE_BUILD_ROOT=${VORLANE_BUILD_ROOT:-$VORLANE_ROOT/build}
+if [ -z "${VORLANE_ARCH:-}" ]; then
+  VORLANE_ARCH=$("$VORLANE_ROOT/scripts/wine-arch.sh" ${VORLANE_ARCH_VERBOSE:+-v}) || return 1
+fi
+export VORLANE_ARCH
+export VORLANE_BUILD=${VORLANE_BUILD:-$VORLANE_BUILD_ROOT/$VORLANE_ARCH}
 export WINEPREFIX=${WINEPREFIX:-$VORLANE_BUILD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
@@ -11,6 +21,20 @@ export WINEARCH=win64
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 _wine_env_xvfb_pid=""
+
+# Puts scripts named like Wine's commands, calling 64-bit Wine, first on the PATH.
+wine_env_commands() {
+  [ "$VORLANE_ARCH" = x86_64 ] || return 0
+  local bin="$VORLANE_BUILD/wine-bin"
+  mkdir -p "$bin"
+  export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$bin/wine"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 "$@"\n' > "$bin/wineserver"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot.exe "$@"\n' > "$bin/wineboot"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 winepath.exe "$@"\n' > "$bin/winepath"
+  chmod +x "$bin"/*
+  case ":$PATH:" in *":$bin:"*) ;; *) export PATH="$bin:$PATH" ;; esac
+}
 
 wine_env_prefix() {
   if [ -f "$WINEPREFIX/.vorlane-ready" ] && [ -f "$WINEPREFIX/system.reg" ]; then return 0; fi
@@ -46,6 +70,7 @@ wine_env_display() {
 }
 
 wine_env_start() {
+  wine_env_commands
   wine_env_display "${1:-}" || return 1
   wine_env_prefix || return 1
   wineserver -p

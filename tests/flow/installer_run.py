@@ -5,7 +5,7 @@ parameters, and every event the collection and analytics endpoints received.
 
 Used by `make demo` (which prints it) and by the flow test (which checks it).
 Needs the environment of scripts/wine-env.sh (WINEPREFIX, DISPLAY) and the
-servers' fixed ports 18080-18083 free."""
+servers' fixed ports (tests/servers/fixed_ports.py) free."""
 import argparse
 import json
 import os
@@ -17,6 +17,8 @@ import urllib.request
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVERS = os.path.join(HERE, "..", "servers")
+sys.path.insert(0, SERVERS)
+import fixed_ports  # noqa: E402
 INSTALL_DIR = "C:\\Vorlane\\Vorlane9\\"
 FIXED_PROPERTIES = ("mnq_version", "mnq_mac", "device_id", "openid", "language",
                     "downloader_package")
@@ -41,7 +43,8 @@ def start_server(script, out):
             break
         time.sleep(0.1)
     proc.kill()
-    raise SystemExit(f"{script} did not start (are ports 18080-18083 in use?)")
+    raise SystemExit(f"{script} did not start (are ports {fixed_ports.PRIMARY}-"
+                     f"{fixed_ports.ANALYTICS} in use?)")
 
 
 def post_json(url, value):
@@ -56,12 +59,12 @@ def get_json(url):
 
 def events_received():
     collection, analytics = [], []
-    report = get_json("http://127.0.0.1:18082/received")
+    report = get_json(f"http://127.0.0.1:{fixed_ports.REPORT}/received")
     for post in report["accepted"]:
         for event in json.loads(post["body"]):
             own = {k: v for k, v in event["properties"].items() if k not in FIXED_PROPERTIES}
             collection.append((event["eventKey"], own))
-    measurement = get_json("http://127.0.0.1:18083/received")
+    measurement = get_json(f"http://127.0.0.1:{fixed_ports.ANALYTICS}/received")
     for post in measurement["accepted"]:
         for event in post["events"]:
             analytics.append((event["name"], event["params"].get("event_label", "")))
@@ -82,7 +85,7 @@ def run_installer(build, out, primary, spare, name="vorlane9_en_starter_5566_dem
 
     servers = [start_server("package_hosts.py", out), start_server("telemetry_server.py", out)]
     try:
-        post_json("http://127.0.0.1:18080/control", {"primary": steps(primary), "spare": steps(spare)})
+        post_json(f"http://127.0.0.1:{fixed_ports.PRIMARY}/control", {"primary": steps(primary), "spare": steps(spare)})
         subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Halvek\\Vorlane9", "/v", "InstallDir",
                         "/d", INSTALL_DIR, "/f"], capture_output=True, check=True)
         unix_dir = wine_path(INSTALL_DIR, to_windows=False)

@@ -11,13 +11,16 @@ arrival order; the last step repeats. A step is a JSON object:
 Control, on either port:
   POST /control  {"primary": [steps], "spare": [steps]}  replaces both scripts
   GET or POST /log   JSON list of {"host", "path", "agent"}, oldest first
-With no script a host answers 404. With --fixed, the ports are 18080 and 18081
+With no script a host answers 404. With --fixed, the ports are
+fixed_ports.PRIMARY and SPARE (18080 and 18081 unless VORLANE_PORT_BASE moves them)
 (the addresses of the loopback builds)."""
 import json
 import os
 import sys
 import threading
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+import fixed_ports
 
 LOCK = threading.Lock()
 SCRIPTS = {"primary": [], "spare": []}
@@ -97,7 +100,8 @@ def make_handler(host):
 def main(argv):
     fixed = "--fixed" in argv
     servers = []
-    for host, port in (("primary", 18080 if fixed else 0), ("spare", 18081 if fixed else 0)):
+    for host, port in (("primary", fixed_ports.PRIMARY if fixed else 0),
+                       ("spare", fixed_ports.SPARE if fixed else 0)):
         server = ThreadingHTTPServer(("127.0.0.1", port), make_handler(host))
         server.daemon_threads = True
         servers.append(server)

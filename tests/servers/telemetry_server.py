@@ -17,7 +17,8 @@ Control requests, GET or POST, on the same port:
               posts end without any reply (the client sees a transfer error);
               hold=1 keeps every post waiting before it is answered, hold=0
               lets the waiting ones go.
-With --fixed the ports are 18082 (REPORT) and 18083 (ANALYTICS), the addresses
+With --fixed the ports are fixed_ports.REPORT and ANALYTICS (18082 and 18083
+unless VORLANE_PORT_BASE moves them), the addresses
 of the loopback builds, so the demo can report to it.
 """
 import hashlib
@@ -28,6 +29,8 @@ import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, urlsplit
+
+import fixed_ports
 
 JSON_TYPE = "application/json;charset=UTF-8"
 GUID = re.compile(r"^[0-9A-F]{8}_[0-9A-F]{4}_[0-9a-f]{4}_[0-9A-F]{4}_[0-9A-F]{12}$")
@@ -260,8 +263,10 @@ def serve(name, endpoint, port):
 
 def main():
     fixed = "--fixed" in sys.argv[1:]
-    serve("REPORT", Endpoint("/collection/biz/upload", check_report), 18082 if fixed else 0)
-    serve("ANALYTICS", Endpoint("/mp/collect", check_analytics), 18083 if fixed else 0)
+    serve("REPORT", Endpoint("/collection/biz/upload", check_report),
+          fixed_ports.REPORT if fixed else 0)
+    serve("ANALYTICS", Endpoint("/mp/collect", check_analytics),
+          fixed_ports.ANALYTICS if fixed else 0)
     print("READY")
     sys.stdout.flush()
     threading.Event().wait()

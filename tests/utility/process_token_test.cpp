@@ -3,6 +3,13 @@
 // starts the program with this process's own token, and there is no UAC: what
 // these tests can show is the command line and that the program starts, not
 // that it runs un-elevated.
+//
+// Where the shell is: Windows runs it from the Windows folder, and so does
+// 32-bit Wine as seen from a 32-bit process (which cannot read a 64-bit
+// process's modules and falls back to the bare name "explorer.exe"). 64-bit
+// Wine runs it as C:\windows\system32\explorer.exe, a full path that a 64-bit
+// process reads and that the shell rule does not take. There these tests put
+// an idle stand-in shell in the Windows folder for their duration.
 #include <gtest/gtest.h>
 
 #include "standins/standins.h"
@@ -15,6 +22,52 @@ using testing_support::pumpUntil;
 using testing_support::readFile;
 
 namespace {
+
+std::wstring windowsFolderShell() {
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+  return std::wstring(folder, length) + L"\\explorer.exe";
+}
+
+// Makes sure a process the shell rule takes runs while the tests run: when none
+// does, an idle program runs as explorer.exe from the Windows folder, and the
+// file it replaced comes back at the end.
+class ShellForTheRule : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    HANDLE token = process::getExplorerToken();
+    if (token) {
+      CloseHandle(token);
+      return;
+    }
+    const std::wstring shell = windowsFolderShell();
+    saved_ = shell + L".saved";
+    if (!MoveFileExW(shell.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING)) saved_.clear();
+    std::wstring idle = testing_support::exeFolder() + L"exit_with.exe";
+    ASSERT_TRUE(CopyFileW(idle.c_str(), shell.c_str(), FALSE));
+    std::wstring line = L"\"" + shell + L"\" 0 600000";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    ASSERT_TRUE(CreateProcessW(shell.c_str(), line.data(), nullptr, nullptr, FALSE,
+                               CREATE_NO_WINDOW, nullptr, nullptr, &startup, &standIn_));
+    CloseHandle(standIn_.hThread);
+  }
+  void TearDown() override {
+    if (!standIn_.hProcess) return;
+    TerminateProcess(standIn_.hProcess, 0);
+    WaitForSingleObject(standIn_.hProcess, 5000);
+    CloseHandle(standIn_.hProcess);
+    const std::wstring shell = windowsFolderShell();
+    if (saved_.empty()) DeleteFileW(shell.c_str());
+    else MoveFileExW(saved_.c_str(), shell.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
+
+ private:
+  PROCESS_INFORMATION standIn_ = {};
+  std::wstring saved_;
+};
+
+const auto* const kShell = ::testing::AddGlobalTestEnvironment(new ShellForTheRule);
 
 class NoAdminStart : public ::testing::Test {
  protected:
