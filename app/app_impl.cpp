@@ -4,7 +4,9 @@
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
-#include "app/headless_flow.h"
+#include "app/main_frame.h"
+#include "app/resources/resource_ids.h"
+#include "offer/offer_step.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
@@ -16,8 +18,7 @@
 
 namespace {
 
-// What leaving through the exit question reports; the offer step joins it
-// once the offer host exists.
+// What leaving through the exit question does beyond closing windows.
 void installLeaveHooks() {
   LeaveInstallationHooks hooks;
   hooks.reportLeaving = [] {
@@ -29,10 +30,36 @@ void installLeaveHooks() {
             {{events::property::kExtField, std::wstring(events::property::kCancelNotDownload)}}));
     CReporter::instance().notify();
   };
+  if (ConfigImp::instance().offerEnabled) {
+    hooks.finishOffer = [] { OfferStep::instance().finishOnLeave(); };
+  }
   CMessageBox::setLeaveHooks(std::move(hooks));
 }
 
+void reportCancel(const wchar_t* extField) {
+  CReporter::instance().addEvent(events::report::kCancelDownload,
+                                 reportProperties({{events::property::kExtField, std::wstring(extField)}}));
+}
+
+// The window icon at the large and the small system size.
+void setWindowIcons(HWND window, HINSTANCE instance) {
+  const struct {
+    WPARAM which;
+    int width;
+    int height;
+  } sizes[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+  for (const auto& size : sizes) {
+    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(size.width),
+                             GetSystemMetrics(size.height), LR_DEFAULTCOLOR);
+    if (icon) SendMessageW(window, WM_SETICON, size.which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
 }  // namespace
+
+SystemFacts SystemFacts::live() { return {&utility::usystem::isVistaOrLater, &utility::usystem::isNative64}; }
+
+CAppImpl::CAppImpl(SystemFacts system) : system_(system) {}
 
 bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   CAppModel& model = CAppModel::instance();
@@ -57,24 +84,48 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
 
 void CAppImpl::showMainFrame() {
   LOG(L"create main");
-  if (!utility::usystem::isVistaOrLater()) {
+  bool created = !mainFrame() && createMainFrame();
+  CAppMainFrame* frame = mainFrame();
+  if (!frame) return;
+  HWND window = frame->getHWND();
+  ShowWindow(window, SW_SHOWNORMAL);
+  BringWindowToTop(window);
+  utility::usystem::bringToFront(window);
+  // Once per run: a later call only brings the window to the front, so that
+  // a second copy's request leaves the variant and the chosen folder alone.
+  if (created) applySystemRules();
+}
+
+bool CAppImpl::createMainFrame() {
+  auto* frame = new CAppMainFrame();
+  std::weak_ptr<CAppMainFrame> life = frame->weak();
+  DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  if (!system_.isVistaOrLater()) style |= WS_SYSMENU | WS_THICKFRAME;
+  if (!frame->create(nullptr, nullptr, style, 0)) {
+    // A window that was made and destroyed again has deleted its object.
+    if (!life.expired()) delete frame;
+    return false;
+  }
+  m_mainFrame = life;
+  setWindowIcons(frame->getHWND(), DuiLib::instance());
+  frame->centerWindow();
+  return true;
+}
+
+void CAppImpl::applySystemRules() {
+  CAppMainFrame* frame = mainFrame();
+  if (!system_.isVistaOrLater()) {
     // No download on Windows XP: the refusal's button ends the run.
-    msg::showUnsupportedSystemBox(nullptr);
-    CReporter::instance().addEvent(
-        events::report::kCancelDownload,
-        reportProperties({{events::property::kExtField, std::wstring(events::property::kCancelXp)}}));
+    msg::showUnsupportedSystemBox(frame ? frame->getHWND() : nullptr);
+    reportCancel(events::property::kCancelXp);
     return;
   }
-  if (!utility::usystem::isNative64()) {
-    LOG(L"32 system!!!");
-    ConfigImp::instance().setPlayer4();
-    CAppModel::instance().reloadPlayerConfig();
-    CReporter::instance().addEvent(
-        events::report::kCancelDownload,
-        reportProperties({{events::property::kExtField, std::wstring(events::property::kCancelSystem32)}}));
-  }
-  // Until the main window exists, the flow it drives runs without one.
-  startHeadlessFlow(CAppModel::instance());
+  if (system_.isNative64()) return;
+  LOG(L"32 system!!!");
+  ConfigImp::instance().setPlayer4();
+  CAppModel::instance().reloadPlayerConfig();
+  if (frame) frame->reloadInstallPath();
+  reportCancel(events::property::kCancelSystem32);
 }
 
 int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
@@ -94,7 +145,9 @@ int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
 void CAppImpl::uninit() {
   // The main window hides first, then: the reporter gets up to 8000 ms for its
   // last batch, analytics stops sending, libcurl is released, then the offer library.
+  if (CAppMainFrame* frame = mainFrame()) ShowWindow(frame->getHWND(), SW_HIDE);
   CReporter::instance().shutdown();
   CAppModel::instance().analytics().closed = true;
   curl_global_cleanup();
+  if (ConfigImp::instance().offerEnabled) OfferStep::instance().release();
 }

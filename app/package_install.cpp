@@ -112,11 +112,9 @@ void CAppModel::onInstallSuccess() {
 void CAppModel::startPlayer() { runPlayer(model_rules::playerParameters(m_package)); }
 
 void CAppModel::runPlayer(const std::wstring& parameters) {
-  // Both parts are tested on their own: every Windows from 8 on reports 6.2 to
-  // a program that declares no supported systems.
   utility::usystem::WindowsVersion version = utility::usystem::windowsVersion();
   std::wstring player = m_installDir + L"\\" + kPlayerExeName;
-  if (version.major >= 6 && version.minor >= 2) {
+  if (model_rules::startsPlayerWithoutAdmin(version.major, version.minor)) {
     LOG(L"run by amdin");
     if (utility::process::runExeFileWithNoAdmin(player, parameters) != -1) return;
     LOG(L"run by amdin error: %d", (int)GetLastError());

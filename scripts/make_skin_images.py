@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the skin images of the message boxes (buttons, icons, the close
-button, the window shadow) and writes them as PNG files under OUTDIR, each at
-1x and as an "@2x" sibling for high-DPI screens.
+"""Draws the skin's images, those of the message boxes (buttons, icons, the
+close button, the window shadow) and those of the main window
+(main_window_art.py), and writes them under OUTDIR, each at 1x and as an
+"@2x" sibling for high-DPI screens.
 usage: make_skin_images.py OUTDIR"""
 import math
 import os
-import struct
 import sys
-import zlib
+
+import main_window_art
+from skin_canvas import Canvas, capsule, circle, gradient, rounded_rect
 
 YELLOW = ((255, 214, 72), (250, 196, 34))        # top and bottom of the primary button
 YELLOW_HOT = ((255, 224, 110), (255, 207, 64))
@@ -21,81 +23,6 @@ BLUE_HOT = ((110, 160, 255), (80, 138, 250))
 BLUE_PUSHED = ((46, 100, 222), (40, 92, 210))
 GREY = ((120, 124, 132), (110, 114, 122))
 INK = (30, 32, 38)
-
-
-class Canvas:
-    """Straight-alpha RGBA pixels; shapes come as signed distance functions."""
-
-    def __init__(self, width, height):
-        self.width = width
-        self.height = height
-        self.pixels = [[0.0, 0.0, 0.0, 0.0] for _ in range(width * height)]
-
-    def paint(self, distance, color, box=None, alpha=1.0):
-        """Blends `color` (RGB, or a function of y giving RGB) over the shape
-        where distance(x, y) < 0, anti-aliased over one pixel."""
-        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
-        for y in range(max(0, int(y0)), min(self.height, int(math.ceil(y1)))):
-            rgb = color(y + 0.5) if callable(color) else color
-            for x in range(max(0, int(x0)), min(self.width, int(math.ceil(x1)))):
-                coverage = min(1.0, max(0.0, 0.5 - distance(x + 0.5, y + 0.5))) * alpha
-                if coverage > 0:
-                    self.blend(x, y, rgb, coverage)
-
-    def blend(self, x, y, rgb, a):
-        p = self.pixels[y * self.width + x]
-        out = a + p[3] * (1 - a)
-        if out <= 0:
-            return
-        for i in range(3):
-            p[i] = (rgb[i] * a + p[i] * p[3] * (1 - a)) / out
-        p[3] = out
-
-    def png(self):
-        rows = bytearray()
-        for y in range(self.height):
-            rows.append(0)
-            for x in range(self.width):
-                r, g, b, a = self.pixels[y * self.width + x]
-                rows.extend((round(r), round(g), round(b), round(a * 255)))
-
-        def chunk(kind, data):
-            body = kind + data
-            return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
-        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-                chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
-
-
-def rounded_rect(x0, y0, x1, y1, r):
-    cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
-    hx, hy = (x1 - x0) / 2 - r, (y1 - y0) / 2 - r
-
-    def distance(x, y):
-        dx = abs(x - cx) - hx
-        dy = abs(y - cy) - hy
-        outside = math.hypot(max(dx, 0), max(dy, 0))
-        return outside + min(max(dx, dy), 0) - r
-    return distance
-
-
-def circle(cx, cy, r):
-    return lambda x, y: math.hypot(x - cx, y - cy) - r
-
-
-def capsule(ax, ay, bx, by, r):
-    def distance(x, y):
-        dx, dy = bx - ax, by - ay
-        t = max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy)))
-        return math.hypot(x - ax - t * dx, y - ay - t * dy) - r
-    return distance
-
-
-def gradient(top, bottom, y0, y1):
-    def at(y):
-        t = min(1.0, max(0.0, (y - y0) / max(1e-6, y1 - y0)))
-        return tuple(top[i] + (bottom[i] - top[i]) * t for i in range(3))
-    return at
 
 
 def button_strip(cell_w, cell_h, looks, s, radius=6, edge=None, pad=0.0):
@@ -180,12 +107,13 @@ IMAGES = {
 
 
 def main(out_dir):
-    for name, draw in IMAGES.items():
+    for name, draw in {**IMAGES, **main_window_art.IMAGES}.items():
         for scale, suffix in ((1, ""), (2, "@2x")):
             stem, ext = os.path.splitext(name)
             path = os.path.join(out_dir, stem + suffix + ext)
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            data = draw(scale).png()
+            image = draw(scale)
+            data = image if isinstance(image, bytes) else image.png()
             with open(path + ".tmp", "wb") as f:
                 f.write(data)
             os.replace(path + ".tmp", path)

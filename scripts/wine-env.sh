@@ -69,11 +69,28 @@ wine_env_display() {
   return 1
 }
 
+# The skin asks for "Microsoft YaHei", which Wine lacks: let DejaVu Sans stand
+# in (Latin, Arabic) and take Chinese glyphs from WenQuanYi Micro Hei, as
+# Windows' own font linking would. Once per prefix.
+wine_env_fonts() {
+  [ -f "$WINEPREFIX/.vorlane-fonts" ] && return 0
+  local face
+  for face in "Microsoft YaHei" "微软雅黑"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "DejaVu Sans" /f >/dev/null 2>&1
+  done
+  for face in "DejaVu Sans" "DejaVu Sans Bold"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1
+  done
+  touch "$WINEPREFIX/.vorlane-fonts"
+}
+
 wine_env_start() {
   wine_env_commands
   wine_env_display "${1:-}" || return 1
   wine_env_prefix || return 1
   wineserver -p
+  wine_env_fonts
   # Wine's helper processes (services, explorer) start with the first program
   # and live as long as the server; started here, they hold no test's output
   # pipe open, which would make CTest wait for them.

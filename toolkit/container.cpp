@@ -4,6 +4,7 @@
 
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
+#include "toolkit/render.h"
 
 namespace DuiLib {
 namespace {
@@ -16,6 +17,14 @@ UINT parseAlign(const std::wstring& value) {
 
 int width(const RECT& r) { return r.right - r.left; }
 int height(const RECT& r) { return r.bottom - r.top; }
+
+// `placed` as seen in a mirror standing in the middle of `within`, for
+// languages written right to left; unchanged otherwise.
+RECT readingOrder(const RECT& placed, const RECT& within) {
+  if (!isRightToLeftLanguage()) return placed;
+  return {within.left + within.right - placed.right, placed.top, within.left + within.right - placed.left,
+          placed.bottom};
+}
 
 }  // namespace
 
@@ -125,7 +134,8 @@ void CContainerUI::placeFloat(CControlUI* child) {
   SIZE size = child->estimateSize({width(pos_), height(pos_)});
   int w = size.cx > 0 ? size.cx : width(pos_) - at.left;
   int h = size.cy > 0 ? size.cy : height(pos_) - at.top;
-  child->setPos({pos_.left + at.left, pos_.top + at.top, pos_.left + at.left + w, pos_.top + at.top + h});
+  child->setPos(readingOrder({pos_.left + at.left, pos_.top + at.top, pos_.left + at.left + w, pos_.top + at.top + h},
+                             pos_));
 }
 
 void CContainerUI::setPos(const RECT& pos) {
@@ -138,8 +148,9 @@ void CContainerUI::setPos(const RECT& pos) {
       continue;
     }
     RECT padding = child->scaledRect(child->getPadding());
-    child->setPos({inner.left + padding.left, inner.top + padding.top, inner.right - padding.right,
-                   inner.bottom - padding.bottom});
+    child->setPos(readingOrder({inner.left + padding.left, inner.top + padding.top, inner.right - padding.right,
+                                inner.bottom - padding.bottom},
+                               inner));
   }
 }
 
@@ -216,7 +227,7 @@ void CContainerUI::layoutLine(bool horizontal) {
     int start = cursor + before;
     RECT placed = horizontal ? RECT{start, acrossStart, start + length, acrossStart + acrossLength}
                              : RECT{acrossStart, start, acrossStart + acrossLength, start + length};
-    slot.child->setPos(placed);
+    slot.child->setPos(readingOrder(placed, inner));
     cursor = start + length + after + gap;
   }
 }
@@ -246,6 +257,29 @@ void CVerticalLayoutUI::setPos(const RECT& pos) {
 
 void* CHorizontalLayoutUI::getInterface(std::wstring_view name) {
   return name == L"HorizontalLayout" ? this : CContainerUI::getInterface(name);
+}
+
+bool CHorizontalLayoutUI::setAttribute(const std::wstring& name, const std::wstring& value) {
+  if (name != L"autocalcwidth") return CContainerUI::setAttribute(name, value);
+  autoWidth_ = parseBool(value);
+  invalidate();
+  return true;
+}
+
+SIZE CHorizontalLayoutUI::estimateSize(SIZE available) {
+  SIZE size = CContainerUI::estimateSize(available);
+  if (!autoWidth_) return size;
+  RECT inset = scaledRect(getInset());
+  int total = inset.left + inset.right;
+  int shown = 0;
+  for (auto& child : children_) {
+    if (!child->isOwnVisible() || child->isFloat()) continue;
+    RECT padding = child->scaledRect(child->getPadding());
+    total += child->estimateSize(available).cx + padding.left + padding.right;
+    ++shown;
+  }
+  size.cx = total + scaled(getChildPadding()) * std::max(0, shown - 1);
+  return size;
 }
 
 void CHorizontalLayoutUI::setPos(const RECT& pos) {

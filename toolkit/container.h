@@ -1,6 +1,8 @@
 // Controls that hold controls. A container owns its children, places them in
 // setPos and draws them after itself. "Container" stacks every child over its
-// whole inner area; the vertical and horizontal layouts line them up.
+// whole inner area; the vertical and horizontal layouts line them up. For a
+// language written right to left every placement is mirrored: what a layout
+// puts at the left appears at the right.
 #pragma once
 #include <memory>
 #include <vector>
@@ -28,7 +30,9 @@ class CContainerUI : public CControlUI {
 
   // Inner padding (left, top, right, bottom) and the gap between children, in layout units.
   void setInset(const RECT& inset);
+  const RECT& getInset() const { return inset_; }
   void setChildPadding(int padding);
+  int getChildPadding() const { return childPadding_; }
 
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
   void setManager(CPaintManagerUI* manager, CControlUI* parent) override;
@@ -70,7 +74,13 @@ class CHorizontalLayoutUI : public CContainerUI {
  public:
   std::wstring_view getClass() const override { return L"HorizontalLayout"; }
   void* getInterface(std::wstring_view name) override;
+  bool setAttribute(const std::wstring& name, const std::wstring& value) override;
+  // With "autocalcwidth" as wide as its children need.
+  SIZE estimateSize(SIZE available) override;
   void setPos(const RECT& pos) override;
+
+ private:
+  bool autoWidth_ = false;
 };
 
 // Shows one child at a time, chosen by index.

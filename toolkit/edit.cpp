@@ -153,6 +153,7 @@ void CEditUI::paintText(PaintContext& context) {
   std::wstring shown = password_ ? std::wstring(text_.size(), L'\x25CF') : text_;
   TextStyle style = textStyle(currentTextColor());
   style.endEllipsis = true;
+  style.leftToRight = true;  // typed data, such as a folder
   drawPlainText(context, area, shown, style);
 }
 

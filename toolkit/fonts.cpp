@@ -33,6 +33,17 @@ void FontTable::add(int id, const FontSpec& spec, bool makeDefault) {
   if (makeDefault) default_ = spec;
 }
 
+void FontTable::addSizeLadder(const std::wstring& face, int count) {
+  FontSpec font;
+  font.face = face;
+  font.size = 12;
+  default_ = font;
+  for (int id = 0; id < count; ++id) {
+    font.size = 12 + 2 * id;
+    fonts_[id] = font;
+  }
+}
+
 const FontSpec& FontTable::get(int id) const {
   auto found = fonts_.find(id);
   return found != fonts_.end() ? found->second : default_;

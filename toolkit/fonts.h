@@ -26,6 +26,9 @@ class FontTable {
   // Adds or replaces font `id`; it also becomes the default when `makeDefault`.
   void add(int id, const FontSpec& spec, bool makeDefault);
   void setDefault(const FontSpec& spec) { default_ = spec; }
+  // The default at 12 pixels and ids 0 to count - 1 at 12 + 2 x id, all plain
+  // `face`: the size ladder the installer's windows register in code.
+  void addSizeLadder(const std::wstring& face, int count);
   // Font `id`, or the default for -1 and ids never added.
   const FontSpec& get(int id) const;
   const FontSpec& defaultFont() const { return default_; }

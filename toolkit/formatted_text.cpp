@@ -108,7 +108,7 @@ class FormattedLayout {
         lines.emplace_back();
         continue;
       }
-      for (Piece& piece : split(run)) {
+      for (Piece& piece : split(run, maxWidth)) {
         Line& line = lines.back();
         if (style_.multiline && !piece.space && line.width > 0 && line.width + piece.width > maxWidth) {
           trimTrailingSpace(line);
@@ -135,10 +135,11 @@ class FormattedLayout {
   }
 
  private:
-  std::vector<Piece> split(const TextRun& run) {
+  std::vector<Piece> split(const TextRun& run, int maxWidth) {
     select(run);
     std::vector<Piece> pieces;
-    const std::wstring& text = run.text;
+    std::wstring text = run.text;
+    if (style_.multiline) text = breakOverlongJoins(text, maxWidth, [this](const std::wstring& piece) { return measure(piece); });
     size_t start = 0;
     while (start < text.size()) {
       size_t end = start + 1;
@@ -149,13 +150,18 @@ class FormattedLayout {
         while (end < text.size() && text[end] != L' ' && !breaksAnywhere(text[end])) ++end;
       }
       Piece piece{&run, text.substr(start, end - start), 0, space};
-      SIZE size{};
-      GetTextExtentPoint32W(dc_, piece.text.c_str(), static_cast<int>(piece.text.size()), &size);
-      piece.width = size.cx;
+      piece.width = measure(piece.text);
       pieces.push_back(std::move(piece));
       start = end;
     }
     return pieces;
+  }
+
+  // The width of `text` in the font selected now.
+  int measure(const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
   }
 
   int lineHeight(const TextRun& run) {

@@ -45,7 +45,7 @@ int CGifAnimUI::frameCount() const { return animation_ ? static_cast<int>(animat
 
 void CGifAnimUI::paintBkImage(PaintContext& context) {
   if (!loaded_) {
-    animation_ = loadSkinAnimation(getBkImage());
+    animation_ = loadSkinAnimation(getBkImage(), scalePercent() > 100);
     loaded_ = true;
   }
   if (!animation_ || animation_->frames.empty()) return;

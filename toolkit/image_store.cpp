@@ -1,7 +1,8 @@
 #include "toolkit/image_store.h"
 
-#include <shlwapi.h>
+#include <objbase.h>
 
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -36,8 +37,26 @@ Bytes readImageBytes(const std::wstring& file) {
   return bytes;
 }
 
+// A stream over a copy of the bytes. CreateStreamOnHGlobal rather than
+// SHCreateMemStream, which Windows XP does not export by name: the program
+// must load there to show its refusal.
+IStream* memoryStream(const Bytes& bytes) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size);
+  if (!memory) return nullptr;
+  if (void* target = GlobalLock(memory)) {
+    memcpy(target, bytes.data.get(), bytes.size);
+    GlobalUnlock(memory);
+  }
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  return stream;
+}
+
 std::unique_ptr<Gdiplus::Bitmap> decode(const Bytes& bytes) {
-  IStream* stream = SHCreateMemStream(bytes.data.get(), bytes.size);
+  IStream* stream = memoryStream(bytes);
   if (!stream) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream));
   stream->Release();
@@ -107,6 +126,26 @@ std::vector<UINT> frameDelays(Gdiplus::Bitmap& bitmap, UINT frames) {
   return delays;
 }
 
+std::unique_ptr<SkinAnimation> decodeAnimation(const std::wstring& file) {
+  Bytes bytes = readImageBytes(file);
+  std::unique_ptr<Gdiplus::Bitmap> bitmap = bytes.data ? decode(bytes) : nullptr;
+  if (!bitmap) return nullptr;
+  GUID dimension = Gdiplus::FrameDimensionTime;
+  UINT frames = bitmap->GetFrameCount(&dimension);
+  if (frames == 0) frames = 1;
+  auto animation = std::make_unique<SkinAnimation>();
+  animation->delaysMs = frameDelays(*bitmap, frames);
+  for (UINT i = 0; i < frames; ++i) {
+    if (frames > 1) bitmap->SelectActiveFrame(&dimension, i);
+    auto frame = copyFrame(*bitmap, false, 0);
+    if (!frame) break;
+    animation->frames.push_back(std::move(frame));
+  }
+  animation->delaysMs.resize(animation->frames.size());
+  if (animation->frames.empty()) return nullptr;
+  return animation;
+}
+
 }  // namespace
 
 void startGdiplus() {
@@ -147,34 +186,20 @@ const SkinImage* loadSkinImage(const std::wstring& file, bool hasMask, DWORD mas
   return result;
 }
 
-const SkinAnimation* loadSkinAnimation(const std::wstring& file) {
+const SkinAnimation* loadSkinAnimation(const std::wstring& file, bool highDensity) {
   if (file.empty()) return nullptr;
   startGdiplus();
   static auto* cache = new std::map<std::wstring, std::unique_ptr<SkinAnimation>>();
-  auto found = cache->find(file);
+  std::wstring key = file + (highDensity ? L"|2x" : L"");
+  auto found = cache->find(key);
   if (found != cache->end()) return found->second.get();
 
   std::unique_ptr<SkinAnimation> animation;
-  Bytes bytes = readImageBytes(file);
-  std::unique_ptr<Gdiplus::Bitmap> bitmap = bytes.data ? decode(bytes) : nullptr;
-  if (bitmap) {
-    GUID dimension = Gdiplus::FrameDimensionTime;
-    UINT frames = bitmap->GetFrameCount(&dimension);
-    if (frames == 0) frames = 1;
-    animation = std::make_unique<SkinAnimation>();
-    animation->delaysMs = frameDelays(*bitmap, frames);
-    for (UINT i = 0; i < frames; ++i) {
-      if (frames > 1) bitmap->SelectActiveFrame(&dimension, i);
-      auto frame = copyFrame(*bitmap, false, 0);
-      if (!frame) break;
-      animation->frames.push_back(std::move(frame));
-    }
-    animation->delaysMs.resize(animation->frames.size());
-    if (animation->frames.empty()) animation.reset();
-  }
+  if (highDensity) animation = decodeAnimation(highDensityName(file));
+  if (!animation) animation = decodeAnimation(file);
   if (!animation) logMissingOnce(file);
   const SkinAnimation* result = animation.get();
-  (*cache)[file] = std::move(animation);
+  (*cache)[key] = std::move(animation);
   return result;
 }
 

@@ -32,9 +32,10 @@ void startGdiplus();
 // neither the skin nor the disk has a decodable file (logged once per name).
 const SkinImage* loadSkinImage(const std::wstring& file, bool hasMask, DWORD mask, bool highDensity);
 
-// Every frame of an animated image (a still image gives one frame). Null when
-// the file is missing or undecodable.
-const SkinAnimation* loadSkinAnimation(const std::wstring& file);
+// Every frame of an animated image (a still image gives one frame); with
+// `highDensity` from the "@2x" sibling when there is one. Null when the file
+// is missing or undecodable.
+const SkinAnimation* loadSkinAnimation(const std::wstring& file, bool highDensity = false);
 
 // "dir/name@2x.png" for "dir/name.png".
 std::wstring highDensityName(const std::wstring& file);

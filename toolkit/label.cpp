@@ -33,6 +33,11 @@ const AttributeRule<CLabelUI> LabelAttributes::rules[] = {
     {L"showhtml", [](CLabelUI& c, const std::wstring& v) { c.setShowHtml(parseBool(v)); }},
     {L"multiline", [](CLabelUI& c, const std::wstring& v) { c.setMultiline(parseBool(v)); }},
     {L"endellipsis", [](CLabelUI& c, const std::wstring& v) { c.endEllipsis_ = parseBool(v); }},
+    {L"autocalcwidth",
+     [](CLabelUI& c, const std::wstring& v) {
+       c.autoWidth_ = parseBool(v);
+       c.invalidate();
+     }},
 };
 
 CLabelUI::CLabelUI() = default;
@@ -43,6 +48,12 @@ void* CLabelUI::getInterface(std::wstring_view name) {
 
 bool CLabelUI::setAttribute(const std::wstring& name, const std::wstring& value) {
   return applyAttributeRule(*this, LabelAttributes::rules, name, value) || CControlUI::setAttribute(name, value);
+}
+
+SIZE CLabelUI::estimateSize(SIZE available) {
+  SIZE size = CControlUI::estimateSize(available);
+  if (autoWidth_) size.cx = measureTextWidth();
+  return size;
 }
 
 void CLabelUI::setFont(int id) {

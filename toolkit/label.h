@@ -11,6 +11,8 @@ class CLabelUI : public CControlUI {
   std::wstring_view getClass() const override { return L"Label"; }
   void* getInterface(std::wstring_view name) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;
+  // With "autocalcwidth" as wide as its text needs.
+  SIZE estimateSize(SIZE available) override;
 
   void setFont(int id);
   int getFont() const { return font_; }
@@ -48,6 +50,7 @@ class CLabelUI : public CControlUI {
   bool showHtml_ = false;
   bool multiline_ = false;
   bool endEllipsis_ = false;
+  bool autoWidth_ = false;
 };
 
 }  // namespace DuiLib

@@ -46,7 +46,13 @@ RECT CProgressUI::filledRect() const {
   RECT filled = pos_;
   if (max_ <= min_) return {pos_.left, pos_.top, pos_.left, pos_.bottom};
   if (horizontal_) {
-    filled.right = pos_.left + MulDiv(pos_.right - pos_.left, value_ - min_, max_ - min_);
+    // Right-to-left languages fill from the right.
+    int reached = MulDiv(pos_.right - pos_.left, value_ - min_, max_ - min_);
+    if (isRightToLeftLanguage()) {
+      filled.left = pos_.right - reached;
+    } else {
+      filled.right = pos_.left + reached;
+    }
   } else {
     filled.top = pos_.bottom - MulDiv(pos_.bottom - pos_.top, value_ - min_, max_ - min_);
   }

@@ -10,6 +10,8 @@
 namespace DuiLib {
 namespace {
 
+constexpr wchar_t kNoBreakSpace = 0x00A0;
+
 Gdiplus::Color toGdiplus(DWORD argb) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb)); }
 
 COLORREF toColorRef(DWORD argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
@@ -220,11 +222,27 @@ bool drawImage(PaintContext& context, const RECT& rect, const std::wstring& desc
   return drawImage(context, rect, cachedImageDesc(description));
 }
 
-void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& text, const TextStyle& style) {
-  if (text.empty() || !style.fonts) return;
-  bool rtl = isRightToLeftLanguage();
+namespace {
+
+// A multi-line text with joined words too wide for `maxWidth` opened up, in
+// the font selected into `dc`.
+std::wstring wrappable(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth) {
+  if (!style.multiline || text.find(kNoBreakSpace) == std::wstring::npos) return text;
+  return breakOverlongJoins(text, maxWidth, [dc](const std::wstring& piece) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, piece.c_str(), static_cast<int>(piece.size()), &size);
+    return static_cast<int>(size.cx);
+  });
+}
+
+}  // namespace
+
+void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& shownText, const TextStyle& style) {
+  if (shownText.empty() || !style.fonts) return;
+  bool rtl = isRightToLeftLanguage() && !style.leftToRight;
   HDC dc = context.hdc;
   HGDIOBJ oldFont = SelectObject(dc, gdiFont(style.fonts->get(style.fontId), context.scalePercent));
+  std::wstring text = wrappable(dc, shownText, style, rect.right - rect.left);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, toColorRef(style.color));
   UINT flags = drawTextFlags(style, rtl);
@@ -241,14 +259,34 @@ void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& 
   SelectObject(dc, oldFont);
 }
 
-SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& text, const TextStyle& style, int maxWidth) {
-  if (text.empty() || !style.fonts) return {0, 0};
+SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& shownText, const TextStyle& style,
+                      int maxWidth) {
+  if (shownText.empty() || !style.fonts) return {0, 0};
   HGDIOBJ oldFont = SelectObject(dc, gdiFont(style.fonts->get(style.fontId), scalePercent));
+  std::wstring text = wrappable(dc, shownText, style, maxWidth);
   RECT measured{0, 0, style.multiline ? maxWidth : 100000, 0};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
-            drawTextFlags(style, isRightToLeftLanguage()) | DT_CALCRECT);
+            drawTextFlags(style, isRightToLeftLanguage() && !style.leftToRight) | DT_CALCRECT);
   SelectObject(dc, oldFont);
   return {measured.right - measured.left, measured.bottom - measured.top};
+}
+
+std::wstring breakOverlongJoins(const std::wstring& text, int maxWidth,
+                                const std::function<int(const std::wstring&)>& width) {
+  std::wstring result = text;
+  size_t start = 0;
+  while (start < result.size()) {
+    size_t end = result.find_first_of(L" \r\n", start);
+    if (end == std::wstring::npos) end = result.size();
+    std::wstring word = result.substr(start, end - start);
+    if (word.find(kNoBreakSpace) != std::wstring::npos && width(word) > maxWidth) {
+      for (size_t at = start; at < end; ++at) {
+        if (result[at] == kNoBreakSpace) result[at] = L' ';
+      }
+    }
+    start = end + 1;
+  }
+  return result;
 }
 
 bool isRightToLeftLanguage() {

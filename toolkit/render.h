@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "toolkit/fonts.h"
@@ -48,6 +49,8 @@ struct TextStyle {
   UINT valign = DT_VCENTER;  // DT_TOP, DT_VCENTER or DT_BOTTOM
   bool multiline = false;
   bool endEllipsis = false;
+  // Data such as a folder path reads left to right in every language.
+  bool leftToRight = false;
 };
 
 // Fills `rect` with an ARGB colour; nothing for a colour of 0.
@@ -73,6 +76,13 @@ void blendImagePart(PaintContext& context, const SkinImage& image, const RECT& s
 
 // True when the current language is written right to left.
 bool isRightToLeftLanguage();
+
+// `text` with the no-break spaces of each word wider than `maxWidth` turned
+// into spaces: a wrapping text whose words are all joined by no-break spaces
+// still wraps between them, while short joined phrases stay together.
+// `width` measures a piece of text.
+std::wstring breakOverlongJoins(const std::wstring& text, int maxWidth,
+                                const std::function<int(const std::wstring&)>& width);
 
 // The parsed form of a description, cached by its text.
 const ImageDesc& cachedImageDesc(const std::wstring& description);

@@ -9,14 +9,8 @@
 namespace msg {
 
 void registerBoxFonts(DuiLib::CPaintManagerUI& manager) {
-  DuiLib::FontSpec font;
-  font.face = L"\x5FAE\x8F6F\x96C5\x9ED1";  // "Microsoft YaHei" by its Chinese name
-  font.size = 12;
-  manager.fonts().setDefault(font);
-  for (int id = 0; id < 4; ++id) {
-    font.size = 12 + 2 * id;
-    manager.fonts().add(id, font, false);
-  }
+  // "Microsoft YaHei" by its Chinese name.
+  manager.fonts().addSizeLadder(L"\x5FAE\x8F6F\x96C5\x9ED1", 4);
   manager.invalidate();
 }
 

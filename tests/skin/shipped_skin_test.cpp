@@ -91,17 +91,17 @@ TEST_F(ShippedSkin, ArchiveHoldsTheLanguageTableAndTheSkinFolders) {
   EXPECT_EQ(1u, tree.count(L"language/"));
 }
 
-TEST_F(ShippedSkin, TableHas21ColumnsAnd72RowsWith68Keys) {
+TEST_F(ShippedSkin, TableHas21ColumnsAnd73RowsWith69Keys) {
   auto rows = splitLanguageRows(reinterpret_cast<const uint8_t*>(table_.data()), table_.size());
-  ASSERT_EQ(74u, rows.size());
+  ASSERT_EQ(75u, rows.size());
   LanguageColumn english = column(L"en_US");
   ASSERT_TRUE(english.accepted);
   ASSERT_EQ(21u, english.codes.size());
   EXPECT_EQ(L"Code", english.codes[0]);
   for (size_t i = 0; i < kLanguages.size(); i++) EXPECT_EQ(kLanguages[i], english.codes[i + 2]);
   EXPECT_EQ(21u, english.names.size());
-  EXPECT_EQ(72u, english.texts.size());
-  EXPECT_EQ(68u, programTexts(L"en_US").size());
+  EXPECT_EQ(73u, english.texts.size());
+  EXPECT_EQ(69u, programTexts(L"en_US").size());
   for (size_t r = 2; r < rows.size(); r++) {
     EXPECT_EQ(21u, rows[r].size()) << "row " << r + 1;
     EXPECT_EQ("Label", rows[r][0]) << "row " << r + 1;
@@ -118,7 +118,7 @@ TEST_F(ShippedSkin, EveryKeyHasATextInEveryLanguageWithinTheCellLimit) {
   for (auto& [key, text] : programTexts(L"en_US")) keys.insert(key);
   for (const std::wstring& language : kLanguages) {
     auto texts = programTexts(language);
-    EXPECT_EQ(68u, texts.size());
+    EXPECT_EQ(69u, texts.size());
     for (const std::wstring& key : keys)
       EXPECT_FALSE(texts[key].empty())
           << utility::wideToUtf8(language) << " " << utility::wideToUtf8(key);
@@ -144,6 +144,7 @@ TEST_F(ShippedSkin, EnglishTextsThePartsName) {
   EXPECT_EQ(L"No, thanks", english[L"path_not"]);
   EXPECT_EQ(L"Error", english[L"error"]);
   EXPECT_EQ(L"Browse...", english[L"browser"]);
+  EXPECT_EQ(L"OK", english[L"confirm"]);  // the install checks' button
   EXPECT_EQ(L"Vorlane Installer", english[L"window_title"]);
   EXPECT_EQ(
       L"This version is not compatible with current Windows system\\r\\nPlease update your system "

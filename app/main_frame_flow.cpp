@@ -1,0 +1,170 @@
+// The main window's flow: the install button and its checks, the offer step,
+// leaving the window, the failed download and the end of the installation.
+#include <thread>
+
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "app/install_path_rules.h"
+#include "app/main_frame.h"
+#include "app/progress_rules.h"
+#include "offer/offer_step.h"
+#include "report/event_names.h"
+#include "report/reporter.h"
+#include "skin/language_table.h"
+#include "toolkit/option.h"
+#include "toolkit/progress.h"
+#include "ui/disk.h"
+#include "ui/message_box.h"
+#include "ui/msg_builders.h"
+#include "utility/usystem.h"
+
+namespace {
+
+// Below this many MB free the installation does not start.
+constexpr double kRequiredFreeMB = 1024.0;
+constexpr int kNoticeIcon = 0;
+constexpr int kErrorIcon = 2;
+
+}  // namespace
+
+void CAppMainFrame::onInstallNow(DuiLib::TNotifyUI&) {
+  if (!checkBeforeInstall()) return;
+  hideLogos();
+  downloadStartTick_ = GetTickCount();
+  model_.startDownloadPlayer();
+  reporter_.addEvent(events::report::kStartDownloader);
+  selectPage(kOfferLoadingPage);
+  refreshPanel();
+  startOfferWait();
+}
+
+bool CAppMainFrame::checkBeforeInstall() {
+  const char* problem = nullptr;
+  auto* accepted = find<DuiLib::COptionUI>(L"acceptOpt");
+  if (!accepted || !accepted->isSelected()) {
+    problem = "accept_protocol";
+  } else if (!isValidInstallPath(model_.m_installDir)) {
+    problem = "error_path";
+  } else if (utility::disk::freeSpaceMB(model_.m_installDir) < kRequiredFreeMB) {
+    problem = "disk_notEnough";
+  }
+  if (!problem) return true;
+  msg::oneButtonBox(getHWND(), {langText("confirm"), nullptr, true}, kErrorIcon, langText("error"),
+                    langText(problem));
+  return false;
+}
+
+void CAppMainFrame::startOfferWait() {
+  // A task of its own: the offer library may take its time to get ready.
+  std::weak_ptr<CAppMainFrame> self = weak();
+  OfferStep* offer = &offer_;
+  std::thread([offer, self] {
+    while (!offer->isReady()) Sleep(50);
+    if (!offer->hasOffer()) return;
+    postToUi([self] {
+      if (auto frame = self.lock()) frame->showOfferWindow();
+    });
+  }).detach();
+}
+
+void CAppMainFrame::showOfferWindow() {
+  offer_.showOver(getHWND());
+  if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(true);
+}
+
+void CAppMainFrame::showDownloadPage() {
+  if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(false);
+  selectPage(kProgressPage);
+  refreshPanel();
+  showVariantLogo();
+}
+
+void CAppMainFrame::onRejectOffer(DuiLib::TNotifyUI&) {
+  showVariantLogo();
+  selectPage(kProgressPage);
+  refreshPanel();
+  model_.trackEvent(events::analytics::kRejectDo, model_.getOpenId());
+}
+
+void CAppMainFrame::onAcceptOffer(DuiLib::TNotifyUI&) {
+  selectPage(kOfferLoadingPage);
+  refreshPanel();
+  model_.trackEvent(events::analytics::kAcceptDo, model_.getOpenId());
+  startOfferWait();
+}
+
+void CAppMainFrame::onCloseClick(DuiLib::TNotifyUI&) { askBeforeClosing(); }
+
+void CAppMainFrame::askBeforeClosing() {
+  HWND window = getHWND();
+  if (progressState_ == 100) {
+    msg::oneButtonBox(window, {langText("sure"), nullptr, true}, kNoticeIcon, langText("noice"),
+                      langText("installing_exit_tip"));
+    return;
+  }
+  if (progressState_ < 1 || progressState_ > 99) {
+    CMessageBox::show(window, CMessageBox::kLeaveInstallation, 0);
+    return;
+  }
+  DWORD elapsed = (GetTickCount() - downloadStartTick_) / 1000;
+  std::weak_ptr<CAppMainFrame> self = weak();
+  auto quit = [self, elapsed] {
+    auto frame = self.lock();
+    if (!frame) return;
+    ShowWindow(frame->getHWND(), SW_HIDE);
+    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed, frame->config_.useSpareUrl,
+                                          frame->config_.useIe));
+    frame->leave();
+  };
+  auto browser = [self, elapsed] {
+    auto frame = self.lock();
+    if (!frame) return;
+    utility::usystem::openUrl(frame->model_.m_url);
+    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed, frame->config_.useSpareUrl,
+                                          frame->config_.useIe));
+    frame->leave();
+  };
+  msg::twoButtonBox(window, {langText("download_close"), quit, false}, {langText("downloadBybrowser"), browser, true},
+                    kNoticeIcon, langText("noice"), langText("download_slowtip"));
+}
+
+void CAppMainFrame::reportCancel(const std::wstring& extField) {
+  reporter_.addEvent(events::report::kCancelDownload, reportProperties({{events::property::kExtField, extField}}));
+}
+
+void CAppMainFrame::leave() {
+  showWindow(false);
+  close();
+  PostQuitMessage(0);
+}
+
+void CAppMainFrame::onStart(DuiLib::TNotifyUI&) {
+  model_.startPlayer();
+  showWindow(false);
+  PostQuitMessage(0);
+}
+
+void CAppMainFrame::onDownloadFailed() {
+  CAppModel* model = &model_;  // lives as long as the process
+  msg::ButtonSpec browser{langText("Yes"),
+                          [model] {
+                            utility::usystem::openUrl(model->m_url);
+                            PostQuitMessage(0);
+                          },
+                          true};
+  msg::ButtonSpec quit{langText("No"), [] { PostQuitMessage(0); }, false};
+  msg::twoButtonBox(getHWND(), browser, quit, kNoticeIcon, langText("noice"), langText("download_error_tip2"));
+}
+
+void CAppMainFrame::onInstallFinished(bool success) {
+  installWaitTimer_.stop();
+  if (success) {
+    if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(100);
+  }
+  if (!model_.m_playerExist) {
+    utility::usystem::openUrl(config_.afterInstallPageUrl());
+    reporter_.addEvent(events::report::kJumpToWeb);
+  }
+  model_.startPlayer();
+  PostQuitMessage(0);
+}

@@ -1,0 +1,51 @@
+// The progress page: the model's download reports, then the wait while the
+// package installs. The texts and values come from progress_rules.h.
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "app/main_frame.h"
+#include "app/progress_rules.h"
+#include "offer/offer_step.h"
+#include "skin/language_table.h"
+#include "toolkit/progress.h"
+
+namespace {
+
+constexpr UINT kInstallWaitTickMs = 1500;
+
+}  // namespace
+
+void CAppMainFrame::onDownloadProgress(int percent, int downloaded, int total) {
+  auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel");
+  if (size) size->setVisible(true);
+  if (downloaded == 0 || total == 0) return;
+  SizedProgressView view =
+      sizedProgressView(percent, downloaded, total, config_.language == L"ar", langText("downloading"));
+  if (size) size->setText(view.sizeText);
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) status->setText(view.statusText);
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(view.bar);
+  progressState_ = view.progressState;
+}
+
+void CAppMainFrame::onDownloadPercent(int percent) {
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(percentBarValue(percent));
+  if (auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel")) size->setVisible(false);
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) {
+    status->setText(percentStatusText(percent, langText("downloading")));
+  }
+}
+
+void CAppMainFrame::onDownloadDone() {
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) status->setText(langText("install_waiting"));
+  if (auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel")) size->setVisible(false);
+  // From now on the package installs: closing offers no new download.
+  progressState_ = 100;
+  installWaitTimer_.stop();
+  if (config_.offerEnabled) offer_.installAlongside();
+  runInstallTask(model_);
+  installWaitStep_ = 0;
+  installWaitTimer_.start(kInstallWaitTickMs, makeRunable([this] { tickInstallWait(); }));
+}
+
+void CAppMainFrame::tickInstallWait() {
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(nextInstallWaitValue(installWaitStep_));
+}
