@@ -77,6 +77,7 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   void onInstallSuccess();
 
   void setCallbacks(ModelCallbacks callbacks) { callbacks_ = std::move(callbacks); }
+  const ModelCallbacks& callbacks() const { return callbacks_; }
   std::wstring getOpenId() const { return m_openId; }
   std::wstring getLocale() const { return m_locale; }
   std::wstring getInstallDir() const { return m_installDir; }

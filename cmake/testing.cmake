@@ -36,3 +36,31 @@ add_test(NAME source_rules COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check_sou
 # What a loopback telemetry endpoint received, for tests that report.
 add_library(vorlane_test_telemetry STATIC ${CMAKE_SOURCE_DIR}/tests/support/telemetry_endpoint.cpp)
 target_link_libraries(vorlane_test_telemetry PUBLIC vorlane_net vorlane_test_support thirdparty_rapidjson gtest)
+
+# Helpers for tests that drive real toolkit windows (tests/support/ui_testing.h).
+add_library(vorlane_test_ui STATIC ${CMAKE_SOURCE_DIR}/tests/support/ui_testing.cpp)
+target_link_libraries(vorlane_test_ui PUBLIC vorlane_toolkit vorlane_skin vorlane_test_support)
+
+# vorlane_test_skin(NAME): a target NAME that stages the skin, the layouts of
+# skin/files and the drawn images, in a "skin" folder of the current build
+# folder, where the test programs beside it find it.
+function(vorlane_test_skin name)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/skin)
+  add_custom_target(${name}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skin/files ${dir}
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${VORLANE_SKIN_ART_DIR} ${dir})
+  add_dependencies(${name} vorlane_skin_art)
+endfunction()
+
+# The web pages a test's program opens (tests/support/opened_urls.h): a
+# recording "browser" for Wine's winebrowser, and the file it writes.
+set(VORLANE_OPENED_URLS ${CMAKE_BINARY_DIR}/tests/support/opened_urls.txt)
+configure_file(${CMAKE_SOURCE_DIR}/tests/support/record_url.sh.in ${CMAKE_BINARY_DIR}/tests/support/record_url.sh
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                                WORLD_EXECUTE
+               @ONLY)
+add_library(vorlane_test_opened_urls STATIC ${CMAKE_SOURCE_DIR}/tests/support/opened_urls.cpp)
+target_link_libraries(vorlane_test_opened_urls PUBLIC vorlane_test_support advapi32)
+target_compile_definitions(vorlane_test_opened_urls PRIVATE
+  "VORLANE_URL_RECORDER=\"${CMAKE_BINARY_DIR}/tests/support/record_url.sh\""
+  "VORLANE_OPENED_URLS_FILE=\"Z:${VORLANE_OPENED_URLS}\"")

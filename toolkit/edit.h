@@ -21,6 +21,7 @@ class CEditUI : public CLabelUI, private NativeEditOwner {
   void setNormalImage(const std::wstring& image);
   void setHotImage(const std::wstring& image);
   void setFocusedImage(const std::wstring& image);
+  const std::wstring& getNormalImage() const { return normalImage_; }
   // The open system edit box, or null while the control has no focus.
   HWND nativeWindow() const;
   // Colours the system edit box (the window's WM_CTLCOLOREDIT answer).

@@ -65,23 +65,20 @@ void MessageBoxWindow::addRemoteButton(const ButtonSpec& spec) {
 }
 
 void MessageBoxWindow::notify(DuiLib::TNotifyUI& msg) {
-  if (msg.type == L"click" && msg.sender) {
-    if (msg.sender->getName() == L"closebtn") {
-      ownerLock_.release();
-      if (closeAction_) {
-        auto action = closeAction_;  // the action may replace it
-        action();
-      }
-    } else if (auto* button = static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection"))) {
-      ownerLock_.release();
-      showWindow(false);
-      auto action = button->spec().action;
-      if (action) action();
-      close(1);
-    }
+  bool click = msg.type == L"click" && msg.sender;
+  auto* button = click ? static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection")) : nullptr;
+  bool closeButton = click && msg.sender->getName() == L"closebtn";
+  if (!button && !closeButton) {
+    WindowImplBase::notify(msg);
+    return;
   }
-  // The base handling still runs: it closes the box on "closebtn".
-  WindowImplBase::notify(msg);
+  std::function<void()> action = button ? button->spec().action : closeAction_;
+  if (button) showWindow(false);
+  // The box closes before the action runs, and nothing of it is used
+  // afterwards: the action may close the owner, and the box goes with it.
+  ownerLock_.release();
+  close(1);
+  if (action) action();
 }
 
 void MessageBoxWindow::onClose(UINT) { ownerLock_.release(); }

@@ -47,6 +47,8 @@ class MessageBoxWindow : public DuiLib::WindowImplBase, public IMessageBox {
   void addButton(const ButtonSpec& spec) override;
   void addRemoteButton(const ButtonSpec& spec) override;
 
+  // A click on one of the buttons or on the close button closes the box
+  // first, then runs the button's (or the close) action.
   void notify(DuiLib::TNotifyUI& msg) override;
 
  protected:

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include "app/app_impl.h"
 #include "app/window_ipc.h"
@@ -114,24 +113,6 @@ TEST(PackageInstall, PackageStillRunningAfterTheWaitIsATimeout) {
   Sleep(3000);  // lets the package end before its folder goes
 }
 
-namespace {
-
-// Ends every process of that executable name (the test's own clean-up).
-void endProcesses(const wchar_t* exeName) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
-    if (process) TerminateProcess(process, 0);
-    if (process) CloseHandle(process);
-  }
-  CloseHandle(snapshot);
-}
-
-}  // namespace
-
 // The system's taskkill is replaced by a recorder found in the current folder
 // (Wine's own taskkill knows no /T), so the exact requests can be checked.
 TEST(PackageInstall, EmulatorProcessesAreEndedByNameWithTheirChildren) {
@@ -159,5 +140,5 @@ TEST(PackageInstall, EmulatorStartsWithThePackageName) {
   std::string args;
   pumpUntil([&] { return !(args = readFile(dir + L"vdplayer_args.txt")).empty(); }, 10000);
   EXPECT_NE(args.find("downloadpackage=pk123x|package=pk123x"), std::string::npos) << args;
-  endProcesses(L"vdplayer.exe");
+  testing_support::endProcesses(L"vdplayer.exe");
 }

@@ -83,3 +83,12 @@ TEST(ModelRules, PlayerParameters) {
   EXPECT_EQ(model_rules::playerParameters(L"pk123x"), L"downloadpackage=pk123x|package=pk123x");
   EXPECT_EQ(model_rules::playerParameters(L""), L"");
 }
+
+TEST(ModelRules, EmulatorStartsWithoutAdministratorFromWindows8On) {
+  struct Case {
+    DWORD major, minor;
+    bool withoutAdmin;
+  } cases[] = {{5, 1, false}, {6, 0, false}, {6, 1, false}, {6, 2, true}, {6, 3, true}, {10, 0, true}};
+  for (const auto& c : cases)
+    EXPECT_EQ(model_rules::startsPlayerWithoutAdmin(c.major, c.minor), c.withoutAdmin) << c.major << "." << c.minor;
+}

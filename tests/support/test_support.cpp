@@ -1,6 +1,7 @@
 #include "tests/support/test_support.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -66,6 +67,20 @@ int testServerPort(const char* name) {
 
 std::wstring testServerUrl(const char* name) {
   return L"http://127.0.0.1:" + std::to_wstring(testServerPort(name));
+}
+
+void endProcesses(const wchar_t* exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    TerminateProcess(process, 0);
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
 }
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

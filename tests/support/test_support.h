@@ -34,6 +34,10 @@ int testServerPort(const char* name);
 // "http://127.0.0.1:<port>" of that server.
 std::wstring testServerUrl(const char* name);
 
+// Ends every process of this prefix running `exeName`, such as the stand-in
+// emulators a test started, which stay open until closed.
+void endProcesses(const wchar_t* exeName);
+
 // Runs the calling thread's message loop until `done` holds or `timeoutMs` has
 // passed; true when it held.
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);

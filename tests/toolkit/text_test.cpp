@@ -8,6 +8,7 @@
 #include "toolkit/dialog_builder.h"
 #include "toolkit/label.h"
 #include "toolkit/paint_manager.h"
+#include "toolkit/render.h"
 
 namespace DuiLib {
 namespace {
@@ -69,6 +70,21 @@ TEST_F(LanguageFixture, PlainAndFormattedTextBothDraw) {
   EXPECT_TRUE(drawsSomething(html));
   CLabelUI empty;
   EXPECT_FALSE(drawsSomething(empty));
+}
+
+TEST(WrappingText, WordsJoinedByNoBreakSpacesOpenUpOnlyWhenTooWide) {
+  auto letters = [](const std::wstring& text) { return static_cast<int>(text.size()); };
+  struct Case {
+    const wchar_t* text;
+    int maxWidth;
+    const wchar_t* wrappable;
+  } cases[] = {
+      {L"While\u00A0Vorlane\u00A0installs,\u00A0we", 12, L"While Vorlane installs, we"},
+      {L"Offer\u00A0provided by", 20, L"Offer\u00A0provided by"},  // fits: stays together
+      {L"a\u00A0b cc\u00A0dd\u00A0ee\nff\u00A0g", 5, L"a\u00A0b cc dd ee\nff\u00A0g"},
+      {L"plain words only", 1, L"plain words only"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(breakOverlongJoins(c.text, c.maxWidth, letters), c.wrappable) << c.text;
 }
 
 }  // namespace

@@ -1,17 +1,6 @@
 #include "tests/ui/box_fixture.h"
 
-#include "skin/language_table.h"
-#include "skin/resource_map.h"
-#include "tests/support/test_support.h"
-
 namespace box_testing {
-
-void useStagedSkin(const wchar_t* language) {
-  DuiLib::setResourcePath(testing_support::exeFolder() + L"skin");
-  DuiLib::setLanguage(language, L"en_US");
-  std::string table = testing_support::readFile(testing_support::exeFolder() + L"skin\\language.tsv");
-  DuiLib::parseLanguageTable(reinterpret_cast<const uint8_t*>(table.data()), table.size());
-}
 
 HWND createOwnerWindow(int width, int height) {
   static bool registered = false;
@@ -26,62 +15,6 @@ HWND createOwnerWindow(int width, int height) {
   HWND owner = CreateWindowExW(0, L"BoxOwnerWindow", L"owner", WS_POPUP | WS_VISIBLE, 100, 100, width, height,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   return owner;
-}
-
-namespace {
-
-struct Search {
-  const wchar_t* className;
-  std::vector<DuiLib::WindowImplBase*> found;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<Search*>(lParam);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (lstrcmpW(name, search->className) == 0) {
-    if (auto* toolkit = DuiLib::WindowImplBase::fromHandle(window)) search->found.push_back(toolkit);
-  }
-  return TRUE;
-}
-
-}  // namespace
-
-std::vector<DuiLib::WindowImplBase*> windowsOfClass(const wchar_t* className) {
-  Search search{className, {}};
-  EnumThreadWindows(GetCurrentThreadId(), &collectWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool clickControl(DuiLib::WindowImplBase* window, const wchar_t* name) {
-  DuiLib::CControlUI* control = window ? window->findControl(name) : nullptr;
-  if (!control) return false;
-  window->manager().render();
-  RECT pos = control->getPos();
-  LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
-  HWND handle = window->getHWND();
-  SendMessageW(handle, WM_MOUSEMOVE, 0, at);
-  SendMessageW(handle, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageW(handle, WM_LBUTTONUP, 0, at);
-  return true;
-}
-
-bool pumpFor(DWORD ms) {
-  bool quit = false;
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit = true;
-        continue;
-      }
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return quit;
 }
 
 }  // namespace box_testing

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "skin/language_table.h"
+#include "tests/support/ui_testing.h"
 #include "tests/ui/box_fixture.h"
 #include "toolkit/dpi.h"
 #include "toolkit/gdiplus_include.h"
@@ -73,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   int failures = 0;
   int saved = 0;
   for (const wchar_t* language : {L"en_US", L"ar_IL", L"zh_CN"}) {
-    box_testing::useStagedSkin(language);
+    testing_support::useStagedSkin(language);
     for (int scale : {100, 150}) {
       DuiLib::setDpiPercent(scale);
       HWND owner = box_testing::createOwnerWindow(900, 600);
@@ -81,7 +82,7 @@ int wmain(int argc, wchar_t** argv) {
       for (const Occasion& occasion : occasions()) {
         ++index;
         occasion.open(owner);
-        auto boxes = box_testing::windowsOfClass(occasion.windowClass);
+        auto boxes = testing_support::windowsOfClass(occasion.windowClass);
         if (boxes.empty()) {
           fwprintf(stderr, L"no box for %hs\n", occasion.id);
           ++failures;
@@ -97,7 +98,7 @@ int wmain(int argc, wchar_t** argv) {
           ++failures;
         }
         DestroyWindow(box->getHWND());
-        box_testing::pumpFor(20);
+        testing_support::pumpFor(20);
       }
       DestroyWindow(owner);
     }

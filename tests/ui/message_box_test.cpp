@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ui_testing.h"
 #include "tests/ui/box_fixture.h"
 #include "toolkit/container.h"
 #include "toolkit/label.h"
@@ -15,9 +16,9 @@
 
 namespace {
 
-using box_testing::clickControl;
-using box_testing::pumpFor;
-using box_testing::windowsOfClass;
+using testing_support::clickControl;
+using testing_support::pumpFor;
+using testing_support::windowsOfClass;
 
 class BoxFixture : public ::testing::Test {
  protected:
@@ -25,7 +26,7 @@ class BoxFixture : public ::testing::Test {
   std::vector<std::string> calls;
 
   void SetUp() override {
-    box_testing::useStagedSkin(L"en_US");
+    testing_support::useStagedSkin(L"en_US");
     owner = box_testing::createOwnerWindow(600, 400);
     ASSERT_NE(owner, nullptr);
   }
@@ -98,6 +99,31 @@ TEST_F(BoxFixture, ButtonsLineUpInOrderAndRunTheirActionThenClose) {
   pumpFor(100);
   EXPECT_FALSE(IsWindow(handle));
   EXPECT_FALSE(msg::isBoxOpen(L"Pick one"));
+}
+
+TEST_F(BoxFixture, AnActionThatDestroysTheOwnerFindsTheBoxAlreadyClosing) {
+  // Download failed, "quit download": the action ends the main window, which
+  // takes its boxes with it.
+  HWND box = nullptr;
+  bool closeQueued = false;
+  msg::ButtonSpec leave{L"leave",
+                        [&] {
+                          MSG queued;
+                          closeQueued = PeekMessageW(&queued, box, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+                          DestroyWindow(owner);
+                        },
+                        true};
+  msg::oneButtonBox(owner, leave, 0, L"noice", L"owner goes");
+  DuiLib::WindowImplBase* window = onlyBox();
+  ASSERT_NE(window, nullptr);
+  box = window->getHWND();
+  static_cast<DuiLib::CContainerUI*>(window->findControl(L"bottombar"))->getItemAt(1)->setName(L"leave");
+  ASSERT_TRUE(clickControl(window, L"leave"));
+  EXPECT_TRUE(closeQueued);
+  EXPECT_FALSE(IsWindow(owner));
+  EXPECT_FALSE(IsWindow(box));
+  pumpFor(100);
+  EXPECT_FALSE(msg::isBoxOpen(L"owner goes"));
 }
 
 TEST_F(BoxFixture, ASecondRequestWithTheSameTextOpensNothing) {

@@ -1,0 +1,372 @@
+// The main window as a real window over a model wired to loopback package
+// hosts and telemetry endpoints: its pages, the installation folder, the
+// progress page, leaving it, and its end.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/config_imp.h"
+#include "app/main_frame.h"
+#include "offer/offer_step.h"
+#include "skin/language_table.h"
+#include "standins/standins.h"
+#include "tests/app/model_fixture.h"
+#include "tests/support/opened_urls.h"
+#include "tests/support/ui_testing.h"
+#include "toolkit/container.h"
+#include "toolkit/edit.h"
+#include "toolkit/option.h"
+#include "toolkit/progress.h"
+#include "ui/message_box.h"
+#include "ui/msg_registry.h"
+#include "utility/text.h"
+#include "utility/ufile.h"
+
+using namespace model_testing;
+using testing_support::clickControl;
+using testing_support::pumpFor;
+using testing_support::pumpUntil;
+using testing_support::windowsOfClass;
+
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+ protected:
+  ModelFixture world;
+  testing_support::OpenedUrls opened;
+  CAppMainFrame* frame = nullptr;
+  HWND window = nullptr;
+
+  void SetUp() override {
+    testing_support::useStagedSkin(L"en_US");
+    openFrame();
+  }
+  void TearDown() override {
+    for (auto* box : windowsOfClass(L"MessageBox")) DestroyWindow(box->getHWND());
+    for (auto* box : windowsOfClass(L"vlbox")) DestroyWindow(box->getHWND());
+    if (IsWindow(window)) DestroyWindow(window);
+    pumpFor(50);
+    SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
+    testing_support::endProcesses(L"vdplayer.exe");
+  }
+
+  void openFrame() {
+    MainFrameServices services{&world.model(), &world.config(), &world.reporter(), &OfferStep::instance()};
+    frame = new CAppMainFrame(services);
+    window = frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
+    ASSERT_NE(window, nullptr);
+    frame->centerWindow();
+    frame->showWindow(true, true);
+    pumpFor(50);
+  }
+  DuiLib::CControlUI* control(const wchar_t* name) const { return frame->findControl(name); }
+  std::wstring text(const wchar_t* name) const { return control(name)->getText(); }
+  bool shown(const wchar_t* name) const { return control(name)->isVisible(); }
+  int page() const { return static_cast<DuiLib::CTabLayoutUI*>(control(L"maintab"))->getCurSel(); }
+  int bar() const { return static_cast<DuiLib::CProgressUI*>(control(L"installbar"))->getValue(); }
+  // The one generic box that is open, or null.
+  DuiLib::WindowImplBase* box() const {
+    auto boxes = windowsOfClass(L"MessageBox");
+    return boxes.size() == 1 ? boxes.front() : nullptr;
+  }
+  std::wstring boxText() const { return box() ? box()->findControl(L"descriptlabel")->getText() : L""; }
+  // Clicks button `index` (from the left) of the open generic box.
+  void clickBoxButton(int index) {
+    auto* row = static_cast<DuiLib::CContainerUI*>(box()->findControl(L"bottombar"));
+    row->getItemAt(index + 1)->setName(L"picked");
+    ASSERT_TRUE(clickControl(box(), L"picked"));
+  }
+  // The reporter's events once it has posted them.
+  std::vector<std::string> reported(size_t atLeast) {
+    world.reporter().notify();
+    return reportedEvents(
+        world.collection().waitFor([&](const auto& r) { return reportedEvents(r).size() >= atLeast; }));
+  }
+  std::vector<std::string> analytics(size_t atLeast) {
+    return analyticsEvents(
+        world.analytics().waitFor([&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
+  }
+  // The stand-ins in the installation folder: the package, and the emulator
+  // that notes its start parameters in "vdplayer_args.txt".
+  void placeStandins() {
+    const std::wstring& folder = world.model().m_installDir;
+    ASSERT_TRUE(CopyFileW(standins::package(L"signed").c_str(), (folder + L"\\Vorlane.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standins::player().c_str(), (folder + L"\\vdplayer.exe").c_str(), FALSE));
+  }
+  bool emulatorStarted(DWORD waitMs) {
+    std::wstring args = world.model().m_installDir + L"\\vdplayer_args.txt";
+    return pumpUntil([&] { return utility::ufile::exists(args); }, waitMs);
+  }
+};
+
+TEST_F(MainFrameTest, FirstPageShowsTheFolderTheLicenceAndTheVariantsLogo) {
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Vorlane Installer");
+  EXPECT_EQ(page(), 0);
+  EXPECT_EQ(text(L"pathedit"), world.model().m_installDir);
+  EXPECT_TRUE(shown(L"logo9Con"));
+  EXPECT_FALSE(shown(L"logoCon"));
+  EXPECT_FALSE(shown(L"userdefinui"));
+  EXPECT_FALSE(shown(L"errorLayout"));
+  EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
+  EXPECT_EQ(text(L"protobtn"), L"<u>Licensing Protocol</u>");
+  EXPECT_EQ(text(L"homeBtn"), world.config().homePageUrl());
+  // The licence link opens the maker's licence page.
+  ASSERT_TRUE(clickControl(frame, L"protobtn"));
+  EXPECT_EQ(opened.list(1), std::vector<std::string>{utility::wideToUtf8(world.config().licencePageUrl())});
+}
+
+TEST_F(MainFrameTest, PanelOpensAndClosesAndTheInstallButtonFollows) {
+  DuiLib::setLangText(L"install_now", L"Install now");
+  ASSERT_TRUE(clickControl(frame, L"userdefineBtn"));
+  EXPECT_TRUE(shown(L"userdefinui"));
+  EXPECT_TRUE(shown(L"backBtn"));
+  EXPECT_FALSE(shown(L"userdefineBtn"));
+  EXPECT_EQ(text(L"installnowbtn"), L"Install now");
+  frame->refreshPathState();  // a refresh leaves the panel as it is
+  EXPECT_TRUE(shown(L"userdefinui"));
+  ASSERT_TRUE(clickControl(frame, L"backBtn"));
+  EXPECT_FALSE(shown(L"userdefinui"));
+  EXPECT_TRUE(shown(L"userdefineBtn"));
+  EXPECT_EQ(text(L"installnowbtn"), L"Install");
+}
+
+TEST_F(MainFrameTest, TypedFolderIsCompletedWhenTheBoxIsLeft) {
+  ASSERT_TRUE(clickControl(frame, L"userdefineBtn"));
+  ASSERT_TRUE(clickControl(frame, L"pathedit"));
+  auto* edit = static_cast<DuiLib::CEditUI*>(control(L"pathedit"));
+  ASSERT_NE(edit->nativeWindow(), nullptr);
+  SetWindowTextW(edit->nativeWindow(), L"C:\\Games");
+  EXPECT_TRUE(frame->translateKey(VK_RETURN, false));  // Enter ends the typing
+  EXPECT_EQ(world.model().m_installDir, L"C:\\Games\\Vorlane\\Vorlane9\\");
+  EXPECT_EQ(edit->getText(), L"C:\\Games\\Vorlane\\Vorlane9\\");
+  EXPECT_EQ(box(), nullptr);  // no other drive was proposed, and C: has more than 17 GB free
+}
+
+TEST_F(MainFrameTest, AnInvalidFolderIsKeptButBlocksInstalling) {
+  frame->changePathClac(true, L"C:/a/ /b");
+  EXPECT_EQ(world.model().m_installDir, L"C:\\a\\ \\b\\Vorlane\\Vorlane9\\");
+  auto* edit = static_cast<DuiLib::CEditUI*>(control(L"pathedit"));
+  EXPECT_TRUE(control(L"errorLayout")->isOwnVisible());
+  EXPECT_FALSE(control(L"installnowbtn")->isEnabled());
+  EXPECT_EQ(edit->getText(), world.model().m_installDir);
+  EXPECT_EQ(edit->getNormalImage(), L"file='error_edit_bg.png' source='0,0,10,10' corner='4,4,4,4'");
+
+  frame->setInstallPath(L"C:\\Games\\Vorlane\\");
+  EXPECT_FALSE(control(L"errorLayout")->isOwnVisible());
+  EXPECT_EQ(edit->getNormalImage(), L"file='browse_button.png' source='0,0,28,28' corner='4,4,4,4'");
+  EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
+  // Unticking the licence disables the button; ticking enables it again.
+  ASSERT_TRUE(clickControl(frame, L"acceptOpt"));
+  EXPECT_FALSE(control(L"installnowbtn")->isEnabled());
+  ASSERT_TRUE(clickControl(frame, L"acceptOpt"));
+  EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
+}
+
+TEST_F(MainFrameTest, DrivePromptOffersTheProposedDrive) {
+  // The proposed folder is on a solid-state drive Z:; C: is not one here.
+  world.model().m_defaultInstallDir = L"Z:\\Vorlane\\Vorlane9\\";
+  world.model().m_defaultDriveIsSsd = true;
+  struct Case {
+    int button;  // 0 "path_ok", 1 "path_not", -1 the close button
+    const wchar_t* kept;
+  } cases[] = {{0, L"Z:\\Vorlane\\Vorlane9\\"},
+               {1, L"C:\\Games\\Vorlane\\Vorlane9\\"},
+               {-1, L"C:\\Games\\Vorlane\\Vorlane9\\"}};
+  for (const Case& c : cases) {
+    world.model().m_installDir = L"C:\\Old\\Vorlane\\";
+    frame->changePathClac(true, L"C:/Games");
+    EXPECT_EQ(world.model().m_installDir, L"C:\\Games\\Vorlane\\Vorlane9\\");  // already taken
+    EXPECT_EQ(boxText(), L"HDD (Disk C) may lead to game stuttering, please choose SSD (Disk Z) for better "
+                         L"performance, do you want to change the path?");
+    if (c.button >= 0) {
+      clickBoxButton(c.button);
+    } else {
+      ASSERT_TRUE(clickControl(box(), L"closebtn"));
+    }
+    pumpFor(100);
+    EXPECT_EQ(world.model().m_installDir, c.kept) << c.button;
+    EXPECT_EQ(box(), nullptr) << c.button;  // C: has room: no space prompt follows
+  }
+  // A folder on the proposed drive is never advised on.
+  frame->changePathClac(true, L"Z:/Elsewhere");
+  EXPECT_EQ(world.model().m_installDir, L"Z:\\Elsewhere\\Vorlane\\Vorlane9\\");
+  EXPECT_EQ(box(), nullptr);
+}
+
+TEST_F(MainFrameTest, InstallChecksStopWithTheirBoxAndStartNothing) {
+  struct Case {
+    bool accepted;
+    const wchar_t* folder;
+    const wchar_t* shown;
+  } cases[] = {{false, nullptr, L"Accept"}, {true, L"C:\\a\\ \\b\\", L"Error file path"}};
+  for (const Case& c : cases) {
+    static_cast<DuiLib::COptionUI*>(control(L"acceptOpt"))->selected(c.accepted, false);
+    if (c.folder) world.model().m_installDir = c.folder;
+    EXPECT_FALSE(frame->checkBeforeInstall());
+    ASSERT_NE(box(), nullptr);
+    EXPECT_EQ(boxText(), c.shown);
+    EXPECT_EQ(box()->findControl(L"titlelabel")->getText(), L"Error");
+    auto* row = static_cast<DuiLib::CContainerUI*>(box()->findControl(L"bottombar"));
+    EXPECT_EQ(row->getItemAt(1)->getText(), L"OK");  // the "confirm" row of the table
+    DestroyWindow(box()->getHWND());
+    pumpFor(50);
+  }
+  EXPECT_EQ(page(), 0);
+  EXPECT_FALSE(world.model().m_downloadThread.isRunning());
+}
+
+TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
+  scriptHosts({serveFile(standins::package(L"signed"))}, {});
+  world.model().m_url = testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
+  world.model().m_spareUrl = testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
+  ASSERT_TRUE(clickControl(frame, L"installnowbtn"));
+  EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
+  EXPECT_FALSE(shown(L"logo9Con"));
+  // No partner offer: the progress page follows at once.
+  EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
+  EXPECT_TRUE(shown(L"logo9Con"));
+  EXPECT_FALSE(shown(L"ironsourceLayout"));
+
+  EXPECT_TRUE(emulatorStarted(60000));
+  EXPECT_EQ(bar(), 100);
+  EXPECT_EQ(opened.list(1), std::vector<std::string>{utility::wideToUtf8(world.config().afterInstallPageUrl())});
+  EXPECT_EQ(reported(4), (std::vector<std::string>{"ad_start_downloader", "ad_download_success ext_field=aws",
+                                                   "ad_download_duration ext_field=aws_ie duration",
+                                                   "jump_to_web"}));
+}
+
+TEST_F(MainFrameTest, ProgressReportsFillTheProgressPage) {
+  frame->onDownloadProgress(42, 220200960, 524288000);
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Downloading...(42%)");
+  EXPECT_EQ(text(L"downloadProgeLabel"), L"210.00M/500.00M");
+  EXPECT_TRUE(control(L"downloadProgeLabel")->isOwnVisible());
+  EXPECT_EQ(bar(), 26);
+  EXPECT_EQ(frame->progressState(), 42);
+
+  frame->onDownloadProgress(50, 0, 524288000);  // nothing received: only the size label shows
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Downloading...(42%)");
+  EXPECT_EQ(frame->progressState(), 42);
+
+  frame->onDownloadPercent(70);
+  EXPECT_EQ(bar(), 70);
+  EXPECT_FALSE(control(L"downloadProgeLabel")->isOwnVisible());
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Downloading...(70%)");
+  EXPECT_EQ(frame->progressState(), 42);
+}
+
+TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
+  placeStandins();
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", L"delay:6000");
+  frame->onDownloadProgress(97, 508559360, 524288000);
+  frame->onDownloadDone();
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Installing, please wait");
+  EXPECT_FALSE(control(L"downloadProgeLabel")->isOwnVisible());
+  EXPECT_EQ(frame->progressState(), 100);
+  // The install-wait timer moves the bar on from 64.
+  EXPECT_TRUE(pumpUntil([&] { return bar() == 64; }, 3000));
+  EXPECT_TRUE(pumpUntil([&] { return bar() == 66; }, 3000));
+
+  ASSERT_TRUE(clickControl(frame, L"closebtn"));
+  EXPECT_EQ(boxText(), L"Please wait for the installation to end.");
+  EXPECT_TRUE(windowsOfClass(L"vlbox").empty());
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(emulatorStarted(30000));  // the installation ends as usual
+}
+
+TEST_F(MainFrameTest, ClosingBeforeAnySizedReportAsksWhetherToLeave) {
+  frame->onDownloadPercent(30);  // the libcurl path reports no sizes
+  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 asks too
+  ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
+  EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
+  EXPECT_EQ(box(), nullptr);
+  EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(MainFrameTest, LeavingASlowDownloadReportsProgressTimeAndSource) {
+  struct Case {
+    int button;  // 0 "download_close", 1 "downloadBybrowser"
+    bool opensPackage;
+  } cases[] = {{0, false}, {1, true}};
+  size_t events = 0;
+  for (const Case& c : cases) {
+    if (!IsWindow(window)) openFrame();
+    world.model().m_url = L"http://127.0.0.1:1/package.exe";
+    frame->onDownloadProgress(42, 220200960, 524288000);
+    ASSERT_TRUE(clickControl(frame, L"closebtn"));
+    EXPECT_EQ(boxText(), L"Slow download? Download faster with browser");
+    clickBoxButton(c.button);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(pumpFor(200));  // the quit message
+    EXPECT_FALSE(IsWindow(window));
+    auto seen = reported(++events);
+    ASSERT_EQ(seen.size(), events);
+    const std::string& leave = seen.back();
+    EXPECT_EQ(leave.rfind("ad_cancel_download ext_field=42_", 0), 0u) << leave;
+    EXPECT_EQ(leave.substr(leave.size() - 7), "_aws_IE") << leave;
+    EXPECT_EQ(opened.list(c.opensPackage ? 1 : 0).size(), c.opensPackage ? 1u : 0u);
+  }
+  EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/package.exe"});
+}
+
+TEST_F(MainFrameTest, FailedDownloadOffersTheBrowserEitherWayTheRunEnds) {
+  world.model().m_url = L"http://127.0.0.1:1/package.exe";
+  for (int button : {1, 0}) {  // "No", then "Yes"
+    frame->onDownloadFailed();
+    EXPECT_EQ(boxText(), L"Failed to download emulator kernel, please use browser instead");
+    clickBoxButton(button);
+    EXPECT_TRUE(pumpFor(200)) << button;
+  }
+  EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/package.exe"});
+}
+
+TEST_F(MainFrameTest, FinishedInstallationStartsTheEmulatorWhateverItsOutcome) {
+  placeStandins();
+  struct Case {
+    bool success;
+    bool playerExisted;
+    int bar;
+    size_t pagesOpened;
+  } cases[] = {{true, false, 100, 1}, {false, false, 0, 2}, {true, true, 100, 2}};
+  for (const Case& c : cases) {
+    DeleteFileW((world.model().m_installDir + L"\\vdplayer_args.txt").c_str());
+    static_cast<DuiLib::CProgressUI*>(control(L"installbar"))->setValue(0);
+    world.model().m_playerExist = c.playerExisted;
+    frame->onInstallFinished(c.success);
+    EXPECT_EQ(bar(), c.bar) << c.success;
+    EXPECT_TRUE(pumpFor(50)) << c.success;  // the quit message
+    EXPECT_TRUE(emulatorStarted(10000)) << c.success;
+    EXPECT_EQ(opened.list(c.pagesOpened).size(), c.pagesOpened) << c.success;
+  }
+  EXPECT_EQ(reported(2), (std::vector<std::string>{"jump_to_web", "jump_to_web"}));
+}
+
+TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
+  DuiLib::TNotifyUI reject{L"click", control(L"rejectBtn")};
+  frame->notify(reject);
+  EXPECT_EQ(page(), CAppMainFrame::kProgressPage);
+  EXPECT_TRUE(shown(L"logo9Con"));
+  DuiLib::TNotifyUI accept{L"click", control(L"acceptBtn")};
+  frame->notify(accept);
+  EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
+  // Accepting waits for the offer again; there is none, so progress follows.
+  EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
+  EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
+}
+
+TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {
+  placeStandins();
+  ModelCallbacks installed = world.model().callbacks();
+  world.model().onProgress(nullptr, 0, 5, 10);  // queues a progress report
+  postToUi([installed] { installed.installFinished(true); });  // as held by queued work
+  DestroyWindow(window);
+  EXPECT_TRUE(pumpFor(300));  // the window's own quit message, and nothing else
+  EXPECT_FALSE(world.model().callbacks().progress);
+  EXPECT_FALSE(world.model().callbacks().installFinished);
+  EXPECT_FALSE(emulatorStarted(1000));
+  EXPECT_TRUE(opened.list().empty());
+}
+
+}  // namespace
