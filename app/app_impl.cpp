@@ -91,9 +91,22 @@ void CAppImpl::showMainFrame() {
   ShowWindow(window, SW_SHOWNORMAL);
   BringWindowToTop(window);
   utility::usystem::bringToFront(window);
-  // Once per run: a later call only brings the window to the front, so that
-  // a second copy's request leaves the variant and the chosen folder alone.
-  if (created) applySystemRules();
+  // The system's rules apply once per run: a later request (a second copy
+  // asking) only brings the window to the front, leaving the variant and the
+  // folder the user chose as they are.
+  if (!created) return;
+  if (!system_.isVistaOrLater()) {
+    // No download on Windows XP: the refusal's button ends the run.
+    msg::showUnsupportedSystemBox(window);
+    reportCancel(events::property::kCancelXp);
+    return;
+  }
+  if (system_.isNative64()) return;
+  LOG(L"32 system!!!");
+  ConfigImp::instance().setPlayer4();
+  CAppModel::instance().reloadPlayerConfig();
+  frame->reloadInstallPath();
+  reportCancel(events::property::kCancelSystem32);
 }
 
 bool CAppImpl::createMainFrame() {
@@ -110,22 +123,6 @@ bool CAppImpl::createMainFrame() {
   setWindowIcons(frame->getHWND(), DuiLib::instance());
   frame->centerWindow();
   return true;
-}
-
-void CAppImpl::applySystemRules() {
-  CAppMainFrame* frame = mainFrame();
-  if (!system_.isVistaOrLater()) {
-    // No download on Windows XP: the refusal's button ends the run.
-    msg::showUnsupportedSystemBox(frame ? frame->getHWND() : nullptr);
-    reportCancel(events::property::kCancelXp);
-    return;
-  }
-  if (system_.isNative64()) return;
-  LOG(L"32 system!!!");
-  ConfigImp::instance().setPlayer4();
-  CAppModel::instance().reloadPlayerConfig();
-  if (frame) frame->reloadInstallPath();
-  reportCancel(events::property::kCancelSystem32);
 }
 
 int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {

@@ -46,7 +46,6 @@ class CAppImpl : public utility::IWindowIPCHandle {
 
  private:
   bool createMainFrame();
-  void applySystemRules();
 
   utility::WindowIPC m_ipc;
   // The window deletes itself; this only tells whether it still exists.
