@@ -9,6 +9,7 @@
 //   (unset)      install, post 11125, exit 0
 //   delay:MS     sleep MS milliseconds first (a package that runs long)
 //   error:CODE   install nothing, post 11124 with CODE in wParam, exit 1
+//   installed    with error:, install the emulator all the same first
 //   silent       install, post nothing, exit 0
 //   exit:CODE    exit with CODE whatever happened
 // Unless exit: says otherwise, an emulator that cannot be written makes the
@@ -35,6 +36,7 @@ struct Behaviour {
   DWORD delayMs = 0;
   std::optional<int> errorCode;
   bool silent = false;
+  bool installedAnyway = false;
   std::optional<int> exitCode;
 };
 
@@ -53,6 +55,7 @@ Behaviour readBehaviour() {
     if (word.starts_with(L"error:")) behaviour.errorCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word.starts_with(L"exit:")) behaviour.exitCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word == L"silent") behaviour.silent = true;
+    if (word == L"installed") behaviour.installedAnyway = true;
     start = end + 1;
   }
   return behaviour;
@@ -98,11 +101,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (behaviour.delayMs) Sleep(behaviour.delayMs);
 
   int exitCode = 0;
+  bool install = !behaviour.errorCode || behaviour.installedAnyway;
+  if (install && !installEmulator(switchValue(line, L"-path="))) exitCode = 2;
   if (behaviour.errorCode) {
     exitCode = postToInstaller(kInstallError, (WPARAM)*behaviour.errorCode) ? 1 : 3;
-  } else {
-    if (!installEmulator(switchValue(line, L"-path="))) exitCode = 2;
-    if (!behaviour.silent && !postToInstaller(kInstallSuccess, 0)) exitCode = 3;
+  } else if (!behaviour.silent && !postToInstaller(kInstallSuccess, 0)) {
+    exitCode = 3;
   }
   return behaviour.exitCode.value_or(exitCode);
 }

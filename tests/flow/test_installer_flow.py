@@ -1,53 +1,245 @@
 #!/usr/bin/env python3
-"""The real installer, run under Wine against the loopback package hosts and
-telemetry endpoints: what a user's run leaves behind and reports."""
+"""The real installer, run under Wine on the virtual display and driven as a
+user does, with real clicks and typing, against the loopback package hosts,
+the telemetry endpoints and the stand-in package and emulator: what each way
+through the window leaves behind and reports at both endpoints."""
 import os
+import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import installer_run  # noqa: E402
+from installer_run import BOX, MAIN, YES_NO, Installer, Servers  # noqa: E402
 
 BUILD = os.environ["VORLANE_BUILD"]
-
-
-def names(events):
-    return [event[0] for event in events]
+PACKAGES = os.path.join(BUILD, "standins", "packages")
+OPENID = "5566"
+AFTER_INSTALL_PAGE = "https://chat.vorlane.com/invite/vorlane-global"
+RUN = ("ad_run_downloader", [])
+START = ("ad_start_downloader", [])
+INSTALLED = [("ad_install_success", []), ("ad_downloader_full_duration", [("duration", int)])]
+JUMP = ("jump_to_web", [])
+LEFT = [("ad_cancel_download", [("ext_field", "notDownload")])]
 
 
 class InstallerFlow(unittest.TestCase):
-    def run_installer(self, primary, spare, name="vorlane9_en_5566_flow.exe"):
-        with tempfile.TemporaryDirectory() as out:
-            return installer_run.run_installer(BUILD, out, primary, spare, name=name)
+    @classmethod
+    def setUpClass(cls):
+        cls.out = tempfile.TemporaryDirectory()
+        cls.servers = Servers(cls.out.name)
 
-    def test_spare_host_package_is_installed_and_emulator_started(self):
-        run = self.run_installer(primary=[{"status": 404}], spare=["signed"],
-                                 name="vorlane9_en_mypackage_5566_flow.exe")
+    @classmethod
+    def tearDownClass(cls):
+        cls.servers.stop()
+        cls.out.cleanup()
+
+    def installer(self, primary, spare, env=None, install_dir=installer_run.INSTALL_DIR):
+        """Scripts the hosts and starts the installer on its first page."""
+        self.servers.script(primary, spare, PACKAGES)
+        installer = Installer(BUILD, self.out.name, env=env)
+        self.addCleanup(installer.stop)
+        installer.prepare(install_dir)
+        return installer.start()
+
+    def assertEvents(self, received, expected):
+        """Each event's name and own properties in order; a type in
+        `expected` stands for any value of that type."""
+        self.assertEqual([name for name, _ in received], [name for name, _ in expected], received)
+        for (name, properties), (_, wanted) in zip(received, expected):
+            self.assertEqual([key for key, _ in properties], [key for key, _ in wanted], name)
+            for (key, value), (_, want) in zip(properties, wanted):
+                if isinstance(want, type):
+                    self.assertIs(type(value), want, f"{name} {key}")
+                else:
+                    self.assertEqual((type(value), value), (type(want), want), f"{name} {key}")
+
+    def assertEndedWith(self, run, collection, analytics):
         self.assertTrue(run["ended"], "the installer did not end by itself")
         self.assertEqual(run["rejected"], [])
-        for expected in ("Vorlane.exe", "vdplayer.exe", "vdreport.exe", "data"):
-            self.assertIn(expected, run["files"])
-        self.assertNotIn("Vorlane.exe.tmp", run["files"])
-        self.assertIn("downloadpackage=mypackage|package=mypackage", run["player_args"])
-        self.assertEqual(names(run["collection"]),
-                         ["ad_run_downloader", "ad_download_success", "ad_download_duration",
-                          "ad_install_success", "ad_downloader_full_duration"])
-        self.assertEqual(run["collection"][1][1], {"ext_field": "res"})
-        self.assertEqual(run["collection"][2][1]["ext_field"], "res_ie")
-        self.assertEqual(run["analytics"], [("ad_run", "5566"), ("ad_download_sucess", "5566"),
-                                            ("ad_installSucess", "5566")])
-        self.assertIn("***** start ****", run["log"])
-        self.assertIn("download end, success = 1", run["log"])
+        self.assertEvents(run["collection"], collection)
+        self.assertEqual(run["analytics"], [(name, OPENID) for name in analytics])
 
-    def test_unsigned_packages_everywhere_end_the_run_as_a_failed_download(self):
-        run = self.run_installer(primary=["unsigned"], spare=["tampered"])
-        self.assertTrue(run["ended"])
-        self.assertNotIn("Vorlane.exe", run["files"])
-        self.assertEqual(run["player_args"], "")
-        self.assertIn(("download_fail", {"failure_reason": "0_0"}), run["collection"])
-        self.assertIn(("ad_download_error", "5566"), run["analytics"])
-        self.assertIn("download end, success = 0", run["log"])
+    def test_typed_folder_install_and_the_emulator_started(self):
+        installer = self.installer([{"status": 404}], [{"package": "signed", "rate": 4000000}],
+                                   env={"VORLANE_STANDIN_PACKAGE": "delay:4000"})
+        folder = "C:\\Games\\Vorlane\\"
+        installer.click("userdefineBtn")
+        installer.click("pathedit", panel="open")
+        installer.type("C:\\Games\\Vorlane")
+        installer.click("installnowbtn", panel="open")
+        installer.wait_log("download player")
+        # The bar fills while the package downloads and while it installs.
+        bar = installer.controls("mainframe", "open", "2", "installbar")["installbar"]
+        installer.wait_log("start. url")
+        downloading = installer_run.wait_for(lambda: installer.colour_share(bar, "yellow"), 30, "the bar to move")
+        installer.wait_log("download end, success = 1", 60)
+        installer.wait_log("install:  ")
+        installing = installer_run.wait_for(lambda: (s := installer.colour_share(bar, "yellow")) > 0.6 and s, 10,
+                                            "the bar past the download's share")
+        self.assertLess(downloading, installing)
+        installer.wait_end()
+        installer.wait_no_window(MAIN)
+        run = installer.result(folder)
+        for expected in ("Vorlane.exe", "vdplayer.exe", "data"):
+            self.assertIn(expected, run["files"])
+        self.assertIn("vdplayer.exe", run["player_args"])
+        self.assertIn(f"-path=\"{folder}\"", run["log"])
+        self.assertEqual(run["opened"], [AFTER_INSTALL_PAGE])
+        self.assertEndedWith(run, [RUN, START, ("ad_download_success", [("ext_field", "res")]),
+                                   ("ad_download_duration", [("duration", int), ("ext_field", "res_ie")]),
+                                   *INSTALLED, JUMP],
+                             ["ad_run", "ad_download_sucess", "ad_installSucess"])
+
+    def test_unticked_licence_and_invalid_folder_block_the_install_button(self):
+        installer = self.installer(["signed"], [])
+        installer.click("acceptOpt")
+        installer.click("installnowbtn")
+        installer.click("acceptOpt")
+        installer.click("userdefineBtn")
+        installer.click("pathedit", panel="open")
+        installer.type("C:\\a\\ \\b")
+        error = installer.controls("mainframe", "open", "0", "errorLayout")["errorLayout"]
+        installer_run.wait_for(lambda: installer.colour_share(error, "red") > 0.02, 10, "the error row")
+        installer.click("installnowbtn", panel="open")
+        time.sleep(2)  # a press that does nothing: give it time to prove so
+        self.assertEqual(self.servers.requests(), [])
+        self.assertNotIn("download player", installer.log())
+        # Leaving before anything started asks first; "No" stays, "Yes" leaves.
+        installer.click("closebtn")
+        installer.wait_window(YES_NO)
+        installer.click_yes_no("btnRight")
+        installer.wait_no_window(YES_NO)
+        installer.click("closebtn")
+        installer.wait_window(YES_NO)
+        installer.click_yes_no("btnLeft")
+        installer.wait_end()
+        self.assertEndedWith(installer.result(), [RUN, *LEFT], ["ad_run", "ad_useCancel"])
+
+    def test_folder_on_a_small_drive_is_advised_against_and_cannot_install(self):
+        drive = SmallDrive(self)
+        installer = self.installer(["signed"], [])
+        installer.click("userdefineBtn")
+        installer.click("pathedit", panel="open")
+        installer.type(f"{drive.letter}:\\Games\\Vorlane")
+        installer.wait_window(BOX)
+        installer.wait_log("left 17G")  # the space prompt
+        installer.click_box("button1", "none", "path_ok", "path_not")  # keep the folder
+        installer.wait_no_window(BOX)
+        installer.click("installnowbtn", panel="open")
+        installer.wait_window(BOX)  # "disk_notEnough"
+        installer.click_box("button0", "2", "confirm")
+        installer.wait_no_window(BOX)
+        self.assertEqual(self.servers.requests(), [])
+        installer.click("closebtn")
+        installer.wait_window(YES_NO)
+        installer.click_yes_no("btnLeft")
+        installer.wait_end()
+        self.assertEndedWith(installer.result(), [RUN, *LEFT], ["ad_run", "ad_useCancel"])
+
+    def test_closing_a_slow_download_leaves_through_either_answer(self):
+        for button, opens_package in (("button0", False), ("button1", True)):
+            with self.subTest(button=button):
+                installer = self.installer([{"package": "signed", "rate": 300000}], [])
+                installer.click("installnowbtn")
+                installer.wait_log("start. url")
+                time.sleep(2.5)  # sized reports come once a second
+                installer.click("closebtn")
+                installer.wait_window(BOX)
+                installer.click_box(button, "0", "download_close", "downloadBybrowser")
+                installer.wait_end()
+                run = installer.result()
+                leave = run["collection"][-1][1][0][1]
+                progress, seconds, rest = leave.split("_", 2)
+                self.assertTrue(1 <= int(progress) <= 99 and 0 <= int(seconds) < 60, leave)
+                self.assertEqual(rest, "aws_IE")
+                self.assertEndedWith(run, [RUN, START, ("ad_cancel_download", [("ext_field", leave)])],
+                                     ["ad_run"])
+                package = f"http://127.0.0.1:{installer_run.fixed_ports.PRIMARY}{self.servers.requests()[0]['path']}"
+                self.assertEqual(run["opened"], [package] if opens_package else [])
+
+    def test_closing_before_any_sized_progress_asks_whether_to_leave(self):
+        installer = self.installer([{"package": "signed", "delay": 30}], [])
+        installer.click("installnowbtn")
+        installer.wait_log("start. url")
+        installer.click("closebtn")
+        installer.wait_window(YES_NO)
+        installer.click_yes_no("btnLeft")
+        installer.wait_end()
+        self.assertEndedWith(installer.result(), [RUN, START, *LEFT], ["ad_run", "ad_useCancel"])
+
+    def test_failed_download_ends_the_run_from_either_button(self):
+        for button, opens_package in (("button1", False), ("button0", True)):
+            with self.subTest(button=button):
+                installer = self.installer([{"status": 404}], [{"status": 404}])
+                installer.click("installnowbtn")
+                installer.wait_log("download end, success = 0", 60)
+                installer.wait_window(BOX)
+                installer.click_box(button, "0", "Yes", "No")
+                installer.wait_end()
+                run = installer.result()
+                self.assertNotIn("Vorlane.exe", run["files"])
+                self.assertEqual(run["player_args"], "")
+                self.assertEqual(len(run["opened"]), 1 if opens_package else 0)
+                self.assertEndedWith(run, [RUN, START, ("download_fail", [("failure_reason", "0_0")])],
+                                     ["ad_run", "ad_download_error"])
+
+    def test_failed_installation_still_starts_the_emulator(self):
+        installer = self.installer(["signed"], [], env={"VORLANE_STANDIN_PACKAGE": "error:5 installed"})
+        installer.click("installnowbtn")
+        installer.wait_end()
+        run = installer.result()
+        self.assertIn("vdplayer.exe", run["player_args"])
+        self.assertEqual(run["opened"], [AFTER_INSTALL_PAGE])
+        self.assertEndedWith(run, [RUN, START, ("ad_download_success", [("ext_field", "aws")]),
+                                   ("ad_download_duration", [("duration", int), ("ext_field", "aws_ie")]),
+                                   ("ad_install_fail", [("failure_reason", "errorcode_5")]), JUMP],
+                             ["ad_run", "ad_download_sucess", "ad_installError"])
+
+    def test_a_second_copy_brings_the_first_to_the_front_and_ends(self):
+        installer = self.installer(["signed"], [])
+        folder = "C:\\Second\\Vorlane\\"
+        installer.click("userdefineBtn")
+        installer.click("pathedit", panel="open")
+        installer.type(folder.rstrip("\\"))
+        installer.click("minbtn")
+        installer_run.wait_for(lambda: (w := installer.window(MAIN)) and w[1], 10, "the window minimised")
+        self.assertEqual(installer.start_second_copy(), 0)
+        self.assertTrue(installer.wait_window(MAIN, 10))  # shown again, not minimised
+        installer.click("installnowbtn", panel="open")
+        installer.wait_end()
+        run = installer.result(folder)
+        self.assertIn("vdplayer.exe", run["files"])  # the folder chosen before stayed
+        self.assertEqual(installer.log().count("ipc, msg = 112345"), 1)
+        self.assertEqual([name for name, _ in run["analytics"]].count("ad_run"), 1)  # the second did not run
+
+
+class SmallDrive:
+    """A 256 MB drive S: (a tmpfs mounted for the test), with less than the
+    17408 MB advised and the 1024 MB needed. Skips the test where mounting
+    is not allowed."""
+
+    letter = "s"
+
+    def __init__(self, test):
+        self.folder = tempfile.mkdtemp(prefix="vorlane-small-drive-")
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=256m", "tmpfs", self.folder],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            os.rmdir(self.folder)
+            test.skipTest("no small drive: mounting a tmpfs is not allowed here")
+        link = os.path.join(os.environ["WINEPREFIX"], "dosdevices", f"{self.letter}:")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(self.folder, link)
+        test.addCleanup(self.remove, link)
+
+    def remove(self, link):
+        os.remove(link)
+        subprocess.run(["umount", self.folder], capture_output=True)
+        os.rmdir(self.folder)
 
 
 if __name__ == "__main__":

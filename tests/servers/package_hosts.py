@@ -8,6 +8,8 @@ arrival order; the last step repeats. A step is a JSON object:
   {"file": "Z:\\\\path\\\\file.exe"}     the file's bytes (a Wine path on drive Z:
                                       or a Unix path), with a content length
   {"file": ..., "cut": k}             announces the whole file, sends k bytes, closes
+  {..., "delay": s}                   any step, answered only after s seconds
+  {"file": ..., "rate": b}            sends the file at about b bytes a second
 Control, on either port:
   POST /control  {"primary": [steps], "spare": [steps]}  replaces both scripts
   GET or POST /log   JSON list of {"host", "path", "agent"}, oldest first
@@ -18,6 +20,7 @@ import json
 import os
 import sys
 import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import fixed_ports
@@ -77,6 +80,7 @@ def make_handler(host):
                 LOG.append({"host": host, "path": self.path,
                             "agent": self.headers.get("User-Agent", "")})
             step = next_step(host)
+            time.sleep(step.get("delay", 0))
             if "file" not in step:
                 status = step.get("status", 404)
                 return self.reply(status, f"status page {status}\n".encode())
@@ -92,7 +96,18 @@ def make_handler(host):
                 self.send_header("Connection", "close")
                 self.close_connection = True
             self.end_headers()
-            self.wfile.write(data[:step["cut"]] if "cut" in step else data)
+            self.send_body(data[:step["cut"]] if "cut" in step else data, step.get("rate"))
+
+        def send_body(self, data, rate):
+            if not rate:
+                return self.wfile.write(data)
+            chunk = max(1, rate // 10)
+            try:
+                for start in range(0, len(data), chunk):
+                    self.wfile.write(data[start:start + chunk])
+                    time.sleep(0.1)
+            except (BrokenPipeError, ConnectionResetError):
+                pass  # the installer went away mid-transfer
 
     return Handler
 
