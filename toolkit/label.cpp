@@ -1,5 +1,7 @@
 #include "toolkit/label.h"
 
+#include <utility>
+
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
 #include "toolkit/formatted_text.h"
@@ -115,6 +117,8 @@ void CLabelUI::paintText(PaintContext& context) {
   std::wstring text = resolvedText();
   if (text.empty()) return;
   RECT padding = scaledRect(textPadding_);
+  // For a right-to-left language the sides change places, as the layout does.
+  if (isRightToLeftLanguage()) std::swap(padding.left, padding.right);
   RECT area{pos_.left + padding.left, pos_.top + padding.top, pos_.right - padding.right,
             pos_.bottom - padding.bottom};
   TextStyle style = textStyle(currentTextColor());

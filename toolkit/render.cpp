@@ -6,6 +6,7 @@
 #include "skin/language_table.h"
 #include "toolkit/dpi.h"
 #include "toolkit/image_store.h"
+#include "toolkit/right_to_left_text.h"
 
 namespace DuiLib {
 namespace {
@@ -37,15 +38,9 @@ void splitBands(int s, int sl, int d, int dl, int sourceBefore, int sourceAfter,
   bands[2] = {s + sl - sourceAfter, sourceAfter, d + dl - destAfter, destAfter};
 }
 
-UINT drawTextFlags(const TextStyle& style, bool rtl) {
-  UINT align = style.align;
-  if (rtl && align == DT_LEFT) {
-    align = DT_RIGHT;
-  } else if (rtl && align == DT_RIGHT) {
-    align = DT_LEFT;
-  }
-  UINT flags = align | DT_NOPREFIX;
-  if (rtl) flags |= DT_RTLREADING;
+// Left-to-right text; right_to_left_text.h lays out the other direction.
+UINT drawTextFlags(const TextStyle& style) {
+  UINT flags = style.align | DT_NOPREFIX;
   if (style.multiline) {
     flags |= DT_WORDBREAK | DT_EDITCONTROL;
   } else {
@@ -184,8 +179,10 @@ bool drawImage(PaintContext& context, const RECT& rect, const ImageDesc& desc) {
 
   RECT dest = rect;
   if (desc.hasDest) {
-    dest = {rect.left + scaleByPercent(desc.dest.left, scale), rect.top + scaleByPercent(desc.dest.top, scale),
-            rect.left + scaleByPercent(desc.dest.right, scale), rect.top + scaleByPercent(desc.dest.bottom, scale)};
+    RECT at = mirroredInReading({scaleByPercent(desc.dest.left, scale), scaleByPercent(desc.dest.top, scale),
+                                 scaleByPercent(desc.dest.right, scale), scaleByPercent(desc.dest.bottom, scale)},
+                                rect.right - rect.left);
+    dest = {rect.left + at.left, rect.top + at.top, rect.left + at.right, rect.top + at.bottom};
   }
   if (dest.right <= dest.left || dest.bottom <= dest.top) return true;
 
@@ -245,7 +242,12 @@ void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& 
   std::wstring text = wrappable(dc, shownText, style, rect.right - rect.left);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, toColorRef(style.color));
-  UINT flags = drawTextFlags(style, rtl);
+  if (rtl) {
+    drawRightToLeftText(context, rect, text, style);
+    SelectObject(dc, oldFont);
+    return;
+  }
+  UINT flags = drawTextFlags(style);
   RECT target = rect;
   if (style.multiline && style.valign != DT_TOP) {
     // DrawText centres only single lines; place a wrapped block ourselves.
@@ -264,11 +266,16 @@ SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& shownText, c
   if (shownText.empty() || !style.fonts) return {0, 0};
   HGDIOBJ oldFont = SelectObject(dc, gdiFont(style.fonts->get(style.fontId), scalePercent));
   std::wstring text = wrappable(dc, shownText, style, maxWidth);
-  RECT measured{0, 0, style.multiline ? maxWidth : 100000, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
-            drawTextFlags(style, isRightToLeftLanguage() && !style.leftToRight) | DT_CALCRECT);
+  SIZE size{};
+  if (isRightToLeftLanguage() && !style.leftToRight) {
+    size = measureRightToLeftText(dc, text, style, maxWidth);
+  } else {
+    RECT measured{0, 0, style.multiline ? maxWidth : 100000, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, drawTextFlags(style) | DT_CALCRECT);
+    size = {measured.right - measured.left, measured.bottom - measured.top};
+  }
   SelectObject(dc, oldFont);
-  return {measured.right - measured.left, measured.bottom - measured.top};
+  return size;
 }
 
 std::wstring breakOverlongJoins(const std::wstring& text, int maxWidth,
@@ -287,6 +294,11 @@ std::wstring breakOverlongJoins(const std::wstring& text, int maxWidth,
     start = end + 1;
   }
   return result;
+}
+
+RECT mirroredInReading(const RECT& part, int width) {
+  if (!isRightToLeftLanguage()) return part;
+  return {width - part.right, part.top, width - part.left, part.bottom};
 }
 
 bool isRightToLeftLanguage() {

@@ -76,6 +76,9 @@ void blendImagePart(PaintContext& context, const SkinImage& image, const RECT& s
 
 // True when the current language is written right to left.
 bool isRightToLeftLanguage();
+// `part` of a box `width` wide, seen in the language's reading order: for a
+// right-to-left language, left and right change places (an icon's place).
+RECT mirroredInReading(const RECT& part, int width);
 
 // `text` with the no-break spaces of each word wider than `maxWidth` turned
 // into spaces: a wrapping text whose words are all joined by no-break spaces

@@ -3,6 +3,7 @@
 #include "skin/language_table.h"
 #include "skin/resource_map.h"
 #include "tests/support/test_support.h"
+#include "toolkit/gdiplus_include.h"
 
 namespace testing_support {
 namespace {
@@ -21,6 +22,8 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM lParam) {
   }
   return TRUE;
 }
+
+const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 }  // namespace
 
@@ -66,6 +69,17 @@ bool pumpFor(DWORD ms) {
     }
   }
   return quit;
+}
+
+bool savePicture(const DuiLib::Surface& picture, const std::wstring& path) {
+  const int margin = 24;
+  Gdiplus::Bitmap out(picture.width() + 2 * margin, picture.height() + 2 * margin, PixelFormat32bppARGB);
+  Gdiplus::Graphics graphics(&out);
+  graphics.Clear(Gdiplus::Color(255, 208, 212, 219));
+  Gdiplus::Bitmap window(picture.width(), picture.height(), picture.width() * 4, PixelFormat32bppPARGB,
+                         reinterpret_cast<BYTE*>(picture.pixels()));
+  graphics.DrawImage(&window, margin, margin, picture.width(), picture.height());
+  return out.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
 }
 
 }  // namespace testing_support

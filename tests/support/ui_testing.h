@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "toolkit/window_base.h"
@@ -22,5 +23,9 @@ bool clickControl(DuiLib::WindowImplBase* window, const wchar_t* name);
 
 // Runs the message loop for `ms` milliseconds; true when a quit message came.
 bool pumpFor(DWORD ms);
+
+// Saves a window's picture (a layered one with its shadow) as a PNG file,
+// laid over a plain light backdrop as a compositing desktop shows it.
+bool savePicture(const DuiLib::Surface& picture, const std::wstring& path);
 
 }  // namespace testing_support

@@ -9,34 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "app/install_path_rules.h"
 #include "skin/language_table.h"
 #include "tests/support/ui_testing.h"
 #include "tests/ui/box_fixture.h"
 #include "toolkit/dpi.h"
-#include "toolkit/gdiplus_include.h"
 #include "ui/message_box.h"
 #include "ui/msg_builders.h"
 
 namespace {
-
-const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
-
-bool savePicture(const DuiLib::Surface& picture, const std::wstring& path) {
-  const int margin = 24;
-  Gdiplus::Bitmap out(picture.width() + 2 * margin, picture.height() + 2 * margin, PixelFormat32bppARGB);
-  Gdiplus::Graphics graphics(&out);
-  graphics.Clear(Gdiplus::Color(255, 208, 212, 219));
-  Gdiplus::Bitmap box(picture.width(), picture.height(), picture.width() * 4, PixelFormat32bppPARGB,
-                      reinterpret_cast<BYTE*>(picture.pixels()));
-  graphics.DrawImage(&box, margin, margin, picture.width(), picture.height());
-  return out.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
-}
-
-std::wstring format(const std::wstring& pattern, const wchar_t* first, const wchar_t* second) {
-  wchar_t buffer[256] = {};
-  _snwprintf(buffer, 255, pattern.c_str(), first, second);
-  return buffer;
-}
 
 msg::ButtonSpec spec(const char* key, bool primary) { return {langText(key), nullptr, primary}; }
 
@@ -53,8 +34,8 @@ std::vector<Occasion> occasions() {
       {"close_downloading", [](HWND o) { msg::twoButtonBox(o, spec("download_close", false), spec("downloadBybrowser", true), 0, langText("noice"), langText("download_slowtip")); }, L"MessageBox"},
       {"download_failed", [](HWND o) { msg::twoButtonBox(o, spec("Yes", true), spec("No", false), 0, langText("noice"), langText("download_error_tip2")); }, L"MessageBox"},
       {"browse_existing", [](HWND o) { msg::twoButtonBox(o, spec("sure", false), spec("cancel", true), L"", langText("noice"), langText("change_path_tip")); }, L"MessageBox"},
-      {"drive_prompt", [](HWND o) { msg::twoButtonBoxWithClose(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), format(langText("pathTip_ssd"), L"D", L"C"), [] {}); }, L"MessageBox"},
-      {"space_prompt", [](HWND o) { msg::twoButtonBox(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), format(langText("pathTip_morebig"), L"E", nullptr)); }, L"MessageBox"},
+      {"drive_prompt", [](HWND o) { msg::twoButtonBoxWithClose(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), fillDriveLetters(langText("pathTip_ssd"), L"DC"), [] {}); }, L"MessageBox"},
+      {"space_prompt", [](HWND o) { msg::twoButtonBox(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), fillDriveLetters(langText("pathTip_morebig"), L"E")); }, L"MessageBox"},
       {"old_system", [](HWND o) { msg::showUnsupportedSystemBox(o); }, L"MessageBox"},
       {"leave_installation", [](HWND o) { CMessageBox::show(o, CMessageBox::kLeaveInstallation, 0); }, L"vlbox"},
       {"installing_notice", [](HWND o) { CMessageBox::show(o, CMessageBox::kInstalling, 0); }, L"vlbox"},
@@ -92,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
         box->manager().render();
         wchar_t name[128] = {};
         _snwprintf(name, 127, L"%ls_%d_%02d_%hs.png", language, scale, index, occasion.id);
-        if (savePicture(box->manager().picture(), folder + name)) {
+        if (testing_support::savePicture(box->manager().picture(), folder + name)) {
           ++saved;
         } else {
           ++failures;
