@@ -134,41 +134,37 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
   choice.bestIsSsd = model_.m_defaultDriveIsSsd;
   choice.chosenIsSsd = utility::disk::isSsd(path.substr(0, 2));
   choice.chosenUsableMB = utility::disk::usableSpaceMB(path);
-  std::weak_ptr<CAppMainFrame> self = weak();
   switch (adviseOnPath(choice)) {
     case PathAdvice::kSameBestDrive:
       LOG(L"same best path");
       break;
     case PathAdvice::kDrivePrompt: {
-      std::wstring best = choice.bestPath;
-      auto keep = [self, path] {
+      // Keeping the folder checks it again, without this question.
+      auto keep = [self = weak(), path] {
         if (auto frame = self.lock()) frame->changePathClac(false, path);
       };
-      msg::ButtonSpec useBest{langText("path_ok"),
-                              [self, best] {
-                                if (auto frame = self.lock()) frame->setInstallPath(best);
-                              },
-                              true};
-      msg::twoButtonBoxWithClose(getHWND(), useBest, {langText("path_not"), keep, false}, L"",
-                                 langText("path_noice"),
-                                 fillDriveLetters(langText("pathTip_ssd"), firstLetter(path) + firstLetter(best)),
-                                 keep);
+      showPathPrompt(choice.bestPath,
+                     fillDriveLetters(langText("pathTip_ssd"), firstLetter(path) + firstLetter(choice.bestPath)), keep);
       break;
     }
     case PathAdvice::kSpacePrompt: {
       LOG(L"left 17G");
       std::wstring recommended = choice.bestPath.empty() ? old : choice.bestPath;
-      msg::ButtonSpec useRecommended{langText("path_ok"),
-                                     [self, recommended] {
-                                       if (auto frame = self.lock()) frame->setInstallPath(recommended);
-                                     },
-                                     true};
-      msg::twoButtonBoxWithClose(getHWND(), useRecommended, {langText("path_not"), nullptr, false}, L"",
-                                 langText("path_noice"),
-                                 fillDriveLetters(langText("pathTip_morebig"), firstLetter(recommended)), nullptr);
+      showPathPrompt(recommended, fillDriveLetters(langText("pathTip_morebig"), firstLetter(recommended)), nullptr);
       break;
     }
     case PathAdvice::kNone:
       break;
   }
+}
+
+void CAppMainFrame::showPathPrompt(const std::wstring& suggested, const std::wstring& text, std::function<void()> keep) {
+  std::weak_ptr<CAppMainFrame> self = weak();
+  msg::ButtonSpec useSuggested{langText("path_ok"),
+                               [self, suggested] {
+                                 if (auto frame = self.lock()) frame->setInstallPath(suggested);
+                               },
+                               true};
+  msg::twoButtonBoxWithClose(getHWND(), useSuggested, {langText("path_not"), keep, false}, L"", langText("path_noice"),
+                             text, keep);
 }

@@ -38,7 +38,8 @@ add_library(vorlane_test_telemetry STATIC ${CMAKE_SOURCE_DIR}/tests/support/tele
 target_link_libraries(vorlane_test_telemetry PUBLIC vorlane_net vorlane_test_support thirdparty_rapidjson gtest)
 
 # Helpers for tests that drive real toolkit windows (tests/support/ui_testing.h).
-add_library(vorlane_test_ui STATIC ${CMAKE_SOURCE_DIR}/tests/support/ui_testing.cpp)
+add_library(vorlane_test_ui STATIC ${CMAKE_SOURCE_DIR}/tests/support/ui_testing.cpp
+            ${CMAKE_SOURCE_DIR}/tests/support/gallery.cpp)
 target_link_libraries(vorlane_test_ui PUBLIC vorlane_toolkit vorlane_skin vorlane_test_support)
 
 # vorlane_test_skin(NAME): a target NAME that stages the skin, the layouts of

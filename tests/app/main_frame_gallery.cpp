@@ -4,7 +4,6 @@
 // over a plain backdrop, as a compositing desktop would show it.
 #include <windows.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,9 +11,10 @@
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/main_frame.h"
+#include "app/language_codes.h"
+#include "tests/support/gallery.h"
 #include "tests/support/ui_testing.h"
 #include "toolkit/container.h"
-#include "toolkit/dpi.h"
 #include "toolkit/option.h"
 #include "utility/ui_dispatcher.h"
 
@@ -87,50 +87,26 @@ std::vector<State> states() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) {
-    fwprintf(stderr, L"usage: main_frame_gallery OUTPUT_FOLDER\n");
-    return 2;
-  }
-  std::wstring folder = argv[1];
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  CreateDirectoryW(folder.c_str(), nullptr);
+  testing_support::Gallery gallery;
+  if (!gallery.open(argc, argv, L"main_frame_gallery")) return 2;
   utility::UiDispatcher::create();
-  int saved = 0;
-  int failures = 0;
-  struct Language {
-    const wchar_t* locale;
-    const wchar_t* code;
-  } languages[] = {{L"en_US", L"en"}, {L"zh_CN", L"cn"}, {L"ar_IL", L"ar"}};
-  for (const Language& language : languages) {
-    testing_support::useStagedSkin(language.locale);
-    ConfigImp::instance().language = language.code;
-    for (int scale : {100, 150}) {
-      DuiLib::setDpiPercent(scale);
-      int index = 0;
-      for (const State& state : states()) {
-        ++index;
-        // Each state starts from the proposed folder. Installing would run
-        // the package, which that folder lacks: its start fails quietly.
-        CAppModel::instance().m_installDir = L"C:\\Vorlane\\Vorlane9\\";
-        auto* frame = new CAppMainFrame();
-        if (!frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0)) {
-          ++failures;
-          continue;
-        }
-        state.enter(*frame);
-        frame->manager().render();
-        wchar_t name[128] = {};
-        _snwprintf(name, 127, L"%ls_%d_%02d_%hs.png", language.locale, scale, index, state.id);
-        if (testing_support::savePicture(frame->manager().picture(), folder + name)) {
-          ++saved;
-        } else {
-          ++failures;
-        }
-        DestroyWindow(frame->getHWND());
-        testing_support::pumpFor(20);
+  gallery.forEachLanguageAndScale([&](const wchar_t* locale) {
+    ConfigImp::instance().language = localeToCode(locale);  // "ar" shows the status text without a number
+    int index = 0;
+    for (const State& state : states()) {
+      // Each state starts from the proposed folder. Installing would run
+      // the package, which that folder lacks: its start fails quietly.
+      CAppModel::instance().m_installDir = L"C:\\Vorlane\\Vorlane9\\";
+      auto* frame = new CAppMainFrame();
+      if (!frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0)) {
+        gallery.fail(state.id);
+        continue;
       }
+      state.enter(*frame);
+      gallery.save(*frame, ++index, state.id);
+      DestroyWindow(frame->getHWND());
+      testing_support::pumpFor(20);
     }
-  }
-  wprintf(L"%d pictures saved, %d failures\n", saved, failures);
-  return failures == 0 ? 0 : 1;
+  });
+  return gallery.finish();
 }

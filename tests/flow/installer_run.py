@@ -251,13 +251,23 @@ class Installer:
         subprocess.run(["xdotool", "key", "Return"], check=True)
 
     def screenshot(self, label):
+        """Saves what the screen shows once it has settled (two captures
+        alike, or after a few seconds: an animation never settles)."""
         if not self.shots:
             return None
         self.shot_count += 1
         path = os.path.join(self.shots, f"shot-{self.shot_count:03d}-{label}.png")
-        subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path],
-                       capture_output=True)
-        return path
+        previous = None
+        deadline = time.monotonic() + 4
+        while True:
+            subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path],
+                           capture_output=True)
+            with open(path, "rb") as picture:
+                current = picture.read()
+            if current == previous or time.monotonic() > deadline:
+                return path
+            previous = current
+            time.sleep(0.2)
 
     def colour_share(self, rect, colour, cls=MAIN):
         """The share of pixels of a colour ("yellow": a filled progress bar,
@@ -353,7 +363,7 @@ def demo(build, out):
         installer.wait_no_window(YES_NO)
         installer.click("installnowbtn", panel="open")
         installer.wait_log("download player")
-        installer.screenshot("offer-loading")
+        installer.screenshot("progress-page")
         installer.wait_log("start. url")
         time.sleep(3)  # a few sized reports on the progress page
         installer.screenshot("downloading")

@@ -4,16 +4,15 @@
 // a plain backdrop, as a compositing desktop would show it.
 #include <windows.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/install_path_rules.h"
 #include "skin/language_table.h"
+#include "tests/support/gallery.h"
 #include "tests/support/ui_testing.h"
 #include "tests/ui/box_fixture.h"
-#include "toolkit/dpi.h"
 #include "ui/message_box.h"
 #include "ui/msg_builders.h"
 
@@ -45,45 +44,23 @@ std::vector<Occasion> occasions() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) {
-    fwprintf(stderr, L"usage: box_gallery OUTPUT_FOLDER\n");
-    return 2;
-  }
-  std::wstring folder = argv[1];
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  CreateDirectoryW(folder.c_str(), nullptr);
-  int failures = 0;
-  int saved = 0;
-  for (const wchar_t* language : {L"en_US", L"ar_IL", L"zh_CN"}) {
-    testing_support::useStagedSkin(language);
-    for (int scale : {100, 150}) {
-      DuiLib::setDpiPercent(scale);
-      HWND owner = box_testing::createOwnerWindow(900, 600);
-      int index = 0;
-      for (const Occasion& occasion : occasions()) {
-        ++index;
-        occasion.open(owner);
-        auto boxes = testing_support::windowsOfClass(occasion.windowClass);
-        if (boxes.empty()) {
-          fwprintf(stderr, L"no box for %hs\n", occasion.id);
-          ++failures;
-          continue;
-        }
-        DuiLib::WindowImplBase* box = boxes.front();
-        box->manager().render();
-        wchar_t name[128] = {};
-        _snwprintf(name, 127, L"%ls_%d_%02d_%hs.png", language, scale, index, occasion.id);
-        if (testing_support::savePicture(box->manager().picture(), folder + name)) {
-          ++saved;
-        } else {
-          ++failures;
-        }
-        DestroyWindow(box->getHWND());
-        testing_support::pumpFor(20);
+  testing_support::Gallery gallery;
+  if (!gallery.open(argc, argv, L"box_gallery")) return 2;
+  gallery.forEachLanguageAndScale([&](const wchar_t*) {
+    HWND owner = box_testing::createOwnerWindow(900, 600);
+    int index = 0;
+    for (const Occasion& occasion : occasions()) {
+      occasion.open(owner);
+      auto boxes = testing_support::windowsOfClass(occasion.windowClass);
+      if (boxes.empty()) {
+        gallery.fail(occasion.id);
+        continue;
       }
-      DestroyWindow(owner);
+      gallery.save(*boxes.front(), ++index, occasion.id);
+      DestroyWindow(boxes.front()->getHWND());
+      testing_support::pumpFor(20);
     }
-  }
-  wprintf(L"%d pictures saved, %d failures\n", saved, failures);
-  return failures == 0 ? 0 : 1;
+    DestroyWindow(owner);
+  });
+  return gallery.finish();
 }
