@@ -37,8 +37,9 @@ void installLeaveHooks() {
 }
 
 void reportCancel(const wchar_t* extField) {
-  CReporter::instance().addEvent(events::report::kCancelDownload,
-                                 reportProperties({{events::property::kExtField, std::wstring(extField)}}));
+  CReporter::instance().addEvent(
+      events::report::kCancelDownload,
+      reportProperties({{events::property::kExtField, std::wstring(extField)}}));
 }
 
 // The window icon at the large and the small system size.
@@ -49,15 +50,18 @@ void setWindowIcons(HWND window, HINSTANCE instance) {
     int height;
   } sizes[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
   for (const auto& size : sizes) {
-    HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(size.width),
-                             GetSystemMetrics(size.height), LR_DEFAULTCOLOR);
+    HANDLE icon =
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, GetSystemMetrics(size.width),
+                   GetSystemMetrics(size.height), LR_DEFAULTCOLOR);
     if (icon) SendMessageW(window, WM_SETICON, size.which, reinterpret_cast<LPARAM>(icon));
   }
 }
 
 }  // namespace
 
-SystemFacts SystemFacts::live() { return {&utility::usystem::isVistaOrLater, &utility::usystem::isNative64}; }
+SystemFacts SystemFacts::live() {
+  return {&utility::usystem::isVistaOrLater, &utility::usystem::isNative64};
+}
 
 CAppImpl::CAppImpl(SystemFacts system) : system_(system) {}
 

@@ -1,6 +1,7 @@
 #include "app/install_path_rules.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shlwapi.h>
 
 #include <cwctype>
@@ -9,7 +10,8 @@ namespace {
 
 void replaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
   // Repeated until none is left, so "\\\" also ends as one back-slash.
-  for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from)) text.replace(at, from.size(), to);
+  for (size_t at = text.find(from); at != std::wstring::npos; at = text.find(from))
+    text.replace(at, from.size(), to);
 }
 
 std::wstring trimSpaces(const std::wstring& text) {
@@ -24,7 +26,8 @@ std::wstring lowerCase(std::wstring text) {
 }
 
 bool endsWith(const std::wstring& text, const std::wstring& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
@@ -98,7 +101,8 @@ std::wstring completeInstallPath(const std::wstring& candidate, const ProductFol
     text += names.defaultSubPath;
   } else if (endsWith(lowerCase(text), L"nuvaro\\")) {
     text += names.playerFolder;
-  } else if (text.find(names.productName, 1) == std::wstring::npos && text.find(L"vdplayer", 1) == std::wstring::npos) {
+  } else if (text.find(names.productName, 1) == std::wstring::npos &&
+             text.find(L"vdplayer", 1) == std::wstring::npos) {
     text += names.defaultSubPath;
   }
   if (isValidInstallPath(text, rootHasSpace)) normalizeInstallPath(text);
@@ -107,8 +111,10 @@ std::wstring completeInstallPath(const std::wstring& candidate, const ProductFol
 
 PathAdvice adviseOnPath(const PathChoice& choice) {
   const std::wstring& best = choice.bestPath;
-  if (best.size() >= 3 && choice.path.compare(0, 2, best, 0, 2) == 0) return PathAdvice::kSameBestDrive;
-  if (choice.ask && choice.bestIsSsd && !choice.chosenIsSsd && !best.empty()) return PathAdvice::kDrivePrompt;
+  if (best.size() >= 3 && choice.path.compare(0, 2, best, 0, 2) == 0)
+    return PathAdvice::kSameBestDrive;
+  if (choice.ask && choice.bestIsSsd && !choice.chosenIsSsd && !best.empty())
+    return PathAdvice::kDrivePrompt;
   if (choice.chosenUsableMB < kAdvisedFreeMB) return PathAdvice::kSpacePrompt;
   return PathAdvice::kNone;
 }

@@ -16,7 +16,8 @@ bool rootHasFreeSpace(const std::wstring& root);
 std::wstring normalizePathForCheck(const std::wstring& path);
 // A drive root with space, then folder names free of / : * ? " < > | and none
 // of them blank. "D:\" alone is too short once normalised.
-bool isValidInstallPath(const std::wstring& path, const RootHasSpace& rootHasSpace = rootHasFreeSpace);
+bool isValidInstallPath(const std::wstring& path,
+                        const RootHasSpace& rootHasSpace = rootHasFreeSpace);
 // Back-slashes for slashes, doubled back-slashes halved from the left, spaces
 // trimmed at both ends, and a trailing back-slash.
 void normalizeInstallPath(std::wstring& path);

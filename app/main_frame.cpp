@@ -37,7 +37,9 @@ CAppMainFrame::CAppMainFrame(MainFrameServices services)
       reporter_(services.reporter ? *services.reporter : CReporter::instance()),
       offer_(services.offer ? *services.offer : OfferStep::instance()) {}
 
-bool CAppMainFrame::notifyFromTable(DuiLib::TNotifyUI& msg) { return DuiLib::routeNotify(this, kNotifyTable, msg); }
+bool CAppMainFrame::notifyFromTable(DuiLib::TNotifyUI& msg) {
+  return DuiLib::routeNotify(this, kNotifyTable, msg);
+}
 
 void CAppMainFrame::initWindow() {
   registerFonts();
@@ -119,9 +121,13 @@ void CAppMainFrame::selectPage(int page) {
   if (auto* tab = find<DuiLib::CTabLayoutUI>(L"maintab")) tab->selectItem(page);
 }
 
-void CAppMainFrame::onLicence(DuiLib::TNotifyUI&) { utility::usystem::openUrl(config_.licencePageUrl()); }
+void CAppMainFrame::onLicence(DuiLib::TNotifyUI&) {
+  utility::usystem::openUrl(config_.licencePageUrl());
+}
 
-void CAppMainFrame::onCommunity(DuiLib::TNotifyUI&) { utility::usystem::openUrl(config_.communityPageUrl()); }
+void CAppMainFrame::onCommunity(DuiLib::TNotifyUI&) {
+  utility::usystem::openUrl(config_.communityPageUrl());
+}
 
 void CAppMainFrame::onHome(DuiLib::TNotifyUI&) { utility::usystem::openUrl(config_.homePageUrl()); }
 

@@ -84,7 +84,8 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   void openBrowseFlow();
   // The advice on a chosen folder: "path_ok" takes `suggested`; "path_not"
   // and the close button run `keep` (may be empty).
-  void showPathPrompt(const std::wstring& suggested, const std::wstring& text, std::function<void()> keep);
+  void showPathPrompt(const std::wstring& suggested, const std::wstring& text,
+                      std::function<void()> keep);
   void tickInstallWait();
   // Ends the run: hides and closes the window and quits the message loop.
   void leave();

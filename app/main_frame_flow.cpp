@@ -112,24 +112,26 @@ void CAppMainFrame::askBeforeClosing() {
     auto frame = self.lock();
     if (!frame) return;
     ShowWindow(frame->getHWND(), SW_HIDE);
-    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed, frame->config_.useSpareUrl,
-                                          frame->config_.useIe));
+    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed,
+                                          frame->config_.useSpareUrl, frame->config_.useIe));
     frame->leave();
   };
   auto browser = [self, elapsed] {
     auto frame = self.lock();
     if (!frame) return;
     utility::usystem::openUrl(frame->model_.m_url);
-    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed, frame->config_.useSpareUrl,
-                                          frame->config_.useIe));
+    frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed,
+                                          frame->config_.useSpareUrl, frame->config_.useIe));
     frame->leave();
   };
-  msg::twoButtonBox(window, {langText("download_close"), quit, false}, {langText("downloadBybrowser"), browser, true},
-                    kNoticeIcon, langText("noice"), langText("download_slowtip"));
+  msg::twoButtonBox(window, {langText("download_close"), quit, false},
+                    {langText("downloadBybrowser"), browser, true}, kNoticeIcon, langText("noice"),
+                    langText("download_slowtip"));
 }
 
 void CAppMainFrame::reportCancel(const std::wstring& extField) {
-  reporter_.addEvent(events::report::kCancelDownload, reportProperties({{events::property::kExtField, extField}}));
+  reporter_.addEvent(events::report::kCancelDownload,
+                     reportProperties({{events::property::kExtField, extField}}));
 }
 
 void CAppMainFrame::leave() {
@@ -153,7 +155,8 @@ void CAppMainFrame::onDownloadFailed() {
                           },
                           true};
   msg::ButtonSpec quit{langText("No"), [] { PostQuitMessage(0); }, false};
-  msg::twoButtonBox(getHWND(), browser, quit, kNoticeIcon, langText("noice"), langText("download_error_tip2"));
+  msg::twoButtonBox(getHWND(), browser, quit, kNoticeIcon, langText("noice"),
+                    langText("download_error_tip2"));
 }
 
 void CAppMainFrame::onInstallFinished(bool success) {

@@ -18,11 +18,13 @@ namespace {
 const wchar_t kErrorEditImage[] = L"file='error_edit_bg.png' source='0,0,10,10' corner='4,4,4,4'";
 const wchar_t kEditImage[] = L"file='browse_button.png' source='0,0,28,28' corner='4,4,4,4'";
 const wchar_t kEditHotImage[] = L"file='browse_button.png' source='28,0,56,28' corner='4,4,4,4'";
-const wchar_t kEditFocusedImage[] = L"file='browse_button.png' source='56,0,84,28' corner='4,4,4,4'";
+const wchar_t kEditFocusedImage[] =
+    L"file='browse_button.png' source='56,0,84,28' corner='4,4,4,4'";
 
 // Opens the folder browser on drive C.
 int CALLBACK browseCallback(HWND window, UINT message, LPARAM, LPARAM) {
-  if (message == BFFM_INITIALIZED) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:"));
+  if (message == BFFM_INITIALIZED)
+    SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:"));
   return 0;
 }
 
@@ -116,7 +118,8 @@ void CAppMainFrame::browseFolder() {
 
 void CAppMainFrame::setInstallPath(const std::wstring& path) {
   if (path == model_.m_installDir) return;
-  ProductFolderNames names{config_.defaultInstallSubPath(), config_.playerFolderName(), config_.productName()};
+  ProductFolderNames names{config_.defaultInstallSubPath(), config_.playerFolderName(),
+                           config_.productName()};
   model_.m_installDir = completeInstallPath(path, names);
   if (auto* edit = find<DuiLib::CControlUI>(L"pathedit")) edit->setText(model_.m_installDir);
   refreshPathState();
@@ -144,13 +147,17 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
         if (auto frame = self.lock()) frame->changePathClac(false, path);
       };
       showPathPrompt(choice.bestPath,
-                     fillDriveLetters(langText("pathTip_ssd"), firstLetter(path) + firstLetter(choice.bestPath)), keep);
+                     fillDriveLetters(langText("pathTip_ssd"),
+                                      firstLetter(path) + firstLetter(choice.bestPath)),
+                     keep);
       break;
     }
     case PathAdvice::kSpacePrompt: {
       LOG(L"left 17G");
       std::wstring recommended = choice.bestPath.empty() ? old : choice.bestPath;
-      showPathPrompt(recommended, fillDriveLetters(langText("pathTip_morebig"), firstLetter(recommended)), nullptr);
+      showPathPrompt(recommended,
+                     fillDriveLetters(langText("pathTip_morebig"), firstLetter(recommended)),
+                     nullptr);
       break;
     }
     case PathAdvice::kNone:
@@ -158,13 +165,14 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
   }
 }
 
-void CAppMainFrame::showPathPrompt(const std::wstring& suggested, const std::wstring& text, std::function<void()> keep) {
+void CAppMainFrame::showPathPrompt(const std::wstring& suggested, const std::wstring& text,
+                                   std::function<void()> keep) {
   std::weak_ptr<CAppMainFrame> self = weak();
   msg::ButtonSpec useSuggested{langText("path_ok"),
                                [self, suggested] {
                                  if (auto frame = self.lock()) frame->setInstallPath(suggested);
                                },
                                true};
-  msg::twoButtonBoxWithClose(getHWND(), useSuggested, {langText("path_not"), keep, false}, L"", langText("path_noice"),
-                             text, keep);
+  msg::twoButtonBoxWithClose(getHWND(), useSuggested, {langText("path_not"), keep, false}, L"",
+                             langText("path_noice"), text, keep);
 }

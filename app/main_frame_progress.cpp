@@ -18,10 +18,11 @@ void CAppMainFrame::onDownloadProgress(int percent, int downloaded, int total) {
   auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel");
   if (size) size->setVisible(true);
   if (downloaded == 0 || total == 0) return;
-  SizedProgressView view =
-      sizedProgressView(percent, downloaded, total, config_.language == L"ar", langText("downloading"));
+  SizedProgressView view = sizedProgressView(percent, downloaded, total, config_.language == L"ar",
+                                             langText("downloading"));
   if (size) size->setText(view.sizeText);
-  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) status->setText(view.statusText);
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
+    status->setText(view.statusText);
   if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(view.bar);
   progressState_ = view.progressState;
 }
@@ -35,7 +36,8 @@ void CAppMainFrame::onDownloadPercent(int percent) {
 }
 
 void CAppMainFrame::onDownloadDone() {
-  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) status->setText(langText("install_waiting"));
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
+    status->setText(langText("install_waiting"));
   if (auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel")) size->setVisible(false);
   // From now on the package installs: closing offers no new download.
   progressState_ = 100;
@@ -47,5 +49,6 @@ void CAppMainFrame::onDownloadDone() {
 }
 
 void CAppMainFrame::tickInstallWait() {
-  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(nextInstallWaitValue(installWaitStep_));
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar"))
+    bar->setValue(nextInstallWaitValue(installWaitStep_));
 }

@@ -72,7 +72,8 @@ int nextInstallWaitValue(int& step) {
   return value;
 }
 
-std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost, bool wininet) {
+std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost,
+                               bool wininet) {
   namespace property = events::property;
   return std::to_wstring(progressState) + L"_" + std::to_wstring(elapsedSeconds) +
          (spareHost ? property::kCancelSpareSuffix : property::kCancelPrimarySuffix) +

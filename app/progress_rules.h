@@ -30,4 +30,5 @@ int nextInstallWaitValue(int& step);
 
 // The "ext_field" of a download left through the slow-download box, for
 // example "42_130_aws_Curl".
-std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost, bool wininet);
+std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost,
+                               bool wininet);

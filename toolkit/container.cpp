@@ -22,8 +22,8 @@ int height(const RECT& r) { return r.bottom - r.top; }
 // languages written right to left; unchanged otherwise.
 RECT readingOrder(const RECT& placed, const RECT& within) {
   if (!isRightToLeftLanguage()) return placed;
-  return {within.left + within.right - placed.right, placed.top, within.left + within.right - placed.left,
-          placed.bottom};
+  return {within.left + within.right - placed.right, placed.top,
+          within.left + within.right - placed.left, placed.bottom};
 }
 
 }  // namespace
@@ -134,8 +134,9 @@ void CContainerUI::placeFloat(CControlUI* child) {
   SIZE size = child->estimateSize({width(pos_), height(pos_)});
   int w = size.cx > 0 ? size.cx : width(pos_) - at.left;
   int h = size.cy > 0 ? size.cy : height(pos_) - at.top;
-  child->setPos(readingOrder({pos_.left + at.left, pos_.top + at.top, pos_.left + at.left + w, pos_.top + at.top + h},
-                             pos_));
+  child->setPos(readingOrder(
+      {pos_.left + at.left, pos_.top + at.top, pos_.left + at.left + w, pos_.top + at.top + h},
+      pos_));
 }
 
 void CContainerUI::setPos(const RECT& pos) {
@@ -148,8 +149,8 @@ void CContainerUI::setPos(const RECT& pos) {
       continue;
     }
     RECT padding = child->scaledRect(child->getPadding());
-    child->setPos(readingOrder({inner.left + padding.left, inner.top + padding.top, inner.right - padding.right,
-                                inner.bottom - padding.bottom},
+    child->setPos(readingOrder({inner.left + padding.left, inner.top + padding.top,
+                                inner.right - padding.right, inner.bottom - padding.bottom},
                                inner));
   }
 }

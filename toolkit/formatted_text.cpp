@@ -139,7 +139,9 @@ class FormattedLayout {
     select(run);
     std::vector<Piece> pieces;
     std::wstring text = run.text;
-    if (style_.multiline) text = breakOverlongJoins(text, maxWidth, [this](const std::wstring& piece) { return measure(piece); });
+    if (style_.multiline)
+      text = breakOverlongJoins(text, maxWidth,
+                                [this](const std::wstring& piece) { return measure(piece); });
     size_t start = 0;
     while (start < text.size()) {
       size_t end = start + 1;

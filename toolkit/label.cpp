@@ -20,7 +20,8 @@ const AttributeRule<CLabelUI> LabelAttributes::rules[] = {
        DWORD color = 0;
        if (parseColor(v, color)) c.setTextColor(color);
      }},
-    {L"disabledtextcolor", [](CLabelUI& c, const std::wstring& v) { parseColor(v, c.disabledTextColor_); }},
+    {L"disabledtextcolor",
+     [](CLabelUI& c, const std::wstring& v) { parseColor(v, c.disabledTextColor_); }},
     {L"textpadding", [](CLabelUI& c, const std::wstring& v) { c.setTextPadding(parseRect(v)); }},
     {L"align",
      [](CLabelUI& c, const std::wstring& v) {

@@ -179,9 +179,10 @@ bool drawImage(PaintContext& context, const RECT& rect, const ImageDesc& desc) {
 
   RECT dest = rect;
   if (desc.hasDest) {
-    RECT at = mirroredInReading({scaleByPercent(desc.dest.left, scale), scaleByPercent(desc.dest.top, scale),
-                                 scaleByPercent(desc.dest.right, scale), scaleByPercent(desc.dest.bottom, scale)},
-                                rect.right - rect.left);
+    RECT at = mirroredInReading(
+        {scaleByPercent(desc.dest.left, scale), scaleByPercent(desc.dest.top, scale),
+         scaleByPercent(desc.dest.right, scale), scaleByPercent(desc.dest.bottom, scale)},
+        rect.right - rect.left);
     dest = {rect.left + at.left, rect.top + at.top, rect.left + at.right, rect.top + at.bottom};
   }
   if (dest.right <= dest.left || dest.bottom <= dest.top) return true;
@@ -234,7 +235,8 @@ std::wstring wrappable(HDC dc, const std::wstring& text, const TextStyle& style,
 
 }  // namespace
 
-void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& shownText, const TextStyle& style) {
+void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& shownText,
+                   const TextStyle& style) {
   if (shownText.empty() || !style.fonts) return;
   bool rtl = isRightToLeftLanguage() && !style.leftToRight;
   HDC dc = context.hdc;
@@ -261,8 +263,8 @@ void drawPlainText(PaintContext& context, const RECT& rect, const std::wstring& 
   SelectObject(dc, oldFont);
 }
 
-SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& shownText, const TextStyle& style,
-                      int maxWidth) {
+SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& shownText,
+                      const TextStyle& style, int maxWidth) {
   if (shownText.empty() || !style.fonts) return {0, 0};
   HGDIOBJ oldFont = SelectObject(dc, gdiFont(style.fonts->get(style.fontId), scalePercent));
   std::wstring text = wrappable(dc, shownText, style, maxWidth);
@@ -271,7 +273,8 @@ SIZE measurePlainText(HDC dc, int scalePercent, const std::wstring& shownText, c
     size = measureRightToLeftText(dc, text, style, maxWidth);
   } else {
     RECT measured{0, 0, style.multiline ? maxWidth : 100000, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, drawTextFlags(style) | DT_CALCRECT);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+              drawTextFlags(style) | DT_CALCRECT);
     size = {measured.right - measured.left, measured.bottom - measured.top};
   }
   SelectObject(dc, oldFont);

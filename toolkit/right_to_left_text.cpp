@@ -7,9 +7,11 @@
 namespace DuiLib {
 namespace {
 
-std::vector<std::wstring> linesOf(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth) {
+std::vector<std::wstring> linesOf(HDC dc, const std::wstring& text, const TextStyle& style,
+                                  int maxWidth) {
   if (!style.multiline) return {text};
-  return wrapLines(text, maxWidth, [dc](const std::wstring& line) { return shapedWidth(dc, line); });
+  return wrapLines(text, maxWidth,
+                   [dc](const std::wstring& line) { return shapedWidth(dc, line); });
 }
 
 int lineHeight(HDC dc) {
@@ -29,7 +31,8 @@ UINT mirroredAlign(UINT align) {
 // no width, and Wine's shaper faults on some of them after a ligature.
 std::wstring withoutMarks(const std::wstring& text) {
   std::vector<WORD> types(text.size());
-  if (!GetStringTypeW(CT_CTYPE3, text.c_str(), static_cast<int>(text.size()), types.data())) return text;
+  if (!GetStringTypeW(CT_CTYPE3, text.c_str(), static_cast<int>(text.size()), types.data()))
+    return text;
   std::wstring spacing;
   for (size_t i = 0; i < text.size(); ++i) {
     if (!(types[i] & C3_NONSPACING)) spacing += text[i];
@@ -45,8 +48,8 @@ int shapedWidth(HDC dc, const std::wstring& text) {
   int length = static_cast<int>(line.size());
   SCRIPT_STRING_ANALYSIS analysis = nullptr;
   if (SUCCEEDED(ScriptStringAnalyse(dc, line.c_str(), length, length * 3 / 2 + 16, -1,
-                                    SSA_GLYPHS | SSA_FALLBACK | SSA_RTL, 0, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, &analysis))) {
+                                    SSA_GLYPHS | SSA_FALLBACK | SSA_RTL, 0, nullptr, nullptr,
+                                    nullptr, nullptr, nullptr, &analysis))) {
     const SIZE* size = ScriptString_pSize(analysis);
     int width = size ? size->cx : 0;
     ScriptStringFree(&analysis);
@@ -85,7 +88,8 @@ std::vector<std::wstring> wrapLines(const std::wstring& text, int maxWidth,
   }
 }
 
-void drawRightToLeftText(PaintContext& context, const RECT& rect, const std::wstring& text, const TextStyle& style) {
+void drawRightToLeftText(PaintContext& context, const RECT& rect, const std::wstring& text,
+                         const TextStyle& style) {
   HDC dc = context.hdc;
   std::vector<std::wstring> lines = linesOf(dc, text, style, rect.right - rect.left);
   int height = lineHeight(dc);
@@ -106,7 +110,8 @@ void drawRightToLeftText(PaintContext& context, const RECT& rect, const std::wst
   }
 }
 
-SIZE measureRightToLeftText(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth) {
+SIZE measureRightToLeftText(HDC dc, const std::wstring& text, const TextStyle& style,
+                            int maxWidth) {
   std::vector<std::wstring> lines = linesOf(dc, text, style, maxWidth);
   int width = 0;
   for (const std::wstring& line : lines) width = std::max(width, shapedWidth(dc, line));

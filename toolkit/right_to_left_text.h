@@ -24,7 +24,8 @@ std::vector<std::wstring> wrapLines(const std::wstring& text, int maxWidth,
 
 // Draws and measures a right-to-left text as drawPlainText and
 // measurePlainText do, with the font already selected into the context's DC.
-void drawRightToLeftText(PaintContext& context, const RECT& rect, const std::wstring& text, const TextStyle& style);
+void drawRightToLeftText(PaintContext& context, const RECT& rect, const std::wstring& text,
+                         const TextStyle& style);
 SIZE measureRightToLeftText(HDC dc, const std::wstring& text, const TextStyle& style, int maxWidth);
 
 }  // namespace DuiLib

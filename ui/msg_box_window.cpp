@@ -66,7 +66,8 @@ void MessageBoxWindow::addRemoteButton(const ButtonSpec& spec) {
 
 void MessageBoxWindow::notify(DuiLib::TNotifyUI& msg) {
   bool click = msg.type == L"click" && msg.sender;
-  auto* button = click ? static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection")) : nullptr;
+  auto* button =
+      click ? static_cast<CSelectionUI*>(msg.sender->getInterface(L"Selection")) : nullptr;
   bool closeButton = click && msg.sender->getName() == L"closebtn";
   if (!button && !closeButton) {
     WindowImplBase::notify(msg);

@@ -2,11 +2,12 @@
 // the test: the main window's style, the Windows XP refusal and the 32-bit
 // switch to variant 4.0, each applied once however often the window is asked
 // to come to the front; and the manifest the emulator's start relies on.
+#include "app/app_impl.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/app_impl.h"
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/main_frame.h"
@@ -25,7 +26,8 @@ bool no() { return false; }
 
 // The style the window was made with (shown and enabled or not).
 DWORD madeStyle(HWND window) {
-  return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & 0xFFFF0000u & ~(WS_VISIBLE | WS_DISABLED);
+  return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)) & 0xFFFF0000u &
+         ~(WS_VISIBLE | WS_DISABLED);
 }
 
 class AppWindowTest : public ::testing::Test {

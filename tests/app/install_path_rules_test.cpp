@@ -1,10 +1,10 @@
 // The rules for a chosen installation folder, over plain texts. Drive roots
 // with space are answered by the table (C: and D: have space, E: does not).
+#include "app/install_path_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "app/install_path_rules.h"
 
 namespace {
 
@@ -20,12 +20,12 @@ TEST(InstallPathRules, ValidityOfFolders) {
     bool valid;
   } cases[] = {
       {L"D:\\Games\\Vorlane\\", true},
-      {L"D:\\", false},                 // "d:" once normalised: too short
-      {L"D:\\a\\\\b", true},            // the doubled back-slash counts once
+      {L"D:\\", false},       // "d:" once normalised: too short
+      {L"D:\\a\\\\b", true},  // the doubled back-slash counts once
       {L"D:/Games//Vorlane/", true},
       {L"  D:\\Games  ", true},
-      {L"D:\\a\\ \\b", false},          // a blank folder name
-      {L"D:\\a\\  ", true},             // the last name is not asked
+      {L"D:\\a\\ \\b", false},  // a blank folder name
+      {L"D:\\a\\  ", true},     // the last name is not asked
       {L"D:\\Ga?mes", false},
       {L"D:\\Ga*mes", false},
       {L"D:\\a:b", false},
@@ -45,12 +45,13 @@ TEST(InstallPathRules, NormalisingTexts) {
     const wchar_t* backslashed;
     const wchar_t* slashed;
   } cases[] = {
-      {L"D:/Games//Vorlane/", L"d:\\games\\vorlane", L"D:\\Games\\Vorlane\\", L"D:\\Games\\\\Vorlane\\",
-       L"D:/Games//Vorlane/"},
+      {L"D:/Games//Vorlane/", L"d:\\games\\vorlane", L"D:\\Games\\Vorlane\\",
+       L"D:\\Games\\\\Vorlane\\", L"D:/Games//Vorlane/"},
       {L"\\\\D:\\A\\", L"d:\\a", L"\\D:\\A\\", L"\\\\D:\\A\\", L"//D:/A/"},
       {L"  D:\\Games\\Vorlane  \\", L"  d:\\games\\vorlane  ", L"D:\\Games\\Vorlane  \\",
        L"  D:\\Games\\Vorlane  \\", L"  D:/Games/Vorlane  /"},
-      {L"D:\\a\\\\\\b", L"d:\\a\\b", L"D:\\a\\\\b\\", L"D:\\a\\\\\\b", L"D:/a///b"},  // a run of three keeps two
+      {L"D:\\a\\\\\\b", L"d:\\a\\b", L"D:\\a\\\\b\\", L"D:\\a\\\\\\b",
+       L"D:/a///b"},  // a run of three keeps two
       {L"//:D:/x", L":d:\\x", L"\\:D:\\x\\", L"\\:D:\\x", L"D:/x"},
       {L"//", L"", L"\\", L"\\", L"//"},
       {L"/", L"", L"\\", L"\\", L"/"},
@@ -76,16 +77,18 @@ TEST(InstallPathRules, ChosenFoldersGetTheProductFolders) {
       {L"D:\\Games\\nuvaro", L"D:\\Games\\nuvaro\\Vorlane9\\"},
       {L"D:\\Games\\NUVARO\\", L"D:\\Games\\NUVARO\\Vorlane9\\"},
       {L"D:\\Games\\Vorlane", L"D:\\Games\\Vorlane\\"},
-      {L"D:\\Games\\vorlane", L"D:\\Games\\vorlane\\Vorlane\\Vorlane9\\"},  // the name is case-sensitive
+      {L"D:\\Games\\vorlane",
+       L"D:\\Games\\vorlane\\Vorlane\\Vorlane9\\"},  // the name is case-sensitive
       {L"D:\\Games\\vdplayer", L"D:\\Games\\vdplayer\\"},
       {L"D:\\Games", L"D:\\Games\\Vorlane\\Vorlane9\\"},
       {L"D:\\Games\\\\Vorlane\\", L"D:\\Games\\Vorlane\\"},
       {L"  D:\\Games\\Vorlane  ", L"D:\\Games\\Vorlane  \\"},  // blanks before the back-slash stay
-      {L"Vorlane\\x", L"Vorlane\\x\\Vorlane\\Vorlane9\\"},      // at the start the name does not count
-      {L"E:\\Games\\\\Vorlane", L"E:\\Games\\\\Vorlane\\"},    // invalid: stored as typed
+      {L"Vorlane\\x", L"Vorlane\\x\\Vorlane\\Vorlane9\\"},   // at the start the name does not count
+      {L"E:\\Games\\\\Vorlane", L"E:\\Games\\\\Vorlane\\"},  // invalid: stored as typed
       {L"D:\\a\\ \\b", L"D:\\a\\ \\b\\Vorlane\\Vorlane9\\"},
   };
-  for (const Case& c : cases) EXPECT_EQ(completeInstallPath(c.chosen, kVariant9, testRoots), c.installed) << c.chosen;
+  for (const Case& c : cases)
+    EXPECT_EQ(completeInstallPath(c.chosen, kVariant9, testRoots), c.installed) << c.chosen;
 }
 
 TEST(InstallPathRules, AdviceOnAChosenFolder) {
@@ -104,11 +107,13 @@ TEST(InstallPathRules, AdviceOnAChosenFolder) {
       {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, true, 50000, PathAdvice::kNone},
       {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", false, false, 50000, PathAdvice::kNone},
       {true, L"C:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1, PathAdvice::kSameBestDrive},
-      {true, L"c:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1, PathAdvice::kDrivePrompt},  // case counts
+      {true, L"c:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1,
+       PathAdvice::kDrivePrompt},  // case counts
       {true, L"D:/Games", L"", true, false, 50000, PathAdvice::kNone},
       {true, L"D:/Games", L"", true, false, 17408.0, PathAdvice::kNone},
       {true, L"D:/Games", L"", true, false, 17407.9, PathAdvice::kSpacePrompt},
-      {true, L"D:/Games", L"C:", true, false, 17407.9, PathAdvice::kDrivePrompt},  // too short to compare
+      {true, L"D:/Games", L"C:", true, false, 17407.9,
+       PathAdvice::kDrivePrompt},  // too short to compare
   };
   for (const Case& c : cases) {
     PathChoice choice{c.ask, c.path, c.best, c.bestIsSsd, c.chosenIsSsd, c.usableMB};
@@ -124,7 +129,7 @@ TEST(InstallPathRules, DriveLettersFillOnlyTheMarks) {
     std::wstring shown;
   } cases[] = {
       {L"HDD (Disk %s), use SSD (Disk %s)?", L"DC", L"HDD (Disk D), use SSD (Disk C)?"},
-      {L"%n %s %s %s", L"DC", L"%n D C %s"},     // no printf: %n stays text, a third mark stays
+      {L"%n %s %s %s", L"DC", L"%n D C %s"},  // no printf: %n stays text, a third mark stays
       {L"100% on %s, %d%%", L"E", L"100% on E, %d%%"},
       {L"%s%", L"E", L"E%"},
       {long400 + L" %s.", L"E", long400 + L" E."},  // a long translation is kept whole

@@ -10,8 +10,8 @@
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
-#include "app/main_frame.h"
 #include "app/language_codes.h"
+#include "app/main_frame.h"
 #include "tests/support/gallery.h"
 #include "tests/support/ui_testing.h"
 #include "toolkit/container.h"
@@ -37,9 +37,7 @@ std::vector<State> states() {
   return {
       {"start", [](CAppMainFrame&) {}},
       {"licence_unticked",
-       [](CAppMainFrame& f) {
-         f.find<DuiLib::COptionUI>(L"acceptOpt")->selected(false, true);
-       }},
+       [](CAppMainFrame& f) { f.find<DuiLib::COptionUI>(L"acceptOpt")->selected(false, true); }},
       {"folder_panel", [](CAppMainFrame& f) { f.showUserDefine(true); }},
       {"folder_invalid",
        [](CAppMainFrame& f) {
@@ -91,7 +89,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!gallery.open(argc, argv, L"main_frame_gallery")) return 2;
   utility::UiDispatcher::create();
   gallery.forEachLanguageAndScale([&](const wchar_t* locale) {
-    ConfigImp::instance().language = localeToCode(locale);  // "ar" shows the status text without a number
+    ConfigImp::instance().language =
+        localeToCode(locale);  // "ar" shows the status text without a number
     int index = 0;
     for (const State& state : states()) {
       // Each state starts from the proposed folder. Installing would run

@@ -1,13 +1,14 @@
 // The main window as a real window over a model wired to loopback package
 // hosts and telemetry endpoints: its pages, the installation folder, the
 // progress page, leaving it, and its end.
+#include "app/main_frame.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/config_imp.h"
-#include "app/main_frame.h"
 #include "offer/offer_step.h"
 #include "skin/language_table.h"
 #include "standins/standins.h"
@@ -52,7 +53,8 @@ class MainFrameTest : public ::testing::Test {
   }
 
   void openFrame() {
-    MainFrameServices services{&world.model(), &world.config(), &world.reporter(), &OfferStep::instance()};
+    MainFrameServices services{&world.model(), &world.config(), &world.reporter(),
+                               &OfferStep::instance()};
     frame = new CAppMainFrame(services);
     window = frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
     ASSERT_NE(window, nullptr);
@@ -70,7 +72,9 @@ class MainFrameTest : public ::testing::Test {
     auto boxes = windowsOfClass(L"MessageBox");
     return boxes.size() == 1 ? boxes.front() : nullptr;
   }
-  std::wstring boxText() const { return box() ? box()->findControl(L"descriptlabel")->getText() : L""; }
+  std::wstring boxText() const {
+    return box() ? box()->findControl(L"descriptlabel")->getText() : L"";
+  }
   // Clicks button `index` (from the left) of the open generic box.
   void clickBoxButton(int index) {
     auto* row = static_cast<DuiLib::CContainerUI*>(box()->findControl(L"bottombar"));
@@ -80,18 +84,19 @@ class MainFrameTest : public ::testing::Test {
   // The reporter's events once it has posted them.
   std::vector<std::string> reported(size_t atLeast) {
     world.reporter().notify();
-    return reportedEvents(
-        world.collection().waitFor([&](const auto& r) { return reportedEvents(r).size() >= atLeast; }));
+    return reportedEvents(world.collection().waitFor(
+        [&](const auto& r) { return reportedEvents(r).size() >= atLeast; }));
   }
   std::vector<std::string> analytics(size_t atLeast) {
-    return analyticsEvents(
-        world.analytics().waitFor([&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
+    return analyticsEvents(world.analytics().waitFor(
+        [&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
   }
   // The stand-ins in the installation folder: the package, and the emulator
   // that notes its start parameters in "vdplayer_args.txt".
   void placeStandins() {
     const std::wstring& folder = world.model().m_installDir;
-    ASSERT_TRUE(CopyFileW(standins::package(L"signed").c_str(), (folder + L"\\Vorlane.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standins::package(L"signed").c_str(), (folder + L"\\Vorlane.exe").c_str(),
+                          FALSE));
     ASSERT_TRUE(CopyFileW(standins::player().c_str(), (folder + L"\\vdplayer.exe").c_str(), FALSE));
   }
   bool emulatorStarted(DWORD waitMs) {
@@ -115,7 +120,8 @@ TEST_F(MainFrameTest, FirstPageShowsTheFolderTheLicenceAndTheVariantsLogo) {
   EXPECT_EQ(text(L"homeBtn"), world.config().homePageUrl());
   // The licence link opens the maker's licence page.
   ASSERT_TRUE(clickControl(frame, L"protobtn"));
-  EXPECT_EQ(opened.list(1), std::vector<std::string>{utility::wideToUtf8(world.config().licencePageUrl())});
+  EXPECT_EQ(opened.list(1),
+            std::vector<std::string>{utility::wideToUtf8(world.config().licencePageUrl())});
 }
 
 TEST_F(MainFrameTest, PanelOpensAndClosesAndTheInstallButtonFollows) {
@@ -152,11 +158,13 @@ TEST_F(MainFrameTest, AnInvalidFolderIsKeptButBlocksInstalling) {
   EXPECT_TRUE(control(L"errorLayout")->isOwnVisible());
   EXPECT_FALSE(control(L"installnowbtn")->isEnabled());
   EXPECT_EQ(edit->getText(), world.model().m_installDir);
-  EXPECT_EQ(edit->getNormalImage(), L"file='error_edit_bg.png' source='0,0,10,10' corner='4,4,4,4'");
+  EXPECT_EQ(edit->getNormalImage(),
+            L"file='error_edit_bg.png' source='0,0,10,10' corner='4,4,4,4'");
 
   frame->setInstallPath(L"C:\\Games\\Vorlane\\");
   EXPECT_FALSE(control(L"errorLayout")->isOwnVisible());
-  EXPECT_EQ(edit->getNormalImage(), L"file='browse_button.png' source='0,0,28,28' corner='4,4,4,4'");
+  EXPECT_EQ(edit->getNormalImage(),
+            L"file='browse_button.png' source='0,0,28,28' corner='4,4,4,4'");
   EXPECT_TRUE(control(L"installnowbtn")->isEnabled());
   // Unticking the licence disables the button; ticking enables it again.
   ASSERT_TRUE(clickControl(frame, L"acceptOpt"));
@@ -179,8 +187,9 @@ TEST_F(MainFrameTest, DrivePromptOffersTheProposedDrive) {
     world.model().m_installDir = L"C:\\Old\\Vorlane\\";
     frame->changePathClac(true, L"C:/Games");
     EXPECT_EQ(world.model().m_installDir, L"C:\\Games\\Vorlane\\Vorlane9\\");  // already taken
-    EXPECT_EQ(boxText(), L"HDD (Disk C) may lead to game stuttering, please choose SSD (Disk Z) for better "
-                         L"performance, do you want to change the path?");
+    EXPECT_EQ(boxText(),
+              L"HDD (Disk C) may lead to game stuttering, please choose SSD (Disk Z) for better "
+              L"performance, do you want to change the path?");
     if (c.button >= 0) {
       clickBoxButton(c.button);
     } else {
@@ -220,8 +229,10 @@ TEST_F(MainFrameTest, InstallChecksStopWithTheirBoxAndStartNothing) {
 
 TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
   scriptHosts({serveFile(standins::package(L"signed"))}, {});
-  world.model().m_url = testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
-  world.model().m_spareUrl = testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
+  world.model().m_url =
+      testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
+  world.model().m_spareUrl =
+      testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
   ASSERT_TRUE(clickControl(frame, L"installnowbtn"));
   EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
   EXPECT_FALSE(shown(L"logo9Con"));
@@ -232,10 +243,11 @@ TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
 
   EXPECT_TRUE(emulatorStarted(60000));
   EXPECT_EQ(bar(), 100);
-  EXPECT_EQ(opened.list(1), std::vector<std::string>{utility::wideToUtf8(world.config().afterInstallPageUrl())});
-  EXPECT_EQ(reported(4), (std::vector<std::string>{"ad_start_downloader", "ad_download_success ext_field=aws",
-                                                   "ad_download_duration ext_field=aws_ie duration",
-                                                   "jump_to_web"}));
+  EXPECT_EQ(opened.list(1),
+            std::vector<std::string>{utility::wideToUtf8(world.config().afterInstallPageUrl())});
+  EXPECT_EQ(reported(4), (std::vector<std::string>{
+                             "ad_start_downloader", "ad_download_success ext_field=aws",
+                             "ad_download_duration ext_field=aws_ie duration", "jump_to_web"}));
 }
 
 TEST_F(MainFrameTest, ProgressReportsFillTheProgressPage) {
@@ -277,7 +289,7 @@ TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
 }
 
 TEST_F(MainFrameTest, ClosingBeforeAnySizedReportAsksWhetherToLeave) {
-  frame->onDownloadPercent(30);  // the libcurl path reports no sizes
+  frame->onDownloadPercent(30);                      // the libcurl path reports no sizes
   SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 asks too
   ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
   EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
@@ -359,7 +371,7 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
 TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {
   placeStandins();
   ModelCallbacks installed = world.model().callbacks();
-  world.model().onProgress(nullptr, 0, 5, 10);  // queues a progress report
+  world.model().onProgress(nullptr, 0, 5, 10);                 // queues a progress report
   postToUi([installed] { installed.installFinished(true); });  // as held by queued work
   DestroyWindow(window);
   EXPECT_TRUE(pumpFor(300));  // the window's own quit message, and nothing else

@@ -2,7 +2,6 @@
 // its messages through a real IPC window, the events, the time-out, a package
 // that cannot start, ending the emulator and starting it again.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include "app/app_impl.h"

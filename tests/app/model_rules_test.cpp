@@ -88,7 +88,9 @@ TEST(ModelRules, EmulatorStartsWithoutAdministratorFromWindows8On) {
   struct Case {
     DWORD major, minor;
     bool withoutAdmin;
-  } cases[] = {{5, 1, false}, {6, 0, false}, {6, 1, false}, {6, 2, true}, {6, 3, true}, {10, 0, true}};
+  } cases[] = {{5, 1, false}, {6, 0, false}, {6, 1, false},
+               {6, 2, true},  {6, 3, true},  {10, 0, true}};
   for (const auto& c : cases)
-    EXPECT_EQ(model_rules::startsPlayerWithoutAdmin(c.major, c.minor), c.withoutAdmin) << c.major << "." << c.minor;
+    EXPECT_EQ(model_rules::startsPlayerWithoutAdmin(c.major, c.minor), c.withoutAdmin)
+        << c.major << "." << c.minor;
 }

@@ -1,10 +1,10 @@
 // What the progress page shows for the model's reports.
+#include "app/progress_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "app/progress_rules.h"
 
 namespace {
 
@@ -21,9 +21,11 @@ TEST(ProgressRules, SizedReports) {
     int bar, state;
   } cases[] = {
       {42, 220200960, 524288000, false, L"210.00M/500.00M", L"Downloading...(42%)", 26, 42},
-      {1, 5242880, 524288000, false, L"5.00M/500.00M", L"Downloading...(1%)", 3, 1},  // 0.63 -> 1 -> at least 3
+      {1, 5242880, 524288000, false, L"5.00M/500.00M", L"Downloading...(1%)", 3,
+       1},  // 0.63 -> 1 -> at least 3
       {0, 700, 524288000, false, L"B/500.00M", L"Downloading...(0%)", 3, 1},
-      {0, 50, 100, false, L"B/0.00M", L"Downloading...(0.5%)", 3, 1},  // below 1 %: the share itself
+      {0, 50, 100, false, L"B/0.00M", L"Downloading...(0.5%)", 3,
+       1},  // below 1 %: the share itself
       {100, 1000, 2000, false, L"B/0.00M", L"Downloading...(100%)", 63, 100},
       {50, 536870912, 1073741824, false, L"512.00M/1024.00M", L"Downloading...(50%)", 31, 50},
       {50, 262144, 524288, false, L"256.00KB/0.50M", L"Downloading...(50%)", 31, 50},
@@ -37,7 +39,8 @@ TEST(ProgressRules, SizedReports) {
       {4768, 524288000, 10485760, true, L"500.00M", L"Downloading...(", 62, 99},
   };
   for (const Case& c : cases) {
-    SizedProgressView view = sizedProgressView(c.percent, c.received, c.total, c.arabic, kDownloading);
+    SizedProgressView view =
+        sizedProgressView(c.percent, c.received, c.total, c.arabic, kDownloading);
     EXPECT_EQ(view.sizeText, c.size) << c.percent << " " << c.received << "/" << c.total;
     EXPECT_EQ(view.statusText, c.status) << c.percent << " " << c.received << "/" << c.total;
     EXPECT_EQ(view.bar, c.bar) << c.percent << " " << c.received << "/" << c.total;

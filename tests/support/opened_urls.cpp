@@ -24,7 +24,8 @@ OpenedUrls::OpenedUrls() {
   HKEY key = nullptr;
   if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", &key) == ERROR_SUCCESS) {
     const wchar_t browser[] = L"" VORLANE_URL_RECORDER;
-    RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser), sizeof(browser));
+    RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser),
+                   sizeof(browser));
     RegCloseKey(key);
   }
   writeFile(L"" VORLANE_OPENED_URLS_FILE, "");

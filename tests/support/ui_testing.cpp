@@ -18,12 +18,14 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM lParam) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   if (lstrcmpW(name, search->className) == 0) {
-    if (auto* toolkit = DuiLib::WindowImplBase::fromHandle(window)) search->found.push_back(toolkit);
+    if (auto* toolkit = DuiLib::WindowImplBase::fromHandle(window))
+      search->found.push_back(toolkit);
   }
   return TRUE;
 }
 
-const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+const CLSID kPngEncoder = {
+    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
 }  // namespace
 
@@ -73,11 +75,12 @@ bool pumpFor(DWORD ms) {
 
 bool savePicture(const DuiLib::Surface& picture, const std::wstring& path) {
   const int margin = 24;
-  Gdiplus::Bitmap out(picture.width() + 2 * margin, picture.height() + 2 * margin, PixelFormat32bppARGB);
+  Gdiplus::Bitmap out(picture.width() + 2 * margin, picture.height() + 2 * margin,
+                      PixelFormat32bppARGB);
   Gdiplus::Graphics graphics(&out);
   graphics.Clear(Gdiplus::Color(255, 208, 212, 219));
-  Gdiplus::Bitmap window(picture.width(), picture.height(), picture.width() * 4, PixelFormat32bppPARGB,
-                         reinterpret_cast<BYTE*>(picture.pixels()));
+  Gdiplus::Bitmap window(picture.width(), picture.height(), picture.width() * 4,
+                         PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(picture.pixels()));
   graphics.DrawImage(&window, margin, margin, picture.width(), picture.height());
   return out.Save(path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
 }

@@ -84,7 +84,8 @@ TEST(WrappingText, WordsJoinedByNoBreakSpacesOpenUpOnlyWhenTooWide) {
       {L"a\u00A0b cc\u00A0dd\u00A0ee\nff\u00A0g", 5, L"a\u00A0b cc dd ee\nff\u00A0g"},
       {L"plain words only", 1, L"plain words only"},
   };
-  for (const Case& c : cases) EXPECT_EQ(breakOverlongJoins(c.text, c.maxWidth, letters), c.wrappable) << c.text;
+  for (const Case& c : cases)
+    EXPECT_EQ(breakOverlongJoins(c.text, c.maxWidth, letters), c.wrappable) << c.text;
 }
 
 }  // namespace

@@ -28,16 +28,55 @@ struct Occasion {
 
 std::vector<Occasion> occasions() {
   return {
-      {"install_check", [](HWND o) { msg::oneButtonBox(o, spec("confirm", true), 2, langText("error"), langText("disk_notEnough")); }, L"MessageBox"},
-      {"close_installing", [](HWND o) { msg::oneButtonBox(o, spec("sure", true), 0, langText("noice"), langText("installing_exit_tip")); }, L"MessageBox"},
-      {"close_downloading", [](HWND o) { msg::twoButtonBox(o, spec("download_close", false), spec("downloadBybrowser", true), 0, langText("noice"), langText("download_slowtip")); }, L"MessageBox"},
-      {"download_failed", [](HWND o) { msg::twoButtonBox(o, spec("Yes", true), spec("No", false), 0, langText("noice"), langText("download_error_tip2")); }, L"MessageBox"},
-      {"browse_existing", [](HWND o) { msg::twoButtonBox(o, spec("sure", false), spec("cancel", true), L"", langText("noice"), langText("change_path_tip")); }, L"MessageBox"},
-      {"drive_prompt", [](HWND o) { msg::twoButtonBoxWithClose(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), fillDriveLetters(langText("pathTip_ssd"), L"DC"), [] {}); }, L"MessageBox"},
-      {"space_prompt", [](HWND o) { msg::twoButtonBox(o, spec("path_ok", true), spec("path_not", false), L"", langText("path_noice"), fillDriveLetters(langText("pathTip_morebig"), L"E")); }, L"MessageBox"},
+      {"install_check",
+       [](HWND o) {
+         msg::oneButtonBox(o, spec("confirm", true), 2, langText("error"),
+                           langText("disk_notEnough"));
+       },
+       L"MessageBox"},
+      {"close_installing",
+       [](HWND o) {
+         msg::oneButtonBox(o, spec("sure", true), 0, langText("noice"),
+                           langText("installing_exit_tip"));
+       },
+       L"MessageBox"},
+      {"close_downloading",
+       [](HWND o) {
+         msg::twoButtonBox(o, spec("download_close", false), spec("downloadBybrowser", true), 0,
+                           langText("noice"), langText("download_slowtip"));
+       },
+       L"MessageBox"},
+      {"download_failed",
+       [](HWND o) {
+         msg::twoButtonBox(o, spec("Yes", true), spec("No", false), 0, langText("noice"),
+                           langText("download_error_tip2"));
+       },
+       L"MessageBox"},
+      {"browse_existing",
+       [](HWND o) {
+         msg::twoButtonBox(o, spec("sure", false), spec("cancel", true), L"", langText("noice"),
+                           langText("change_path_tip"));
+       },
+       L"MessageBox"},
+      {"drive_prompt",
+       [](HWND o) {
+         msg::twoButtonBoxWithClose(o, spec("path_ok", true), spec("path_not", false), L"",
+                                    langText("path_noice"),
+                                    fillDriveLetters(langText("pathTip_ssd"), L"DC"), [] {});
+       },
+       L"MessageBox"},
+      {"space_prompt",
+       [](HWND o) {
+         msg::twoButtonBox(o, spec("path_ok", true), spec("path_not", false), L"",
+                           langText("path_noice"),
+                           fillDriveLetters(langText("pathTip_morebig"), L"E"));
+       },
+       L"MessageBox"},
       {"old_system", [](HWND o) { msg::showUnsupportedSystemBox(o); }, L"MessageBox"},
-      {"leave_installation", [](HWND o) { CMessageBox::show(o, CMessageBox::kLeaveInstallation, 0); }, L"vlbox"},
-      {"installing_notice", [](HWND o) { CMessageBox::show(o, CMessageBox::kInstalling, 0); }, L"vlbox"},
+      {"leave_installation",
+       [](HWND o) { CMessageBox::show(o, CMessageBox::kLeaveInstallation, 0); }, L"vlbox"},
+      {"installing_notice", [](HWND o) { CMessageBox::show(o, CMessageBox::kInstalling, 0); },
+       L"vlbox"},
   };
 }
 

@@ -1,5 +1,7 @@
 // The generic boxes and the main window's Yes/No box, as real windows over a
 // real owner.
+#include "ui/message_box.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +11,6 @@
 #include "tests/ui/box_fixture.h"
 #include "toolkit/container.h"
 #include "toolkit/label.h"
-#include "ui/message_box.h"
 #include "ui/msg_box_window.h"
 #include "ui/msg_builders.h"
 #include "ui/msg_registry.h"
@@ -109,7 +110,8 @@ TEST_F(BoxFixture, AnActionThatDestroysTheOwnerFindsTheBoxAlreadyClosing) {
   msg::ButtonSpec leave{L"leave",
                         [&] {
                           MSG queued;
-                          closeQueued = PeekMessageW(&queued, box, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
+                          closeQueued =
+                              PeekMessageW(&queued, box, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
                           DestroyWindow(owner);
                         },
                         true};
@@ -117,7 +119,9 @@ TEST_F(BoxFixture, AnActionThatDestroysTheOwnerFindsTheBoxAlreadyClosing) {
   DuiLib::WindowImplBase* window = onlyBox();
   ASSERT_NE(window, nullptr);
   box = window->getHWND();
-  static_cast<DuiLib::CContainerUI*>(window->findControl(L"bottombar"))->getItemAt(1)->setName(L"leave");
+  static_cast<DuiLib::CContainerUI*>(window->findControl(L"bottombar"))
+      ->getItemAt(1)
+      ->setName(L"leave");
   ASSERT_TRUE(clickControl(window, L"leave"));
   EXPECT_TRUE(closeQueued);
   EXPECT_FALSE(IsWindow(owner));

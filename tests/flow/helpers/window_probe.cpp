@@ -37,7 +37,8 @@ void printRect(const std::wstring& name, const RECT& rect) {
 
 void printControls(DuiLib::CPaintManagerUI& manager, int first, int argc, wchar_t** argv) {
   for (int i = first; i < argc; ++i) {
-    if (DuiLib::CControlUI* control = manager.findControl(argv[i])) printRect(argv[i], control->getPos());
+    if (DuiLib::CControlUI* control = manager.findControl(argv[i]))
+      printRect(argv[i], control->getPos());
   }
 }
 
@@ -49,7 +50,8 @@ int window(const wchar_t* className) {
   }
   RECT rect;
   GetWindowRect(found, &rect);
-  wprintf(L"%d %d %d ", IsWindowVisible(found) ? 1 : 0, IsIconic(found) ? 1 : 0, IsWindowEnabled(found) ? 1 : 0);
+  wprintf(L"%d %d %d ", IsWindowVisible(found) ? 1 : 0, IsIconic(found) ? 1 : 0,
+          IsWindowEnabled(found) ? 1 : 0);
   printRect(L"", rect);
   return 0;
 }
@@ -77,16 +79,19 @@ int layout(const wchar_t* file, int argc, wchar_t** argv) {
 
 int box(const wchar_t* icon, int argc, wchar_t** argv) {
   std::vector<msg::ButtonSpec> buttons;
-  for (int i = 3; i < argc; ++i) buttons.push_back({langText(utility::wideToAnsi(argv[i]).c_str()), nullptr, i == 3});
+  for (int i = 3; i < argc; ++i)
+    buttons.push_back({langText(utility::wideToAnsi(argv[i]).c_str()), nullptr, i == 3});
   std::wstring iconPath = wcscmp(icon, L"none") == 0 ? L"" : msg::iconPath(_wtoi(icon));
   if (buttons.size() == 1) msg::oneButtonBox(nullptr, buttons[0], iconPath, L"probe", L"probe");
-  if (buttons.size() == 2) msg::twoButtonBox(nullptr, buttons[0], buttons[1], iconPath, L"probe", L"probe");
+  if (buttons.size() == 2)
+    msg::twoButtonBox(nullptr, buttons[0], buttons[1], iconPath, L"probe", L"probe");
   auto boxes = testing_support::windowsOfClass(L"MessageBox");
   if (boxes.empty()) return 1;
   DuiLib::WindowImplBase* shown = boxes.front();
   shown->manager().render();
   auto* row = shown->find<DuiLib::CContainerUI>(L"bottombar");
-  for (int i = 1; row && i + 1 < row->getCount(); ++i) printRect(L"button" + std::to_wstring(i - 1), row->getItemAt(i)->getPos());
+  for (int i = 1; row && i + 1 < row->getCount(); ++i)
+    printRect(L"button" + std::to_wstring(i - 1), row->getItemAt(i)->getPos());
   printRect(L"closebtn", shown->findControl(L"closebtn")->getPos());
   DestroyWindow(shown->getHWND());
   return 0;
@@ -101,7 +106,8 @@ int wmain(int argc, wchar_t** argv) {
   utility::UiDispatcher::create();
   DuiLib::setDpiPercent(100);
   testing_support::useStagedSkin(L"en_US");
-  if (command == L"mainframe" && argc >= 4) return mainFrame(wcscmp(argv[2], L"open") == 0, _wtoi(argv[3]), argc, argv);
+  if (command == L"mainframe" && argc >= 4)
+    return mainFrame(wcscmp(argv[2], L"open") == 0, _wtoi(argv[3]), argc, argv);
   if (command == L"layout") return layout(argv[2], argc, argv);
   if (command == L"box") return box(argv[2], argc, argv);
   return 2;
