@@ -151,6 +151,18 @@ TEST_F(MainFrameTest, TypedFolderIsCompletedWhenTheBoxIsLeft) {
   EXPECT_EQ(box(), nullptr);  // no other drive was proposed, and C: has more than 17 GB free
 }
 
+TEST_F(MainFrameTest, BrowsingOverAChosenFolderAsksFirst) {
+  ASSERT_TRUE(clickControl(frame, L"userdefineBtn"));
+  ASSERT_TRUE(clickControl(frame, L"browsebtn"));
+  EXPECT_EQ(boxText(),
+            L"Installed data can not be read if you change the installation path, are you sure you "
+            L"want to change the path?");
+  clickBoxButton(1);  // "cancel": no folder browser
+  pumpFor(100);
+  EXPECT_EQ(box(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(window));
+}
+
 TEST_F(MainFrameTest, AnInvalidFolderIsKeptButBlocksInstalling) {
   frame->changePathClac(true, L"C:/a/ /b");
   EXPECT_EQ(world.model().m_installDir, L"C:\\a\\ \\b\\Vorlane\\Vorlane9\\");
@@ -366,6 +378,14 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
   // Accepting waits for the offer again; there is none, so progress follows.
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
+
+  // The partner's terms open only when their address is longer than 5 characters.
+  DuiLib::TNotifyUI terms{L"click", control(L"ironsourceBtn")};
+  DuiLib::setLangText(L"ironsource_url", L"x.com");
+  frame->notify(terms);
+  DuiLib::setLangText(L"ironsource_url", L"http://127.0.0.1:1/terms");
+  frame->notify(terms);
+  EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/terms"});
 }
 
 TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {
