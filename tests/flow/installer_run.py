@@ -343,8 +343,11 @@ def demo(build, out):
         servers.script([{"status": 404}], [{"package": "signed", "rate": 1500000}], packages)
         installer.prepare()
         installer.start()
+        install = installer.controls("mainframe", "closed", "0", "installnowbtn")["installnowbtn"]
+        error = installer.controls("mainframe", "open", "0", "errorLayout")["errorLayout"]
         installer.screenshot("start-page")
         installer.click("acceptOpt")
+        wait_for(lambda: installer.colour_share(install, "yellow") == 0, 10, "the install button disabled")
         installer.screenshot("licence-unticked")
         installer.click("installnowbtn")  # disabled: nothing happens
         installer.click("acceptOpt")
@@ -352,9 +355,11 @@ def demo(build, out):
         installer.screenshot("folder-panel")
         installer.click("pathedit", panel="open")
         installer.type("C:\\a\\ \\b")
+        wait_for(lambda: installer.colour_share(error, "red") > 0.02, 10, "the path error row")
         installer.screenshot("invalid-folder")
         installer.click("pathedit", panel="open")
         installer.type(INSTALL_DIR.rstrip("\\"))
+        wait_for(lambda: installer.colour_share(error, "red") == 0, 10, "no path error row")
         installer.screenshot("folder-chosen")
         installer.click("closebtn")
         installer.wait_window(YES_NO)
