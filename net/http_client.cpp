@@ -61,6 +61,11 @@ bool CHttpClient::open(const std::wstring& url, const std::wstring& headers,
     return false;
   }
   internet_ = internet;
+  if (receiveTimeoutMs_ != 0) {
+    // Inherited by the connection and request handles made from this one.
+    DWORD timeout = receiveTimeoutMs_;
+    InternetSetOptionW(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+  }
 
   wchar_t host[kHostChars + 1] = {};
   URL_COMPONENTSW parts = {};

@@ -48,6 +48,9 @@ class CHttpClient {
   bool request();
   // Closes the internet handle if one is open; safe from any thread.
   void closeInternet();
+  // How long a later open()'s requests wait for the next bytes of the answer
+  // before they fail; 0 leaves WinINet's own setting.
+  void setReceiveTimeout(DWORD milliseconds) { receiveTimeoutMs_ = milliseconds; }
 
   const std::wstring& host() const { return host_; }
   INTERNET_PORT port() const { return port_; }
@@ -64,6 +67,7 @@ class CHttpClient {
   std::wstring path_;
   std::wstring headers_;
   bool secure_ = false;
+  DWORD receiveTimeoutMs_ = 0;
   IHttpClientSink* sink_ = nullptr;
 };
 
