@@ -61,11 +61,6 @@ bool CHttpClient::open(const std::wstring& url, const std::wstring& headers,
     return false;
   }
   internet_ = internet;
-  if (receiveTimeoutMs_ != 0) {
-    // Inherited by the connection and request handles made from this one.
-    DWORD timeout = receiveTimeoutMs_;
-    InternetSetOptionW(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
-  }
 
   wchar_t host[kHostChars + 1] = {};
   URL_COMPONENTSW parts = {};
@@ -97,6 +92,12 @@ bool CHttpClient::request() {
   DWORD flags = kRequestFlags | (secure_ ? INTERNET_FLAG_SECURE : 0);
   InternetHandle request{HttpOpenRequestW(connection.handle, L"GET", path_.c_str(), L"HTTP/1.1",
                                           nullptr, acceptTypes, flags, 1)};
+  if (request.handle && receiveTimeoutMs_ != 0) {
+    // Set on the request itself: not every WinINet passes it down from the
+    // internet handle.
+    DWORD timeout = receiveTimeoutMs_;
+    InternetSetOptionW(request.handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof(timeout));
+  }
   if (!request.handle || !HttpSendRequestW(request.handle, headers_.c_str(),
                                            static_cast<DWORD>(headers_.size()), nullptr, 0)) {
     reportError(kStepSendRequest);

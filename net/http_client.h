@@ -48,8 +48,8 @@ class CHttpClient {
   bool request();
   // Closes the internet handle if one is open; safe from any thread.
   void closeInternet();
-  // How long a later open()'s requests wait for the next bytes of the answer
-  // before they fail; 0 leaves WinINet's own setting.
+  // How long later requests wait for the next bytes of the answer before they
+  // fail; 0 leaves WinINet's own setting.
   void setReceiveTimeout(DWORD milliseconds) { receiveTimeoutMs_ = milliseconds; }
 
   const std::wstring& host() const { return host_; }

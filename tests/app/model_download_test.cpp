@@ -147,8 +147,9 @@ TEST(PackageDownload, FaultsOnThePrimaryHostEndInTheNextSource) {
     EXPECT_TRUE(readFile(package) == goodBytes);
     EXPECT_FALSE(utility::ufile::exists(package + L".tmp"));
     // A transfer that still moves is never cut.
-    if (c.slow)
+    if (c.slow) {
       for (const auto& request : hostRequests()) EXPECT_TRUE(request.done) << request.host;
+    }
   }
 }
 
@@ -199,7 +200,9 @@ TEST(PackageDownload, ProgressReachesTheWindowAtMostOnceASecond) {
       }
       if (i == 0) continue;
       EXPECT_GE(r.percent, reports[i - 1].percent);
-      if (c.bytes) EXPECT_GT(r.received, reports[i - 1].received);
+      if (c.bytes) {
+        EXPECT_GT(r.received, reports[i - 1].received);
+      }
       // Posted from the worker: the UI thread may see them a little closer.
       EXPECT_GE(r.tick - reports[i - 1].tick, 900u);
     }
