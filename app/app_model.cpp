@@ -51,7 +51,7 @@ CAppModel::CAppModel(ModelOptions options)
 void CAppModel::init(const wchar_t*, HINSTANCE instance) {
   m_hInstance = instance;
   // The variant may still change (32-bit Windows forces 4.0), so the rule asks each time.
-  reporter_->setDropRule([config = config_] { return config->isPlayer4 != 0; });
+  reporter_->setDropRule([config = config_] { return config->isPlayer4; });
   std::wstring modulePath = options_.modulePath.empty() ? ownModulePath() : options_.modulePath;
   std::wstring name = utility::ufile::fileName(modulePath, false);
   LOG(L"namne: %s", name.c_str());

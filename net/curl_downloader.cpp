@@ -13,7 +13,6 @@
 namespace {
 
 const curl_off_t kMaxReceiveBytesPerSecond = 20971520;  // 20 MiB/s
-const long kMaxDownloadRedirects = 5;
 const long kPostConnectTimeoutMs = 8000;
 const char kJsonContentType[] = "Content-Type:application/json;charset=UTF-8";
 
@@ -120,7 +119,7 @@ bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& 
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteFileCallback);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
   curl_easy_setopt(handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
-  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxDownloadRedirects);
+  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(kMaxDownloadRedirects));
   // A server that stops sending must not hold the download for ever: less than
   // a byte a second over the whole stall limit ends it.
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "net/stall_limit.h"
+#include "net/download_limits.h"
 
 // Receives a whole-number percentage (0..99) on the downloading thread.
 using CurlProgressFunc = std::function<void(int)>;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "net/http_client.h"
-#include "net/stall_limit.h"
+#include "net/download_limits.h"
 #include "utility/tthread.h"
 
 namespace utility {

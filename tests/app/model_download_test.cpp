@@ -62,7 +62,7 @@ TEST(PackageDownload, SourcesAreTriedInOrderUntilOneIsAccepted) {
        {kNotFound}, {kNotFound},
        false, {"primary", "spare", "primary", "spare"},
        {"download_fail failure_reason=0_0"},
-       "ad_download_error:100"},
+       "ad_download_error:100", 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
