@@ -78,8 +78,9 @@ void CAppModel::_threadDownloadPlayer() {
 }
 
 // One libcurl source: accepted above 10 MiB and with the publisher's signature.
-// A refused file is deleted, also after the last source: libcurl writes error
-// pages too, and one must not stay behind under the package's name.
+// A refused file is deleted, also after the last source, and so is what a
+// broken transfer left: libcurl writes error pages and partial bodies too, and
+// none must stay behind under the package's name.
 CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath,
                                                  const std::wstring& url) {
   auto percent = [this](int value) {
@@ -88,8 +89,10 @@ CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath
     });
   };
   if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent,
-                                     options_.stallLimitMs))
+                                     options_.stallLimitMs)) {
+    if (utility::ufile::exists(packagePath)) utility::ufile::removeFile(packagePath);
     return CurlSource::failed;
+  }
   if (fileSize(packagePath) <= model_rules::kMinCurlPackageBytes) {
     utility::ufile::removeFile(packagePath);
     return CurlSource::tooSmall;
