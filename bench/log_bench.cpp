@@ -34,7 +34,8 @@ CallFigures timeCalls(int threads, int callsPerThread) {
         for (int j = i; j < i + 100; ++j) {
           auto start = Clock::now();
           LOG(L"bench line %d of thread %d with a path %s", j, t, L"C:\\Program Files\\Vorlane");
-          callNs[t].push_back(std::chrono::duration<double, std::nano>(Clock::now() - start).count());
+          callNs[t].push_back(
+              std::chrono::duration<double, std::nano>(Clock::now() - start).count());
         }
         Sleep(2);
       }

@@ -5,9 +5,9 @@
 #include "app/model_rules.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
+#include "tests/support/log_capture.h"
 #include "utility/text.h"
 #include "utility/ufile.h"
-#include "tests/support/log_capture.h"
 
 using namespace model_testing;
 using testing_support::LogCapture;
@@ -33,30 +33,35 @@ TEST(PackageDownload, SourcesAreTriedInOrderUntilOneIsAccepted) {
       {"WinINet on the primary host",
        {serveFile(standins::package(L"signed"))}, {},
        true, {"primary"},
-       {"ad_download_success ext_field=aws", "ad_download_duration duration=<int> ext_field=aws_ie"},
+       {"ad_download_success ext_field=aws",
+        "ad_download_duration duration=<int> ext_field=aws_ie"},
        "ad_download_sucess:100"},
       {"WinINet on the spare host",
        {kNotFound}, {serveFile(standins::package(L"signed"))},
        true, {"primary", "spare"},
-       {"ad_download_success ext_field=res", "ad_download_duration duration=<int> ext_field=res_ie"},
+       {"ad_download_success ext_field=res",
+        "ad_download_duration duration=<int> ext_field=res_ie"},
        "ad_download_sucess:100"},
       {"a 9 MiB libcurl file is too small, a 12 MiB one from the spare host is taken",
        {kNotFound, serveFile(standins::package(L"signed_small"))},
        {kNotFound, serveFile(standins::package(L"signed"))},
        true, {"primary", "spare", "primary", "spare"},
-       {"ad_download_success ext_field=res", "ad_download_duration duration=<int> ext_field=res_curl"},
+       {"ad_download_success ext_field=res",
+        "ad_download_duration duration=<int> ext_field=res_curl"},
        "ad_download_sucess:100", 1},
       {"unsigned, other-signer and tampered packages fall through to a good one",
        {serveFile(standins::package(L"unsigned")), serveFile(standins::package(L"tampered"))},
        {serveFile(standins::package(L"other_signer")), serveFile(standins::package(L"signed"))},
        true, {"primary", "spare", "primary", "spare"},
-       {"ad_download_success ext_field=res", "ad_download_duration duration=<int> ext_field=res_curl"},
+       {"ad_download_success ext_field=res",
+        "ad_download_duration duration=<int> ext_field=res_curl"},
        "ad_download_sucess:100"},
       {"a body cut short on WinINet, then libcurl on the primary host",
        {serveFile(standins::package(L"signed"), 4000000), serveFile(standins::package(L"signed"))},
        {kNotFound},
        true, {"primary", "spare", "primary"},
-       {"ad_download_success ext_field=aws", "ad_download_duration duration=<int> ext_field=aws_curl"},
+       {"ad_download_success ext_field=aws",
+        "ad_download_duration duration=<int> ext_field=aws_curl"},
        "ad_download_sucess:100"},
       {"every source fails",
        {kNotFound}, {kNotFound},

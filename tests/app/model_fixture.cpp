@@ -59,7 +59,8 @@ std::vector<HostRequest> hostRequests() {
   std::vector<HostRequest> requests;
   if (log.IsArray())
     for (const auto& entry : log.GetArray())
-      requests.push_back({memberText(entry, "host"), entry.HasMember("done") && entry["done"].IsTrue()});
+      requests.push_back(
+          {memberText(entry, "host"), entry.HasMember("done") && entry["done"].IsTrue()});
   return requests;
 }
 
@@ -72,7 +73,8 @@ std::vector<std::string> requestedHosts() {
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
   CAppModel& model = f.model();
   const std::wstring path = L"/download/package/Vorlane9.0.exe";
-  model.m_url = (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
+  model.m_url =
+      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
   model.m_spareUrl = testing_support::testServerUrl("SPARE") + path;
   DWORD start = GetTickCount();
   model.startDownloadPlayer();
@@ -80,10 +82,13 @@ DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
                                          180000));
   DWORD elapsed = GetTickCount() - start;
   // The worker queues its events after it told the window.
-  EXPECT_TRUE(testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
+  EXPECT_TRUE(
+      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
   f.reporter().notify();
-  auto reported = f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
-  auto analytics = f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
+  auto reported =
+      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  auto analytics =
+      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
   return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
           analyticsEvents(analytics)};
 }

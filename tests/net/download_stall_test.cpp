@@ -19,7 +19,8 @@ using testing_support::TempDir;
 namespace {
 
 // One download of `path` on the package server into `file`; the result.
-using Engine = std::function<bool(const std::string& path, const std::wstring& file, DWORD stallMs)>;
+using Engine =
+    std::function<bool(const std::string& path, const std::wstring& file, DWORD stallMs)>;
 
 bool curlDownload(const std::string& path, const std::wstring& file, DWORD stallMs) {
   return CCurlDownloader::downloadFile(file, net_test::url(path), {}, stallMs);

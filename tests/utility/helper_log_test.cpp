@@ -63,7 +63,8 @@ TEST(HelperLogLines, FailingCallsLogWhatFailedAndWhy) {
       {"moving a file that does not exist",
        [&] { return utility::ufile::moveFile(missing, aFile, MOVEFILE_REPLACE_EXISTING); },
        {{"utility::ufile::moveFile",
-         L"move file from [ " + missing + L" ] to [ " + aFile + L" ] flag = 1 failed! error = 2."}}},
+         L"move file from [ " + missing + L" ] to [ " + aFile +
+             L" ] flag = 1 failed! error = 2."}}},
       {"removing a file that does not exist",
        [&] { return utility::ufile::removeFile(missing); },
        {{"utility::ufile::removeFile", L"removeFile file from [ " + missing + L" ] error = 2."}}},
