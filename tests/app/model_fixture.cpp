@@ -45,10 +45,8 @@ void scriptHosts(const std::vector<std::string>& primary, const std::vector<std:
                                {}, response);
 }
 
-std::string serveFile(const std::wstring& path, long cutAfter) {
-  std::string step = "{\"file\":" + jsonString(path);
-  if (cutAfter >= 0) step += ",\"cut\":" + std::to_string(cutAfter);
-  return step + "}";
+std::string serveFile(const std::wstring& path, const std::string& modifiers) {
+  return "{\"file\":" + jsonString(path) + (modifiers.empty() ? "" : "," + modifiers) + "}";
 }
 
 std::vector<HostRequest> hostRequests() {

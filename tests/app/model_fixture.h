@@ -18,9 +18,9 @@ namespace model_testing {
 
 // Replaces both hosts' scripts; each step is a JSON object text.
 void scriptHosts(const std::vector<std::string>& primary, const std::vector<std::string>& spare);
-// {"file": "<path>"} for a stand-in package copy; with `cutAfter`, the whole
-// length is announced but the connection closes after that many bytes.
-std::string serveFile(const std::wstring& path, long cutAfter = -1);
+// {"file": "<path>"} for a stand-in package copy, with further members of the
+// step (tests/servers/package_hosts.py) such as "\"cut\":4000000".
+std::string serveFile(const std::wstring& path, const std::string& modifiers = {});
 // The hosts ("primary"/"spare") of the requests so far, oldest first, and
 // whether each answer went out whole.
 struct HostRequest {
