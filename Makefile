@@ -23,7 +23,7 @@ LOOPBACK_SETTINGS := \
   -DVORLANE_SITE_HOST=http://127.0.0.1:$(call port,4) \
   -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing" -DVORLANE_SIGN_WITH_TEST_CERT=ON
 
-.PHONY: test demo setup build reproducible $(addprefix build-,$(ARCHS))
+.PHONY: test demo fuzz setup build reproducible $(addprefix build-,$(ARCHS))
 
 test: build
 	scripts/run-tests.sh $(ARGS)
@@ -31,6 +31,11 @@ test: build
 demo: setup
 	$(MAKE) --no-print-directory build-$$(scripts/wine-arch.sh)
 	scripts/demo.sh
+
+# The parsers of what comes from outside, fuzzed natively for a bounded time
+# (FUZZ_SECONDS per target); not part of `make test`.
+fuzz: setup
+	scripts/fuzz.sh
 
 setup:
 	scripts/setup.sh

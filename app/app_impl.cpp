@@ -5,6 +5,7 @@
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/headless_flow.h"
+#include "net/curl_global.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
@@ -94,7 +95,12 @@ int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
 void CAppImpl::uninit() {
   // The main window hides first, then: the reporter gets up to 8000 ms for its
   // last batch, analytics stops sending, libcurl is released, then the offer library.
+  const DWORD start = GetTickCount();
   CReporter::instance().shutdown();
   CAppModel::instance().analytics().closed = true;
-  curl_global_cleanup();
+  // The analytics worker or a download may still be in a transfer: libcurl is
+  // released only once none runs, within what is left of the same limit.
+  const DWORD spent = GetTickCount() - start;
+  const DWORD limit = CReporter::kShutdownLimitMs;
+  curl_global::cleanupWhenIdle(spent < limit ? limit - spent : 0);
 }
