@@ -11,7 +11,8 @@ ARCHS := i686 x86_64
 
 # Test and demo builds reach loopback servers on five fixed ports from
 # VORLANE_PORT_BASE (primary and spare package hosts, collection endpoint,
-# analytics endpoint, web site), and trust the test signing certificate.
+# analytics endpoint, web site), trust the test signing certificate and sign
+# the installer with it.
 export VORLANE_PORT_BASE ?= 18080
 port = $(shell echo $$(($(VORLANE_PORT_BASE) + $(1))))
 LOOPBACK_SETTINGS := \
@@ -20,9 +21,9 @@ LOOPBACK_SETTINGS := \
   -DVORLANE_REPORT_HOST=http://127.0.0.1:$(call port,2) \
   -DVORLANE_ANALYTICS_HOST=http://127.0.0.1:$(call port,3) \
   -DVORLANE_SITE_HOST=http://127.0.0.1:$(call port,4) \
-  -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing"
+  -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing" -DVORLANE_SIGN_WITH_TEST_CERT=ON
 
-.PHONY: test demo setup build $(addprefix build-,$(ARCHS))
+.PHONY: test demo fuzz setup build reproducible $(addprefix build-,$(ARCHS))
 
 test: build
 	scripts/run-tests.sh $(ARGS)
@@ -31,13 +32,24 @@ demo: setup
 	$(MAKE) --no-print-directory build-$$(scripts/wine-arch.sh)
 	scripts/demo.sh
 
+# The parsers of what comes from outside, fuzzed natively for a bounded time
+# (FUZZ_SECONDS per target); not part of `make test`.
+fuzz: setup
+	scripts/fuzz.sh
+
 setup:
 	scripts/setup.sh
+
+# Two clean builds of the shipped installer must be byte-identical (not part of
+# `make test`).
+reproducible: setup
+	scripts/reproducible.sh
 
 build: setup $(addprefix build-,$(ARCHS))
 
 # Configuring again is quick and keeps the tree's settings those given here.
 $(addprefix build-,$(ARCHS)): build-%: setup
-	@cmake -S . -B $(BUILD)/$* -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$*.cmake \
-	  $(LOOPBACK_SETTINGS) >/dev/null
+	@if [ -f $(BUILD)/$*/build.ninja ]; then toolchain=; \
+	else toolchain="-G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$*.cmake"; fi; \
+	cmake -S . -B $(BUILD)/$* $$toolchain $(LOOPBACK_SETTINGS) >/dev/null
 	cmake --build $(BUILD)/$*

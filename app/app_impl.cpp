@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/resources/resource_ids.h"
 #include "offer/offer_step.h"
+#include "net/curl_global.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
@@ -147,8 +148,13 @@ void CAppImpl::uninit() {
   // The main window hides first, then: the reporter gets up to 8000 ms for its
   // last batch, analytics stops sending, libcurl is released, then the offer library.
   if (CAppMainFrame* frame = mainFrame()) ShowWindow(frame->getHWND(), SW_HIDE);
+  const DWORD start = GetTickCount();
   CReporter::instance().shutdown();
   CAppModel::instance().analytics().closed = true;
-  curl_global_cleanup();
+  // The analytics worker or a download may still be in a transfer: libcurl is
+  // released only once none runs, within what is left of the same limit.
+  const DWORD spent = GetTickCount() - start;
+  const DWORD limit = CReporter::kShutdownLimitMs;
+  curl_global::cleanupWhenIdle(spent < limit ? limit - spent : 0);
   if (ConfigImp::instance().offerEnabled) OfferStep::instance().release();
 }

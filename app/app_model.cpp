@@ -44,14 +44,23 @@ CAppModel::CAppModel(ModelOptions options)
       options_(std::move(options)),
       config_(options_.config ? options_.config : &ConfigImp::instance()),
       reporter_(options_.reporter ? options_.reporter : &CReporter::instance()),
-      m_postKey(newPostKey()) {}
+      m_postKey(newPostKey()) {
+  m_netDownloader.setReceiveTimeout(options_.stallLimitMs);
+}
 
 void CAppModel::init(const wchar_t*, HINSTANCE instance) {
   m_hInstance = instance;
+  // The variant may still change (32-bit Windows forces 4.0), so the rule asks each time.
+  reporter_->setDropRule([config = config_] { return config->isPlayer4; });
   std::wstring modulePath = options_.modulePath.empty() ? ownModulePath() : options_.modulePath;
   std::wstring name = utility::ufile::fileName(modulePath, false);
   LOG(L"namne: %s", name.c_str());
-  _applyStartParameters(name);
+  StartParameters parameters = parseStartParameters(name);
+  if (parameters.present) {
+    LOG(L"t:%s, p:%s, p:%s l:%s", parameters.type.c_str(), parameters.package.c_str(),
+        parameters.id.c_str(), parameters.language.c_str());
+    _applyStartParameters(parameters);
+  }
 
   if (!m_language.empty()) {
     m_locale = codeToLocale(m_language);
@@ -66,11 +75,7 @@ void CAppModel::init(const wchar_t*, HINSTANCE instance) {
   reporter_->init(m_openId, m_analytics.pcid(), m_language);
 }
 
-void CAppModel::_applyStartParameters(const std::wstring& name) {
-  StartParameters p = parseStartParameters(name);
-  if (!p.present) return;
-  LOG(L"t:%s, p:%s, p:%s l:%s", p.type.c_str(), p.package.c_str(), p.id.c_str(),
-      p.language.c_str());
+void CAppModel::_applyStartParameters(const StartParameters& p) {
   if (!p.id.empty() && m_openId == L"100") m_openId = p.id;
   if (!p.language.empty() && p.language.size() <= 3) {
     // "ens" picks the English sites while the window follows Windows' language.

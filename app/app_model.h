@@ -11,11 +11,13 @@
 
 #include "net/http_downloader.h"
 #include "report/google_analytics.h"
+#include "utility/file_handle.h"
 #include "utility/tthread.h"
 #include "utility/ui_dispatcher.h"
 
 class ConfigImp;
 class CReporter;
+struct StartParameters;
 
 // What the window is told, always on the UI thread.
 struct ModelCallbacks {
@@ -34,6 +36,7 @@ struct ModelOptions {
   AnalyticsOptions analytics;
   std::wstring packageSigner;       // empty: the product's publisher
   DWORD packageWaitMs = 600000;     // how long the package may run
+  DWORD stallLimitMs = kDownloadStallLimitMs;  // a download receiving nothing this long fails
   UINT retryTickMs = 1000;          // the wait-for-addresses tick
   std::wstring modulePath;          // empty: this program's own file
 };
@@ -69,6 +72,7 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // Ends the emulator's processes before the package installs.
   void killPlayerProcesses();
   // Starts the package and waits for it; false only when it could not start.
+  // The checked package file is let go once the process has been created.
   bool runPackage(const std::wstring& path, const std::wstring& switches);
 
   // The package's result messages, handled on the UI thread: the events of
@@ -108,12 +112,18 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   std::wstring m_spareUrl;
 
  private:
+  // What one libcurl source gave.
+  enum class CurlSource { failed, tooSmall, refused, accepted };
+
   void _threadDownloadPlayer();
   bool _downloadByNet(const std::wstring& packagePath);
-  bool _downloadByCurl(const std::wstring& packagePath, const std::wstring& url);
+  // One WinINet source: into the temporary file, onto the package name, checked.
+  bool _downloadByNetFrom(const std::wstring& url, const std::wstring& temporary,
+                          const std::wstring& packagePath);
+  CurlSource _downloadByCurl(const std::wstring& packagePath, const std::wstring& url);
   bool _acceptPackage(const std::wstring& path);
   void _threadInsPlayer();
-  void _applyStartParameters(const std::wstring& name);
+  void _applyStartParameters(const StartParameters& parameters);
   void _retryTick();
   void _reportDownloadOutcome(bool ok);
   void _reportInstallFailure(const std::wstring& labelSuffix, const std::wstring& reason);
@@ -126,6 +136,10 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   CReporter* reporter_;
   ModelCallbacks callbacks_;
   const uint32_t m_postKey;
+  // The package file that passed its check, held open from the check until the
+  // package's process exists, so that nobody can write, rename or delete it in
+  // between. Written by the download worker, then by the install task.
+  utility::FileHandle checkedPackage_;
 };
 
 void runInstallTask(CAppModel& model);

@@ -59,12 +59,13 @@ void CAppModel::_threadDownloadPlayer() {
     LOG(L"download by vlcurl");
     config_->useIe = false;
     m_downloadStartTick = GetTickCount();
-    config_->useSpareUrl = false;
-    ok = _downloadByCurl(packagePath, m_url);
-    if (!ok) {
-      LOG(L"download by vlcurl too");
-      config_->useSpareUrl = true;
-      ok = _downloadByCurl(packagePath, m_spareUrl);
+    for (bool spare : {false, true}) {
+      if (spare) LOG(L"download by vlcurl too");
+      config_->useSpareUrl = spare;
+      CurlSource source = _downloadByCurl(packagePath, spare ? m_spareUrl : m_url);
+      if (source == CurlSource::tooSmall) LOG(L"too small package");
+      ok = source == CurlSource::accepted;
+      if (ok) break;
     }
   }
   postToWindow([this, ok] {
@@ -77,28 +78,39 @@ void CAppModel::_threadDownloadPlayer() {
 }
 
 // One libcurl source: accepted above 10 MiB and with the publisher's signature.
-// A refused file is deleted, also after the last source: libcurl writes error
-// pages too, and one must not stay behind under the package's name.
-bool CAppModel::_downloadByCurl(const std::wstring& packagePath, const std::wstring& url) {
+// A refused file is deleted, also after the last source, and so is what a
+// broken transfer left: libcurl writes error pages and partial bodies too, and
+// none must stay behind under the package's name.
+CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath,
+                                                 const std::wstring& url) {
   auto percent = [this](int value) {
     postToWindow([this, value] {
       if (callbacks_.percent) callbacks_.percent(value);
     });
   };
-  if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent)) return false;
+  if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent,
+                                     options_.stallLimitMs)) {
+    if (utility::ufile::exists(packagePath)) utility::ufile::removeFile(packagePath);
+    return CurlSource::failed;
+  }
   if (fileSize(packagePath) <= model_rules::kMinCurlPackageBytes) {
     utility::ufile::removeFile(packagePath);
-    LOG(L"too small package");
-    return false;
+    return CurlSource::tooSmall;
   }
-  return _acceptPackage(packagePath);
+  return _acceptPackage(packagePath) ? CurlSource::accepted : CurlSource::refused;
 }
 
-// The publisher's signature decides whether a transferred file may be run.
+// The publisher's signature decides whether a transferred file may be run. The
+// file is opened before the check and stays open, refusing writers, renames
+// and deletes, until the package's process has been created.
 bool CAppModel::_acceptPackage(const std::wstring& path) {
   const std::wstring signer =
       options_.packageSigner.empty() ? utility::packagePublisher() : options_.packageSigner;
-  if (utility::verifyPackageSignature(path, signer)) return true;
+  checkedPackage_.close();
+  if (checkedPackage_.openForRead(path) &&
+      utility::verifyPackageSignature(path, signer, checkedPackage_.handle()))
+    return true;
+  checkedPackage_.close();
   LOG(L"package refused, deleted: %s", path.c_str());
   utility::ufile::removeFile(path);
   return false;
@@ -111,22 +123,31 @@ bool CAppModel::_downloadByNet(const std::wstring& packagePath) {
   utility::ufile::removeFile(temporary);
   config_->useSpareUrl = false;
   config_->useIe = true;
-  bool ok = m_netDownloader.download(m_url, temporary, this) && _acceptPackage(temporary);
-  if (!ok) {
+  if (!_downloadByNetFrom(m_url, temporary, packagePath)) {
     LOG(L"download errro! .use spare url");
     m_netDownloader.stop();
     config_->useSpareUrl = true;
-    ok = m_netDownloader.download(m_spareUrl, temporary, this) && _acceptPackage(temporary);
-    if (!ok) {
+    if (!_downloadByNetFrom(m_spareUrl, temporary, packagePath)) {
       LOG(L"download file error %s", packagePath.c_str());
-      // A partial body must not stay behind in the user's installation folder.
-      if (utility::ufile::exists(temporary)) utility::ufile::removeFile(temporary);
       return false;
     }
   }
-  utility::ufile::moveFile(temporary, packagePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
   LOG(L"download file success file = %s", packagePath.c_str());
   return true;
+}
+
+// The move comes before the check, so that the file checked is the one under
+// the package's name. A move that fails is the source's failure: an older file
+// of that name was never checked.
+bool CAppModel::_downloadByNetFrom(const std::wstring& url, const std::wstring& temporary,
+                                   const std::wstring& packagePath) {
+  bool ok = m_netDownloader.download(url, temporary, this) &&
+            utility::ufile::moveFile(temporary, packagePath,
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) &&
+            _acceptPackage(packagePath);
+  // A partial body must not stay behind in the user's installation folder.
+  if (!ok && utility::ufile::exists(temporary)) utility::ufile::removeFile(temporary);
+  return ok;
 }
 
 bool CAppModel::onProgress(const char*, int, int received, int total) {

@@ -67,9 +67,12 @@ bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switche
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                      nullptr, &startup, &info)) {
-    std::wstring code = std::to_wstring((unsigned long)GetLastError());
+  BOOL created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
+                                nullptr, nullptr, &startup, &info);
+  DWORD error = GetLastError();
+  checkedPackage_.close();  // the process has its image; the file may change now
+  if (!created) {
+    std::wstring code = std::to_wstring((unsigned long)error);
     _reportInstallFailure(events::analytics::kErrCreateProcessPrefix + code,
                           events::property::kPackageErrorPrefix + code);
     return false;

@@ -35,10 +35,12 @@ std::wstring signerName(HANDLE stateData) {
 
 const wchar_t* packagePublisher() { return L"" VORLANE_PACKAGE_SIGNER; }
 
-bool verifyPackageSignature(const std::wstring& path, const std::wstring& expectedSigner) {
+bool verifyPackageSignature(const std::wstring& path, const std::wstring& expectedSigner,
+                            HANDLE handle) {
   WINTRUST_FILE_INFO file = {};
   file.cbStruct = sizeof(file);
   file.pcwszFilePath = path.c_str();
+  file.hFile = handle;
   WINTRUST_DATA trust = {};
   trust.cbStruct = sizeof(trust);
   trust.dwUIChoice = WTD_UI_NONE;

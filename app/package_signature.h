@@ -1,6 +1,8 @@
 // Accepting a downloaded installer package only when its code signature is
 // intact and was made by the product's publisher.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 namespace utility {
@@ -12,6 +14,10 @@ const wchar_t* packagePublisher();
 // True when the file's Authenticode signature verifies (no UI, no revocation
 // lookup) and its signing certificate's subject name equals `expectedSigner`
 // exactly. A refusal is logged with the reason. Any thread.
-bool verifyPackageSignature(const std::wstring& path, const std::wstring& expectedSigner);
+// With `file` (an open handle of `path`) the check reads through that handle,
+// so what was checked is what the handle holds; without it the file is opened
+// by its path.
+bool verifyPackageSignature(const std::wstring& path, const std::wstring& expectedSigner,
+                            HANDLE file = nullptr);
 
 }  // namespace utility

@@ -21,10 +21,8 @@ target_link_libraries(thirdparty_curl INTERFACE ${VORLANE_CURL_DIR}/lib/libcurl.
   ws2_32 crypt32 secur32 bcrypt wldap32 normaliz advapi32)
 
 # The LZMA SDK's 7z decoder (C files of the 7-Zip source).
-set(LZMA_FILES 7zAlloc.c 7zArcIn.c 7zBuf.c 7zCrc.c 7zCrcOpt.c 7zDec.c 7zStream.c
-  Bcj2.c Bra.c Bra86.c BraIA64.c CpuArch.c Delta.c Lzma2Dec.c LzmaDec.c)
-list(TRANSFORM LZMA_FILES PREPEND ${VORLANE_LZMA_SRC}/)
-add_library(thirdparty_lzma STATIC ${LZMA_FILES})
+include(${CMAKE_CURRENT_LIST_DIR}/lzma_files.cmake)
+add_library(thirdparty_lzma STATIC ${VORLANE_LZMA_FILES})
 target_include_directories(thirdparty_lzma SYSTEM PUBLIC ${VORLANE_LZMA_SRC})
 target_compile_definitions(thirdparty_lzma PRIVATE Z7_PPMD_SUPPORT_DISABLED)
 target_compile_options(thirdparty_lzma PRIVATE -O2 -w)

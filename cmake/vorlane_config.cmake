@@ -1,9 +1,10 @@
-# The product configuration: ConfigImp, its tables and the language codes
-# (sources in app/), with the web hosts fixed at build time.
+# The web hosts fixed at build time (vorlane_hosts, a generated header), and the
+# product configuration: ConfigImp, its tables and the language codes (sources
+# in app/).
 #
-# It is a library of its own rather than part of vorlane_app because the
-# reporter (report/) must know the selected variant and its host, and report/
-# sits below app/: vorlane_report and vorlane_app both link vorlane_config.
+# The hosts are a target of their own because the telemetry (report/) needs
+# its endpoints' hosts and sits below app/; the configuration is a library of
+# its own so that tests of the tables need not link the whole application.
 # Included from report/ and app/; the first include defines everything.
 include_guard(GLOBAL)
 
@@ -33,10 +34,12 @@ set(VORLANE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vorlane_hosts.h.in
                ${VORLANE_GENERATED_DIR}/vorlane_hosts.h @ONLY)
 
+add_library(vorlane_hosts INTERFACE)
+target_include_directories(vorlane_hosts INTERFACE ${VORLANE_GENERATED_DIR})
+
 add_library(vorlane_config STATIC
   ${CMAKE_SOURCE_DIR}/app/config_imp.cpp
   ${CMAKE_SOURCE_DIR}/app/site_tables.cpp
   ${CMAKE_SOURCE_DIR}/app/language_codes.cpp)
-target_include_directories(vorlane_config PUBLIC ${VORLANE_GENERATED_DIR})
 target_compile_options(vorlane_config PRIVATE ${VORLANE_WARNINGS})
-target_link_libraries(vorlane_config PUBLIC vorlane_utility)
+target_link_libraries(vorlane_config PUBLIC vorlane_hosts vorlane_utility)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "net/curl_global.h"
 #include "net/curl_rules.h"
 #include "utility/log.h"
 #include "utility/text.h"
@@ -12,7 +13,6 @@
 namespace {
 
 const curl_off_t kMaxReceiveBytesPerSecond = 20971520;  // 20 MiB/s
-const long kMaxDownloadRedirects = 5;
 const long kPostConnectTimeoutMs = 8000;
 const char kJsonContentType[] = "Content-Type:application/json;charset=UTF-8";
 
@@ -35,6 +35,11 @@ void setTransportOptions(CURL* handle, const std::string& url) {
   curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+}
+
+// libcurl counts the stall limit in whole seconds, at least one.
+long stallSeconds(DWORD stallLimitMs) {
+  return stallLimitMs < 1000 ? 1L : static_cast<long>((stallLimitMs + 999) / 1000);
 }
 
 std::wstring curlErrorText(CURLcode code) { return utility::ansiToWide(curl_easy_strerror(code)); }
@@ -92,9 +97,10 @@ static int ProgressCallback(void* statePtr, double downloadTotal, double downloa
 }
 
 bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& url,
-                                   CurlProgressFunc progress) {
+                                   CurlProgressFunc progress, DWORD stallLimitMs) {
   LOG(L"downloadfile start");
-  CURL* handle = curl_easy_init();
+  curl_global::TransferPlace place;
+  CURL* handle = place ? curl_easy_init() : nullptr;
   if (!handle) {
     LOG(L"init error");
     return false;
@@ -113,7 +119,11 @@ bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& 
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteFileCallback);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
   curl_easy_setopt(handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
-  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxDownloadRedirects);
+  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(kMaxDownloadRedirects));
+  // A server that stops sending must not hold the download for ever: less than
+  // a byte a second over the whole stall limit ends it.
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds(stallLimitMs));
   curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, &state);
   curl_easy_setopt(handle, CURLOPT_PROGRESSFUNCTION, &ProgressCallback);
@@ -135,7 +145,8 @@ bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& 
 bool CCurlDownloader::postRequest(const std::string& url, const std::string& body,
                                   const CurlHeaderList& headers, std::string& response) {
   LOG(L"post start");
-  CURL* handle = curl_easy_init();
+  curl_global::TransferPlace place;
+  CURL* handle = place ? curl_easy_init() : nullptr;
   if (!handle) {
     LOG(L"init error");
     return false;
@@ -146,7 +157,8 @@ bool CCurlDownloader::postRequest(const std::string& url, const std::string& bod
 bool CCurlDownloader::postRequest(const std::string& body, std::string& response,
                                   const std::string& url, const CurlHeaderList& headers,
                                   CURL* handle) {
-  curl_slist* headerList = buildHeaderList(headers);
+  curl_global::TransferPlace place;
+  curl_slist* headerList = place ? buildHeaderList(headers) : nullptr;
   if (!headerList) {
     LOG(L"init error");
     curl_easy_cleanup(handle);

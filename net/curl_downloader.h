@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "net/download_limits.h"
+
 // Receives a whole-number percentage (0..99) on the downloading thread.
 using CurlProgressFunc = std::function<void(int)>;
 
@@ -20,8 +22,9 @@ class CCurlDownloader {
   // Downloads `url` (ANSI code page) into `path` (created or truncated), capped at
   // 20 MiB/s. `progress` (may be empty) gets at most one call a second and never 100.
   // True when libcurl reports no error; an HTTP error page is written like any body.
+  // A transfer that receives nothing for `stallLimitMs` (whole seconds) fails.
   static bool downloadFile(const std::wstring& path, const std::string& url,
-                           CurlProgressFunc progress);
+                           CurlProgressFunc progress, DWORD stallLimitMs = kDownloadStallLimitMs);
 
   // Posts `body` (ANSI code page, sent as UTF-8 JSON) to `url` with the content-type
   // line followed by `headers`. True when libcurl reports no error, whatever the HTTP

@@ -17,6 +17,24 @@ const DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE 
                             INTERNET_FLAG_IGNORE_CERT_CN_INVALID | INTERNET_FLAG_PRAGMA_NOCACHE |
                             INTERNET_FLAG_CACHE_ASYNC | 0x1;
 static_assert(kRequestFlags == 0x84003181);
+// Redirects are followed here rather than by WinINet, which may follow a loop for ever.
+const DWORD kNoAutoRedirect = INTERNET_FLAG_NO_AUTO_REDIRECT;
+
+bool isRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// A text from the response head, or empty when the head does not have it.
+std::wstring queryText(HINTERNET request, DWORD what) {
+  DWORD size = 0;
+  HttpQueryInfoW(request, what, nullptr, &size, nullptr);
+  if (size == 0) return {};
+  std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (!HttpQueryInfoW(request, what, text.data(), &size, nullptr)) return {};
+  text.resize(size / sizeof(wchar_t));
+  return text;
+}
 
 bool isSecureUrl(const std::wstring& url) {
   return url.size() >= 8 &&
@@ -61,50 +79,78 @@ bool CHttpClient::open(const std::wstring& url, const std::wstring& headers,
     return false;
   }
   internet_ = internet;
+  if (!splitUrl(url)) {
+    reportError(kStepCrackUrl);
+    return false;
+  }
+  headers_ = headers;
+  return true;
+}
 
+bool CHttpClient::splitUrl(const std::wstring& url) {
   wchar_t host[kHostChars + 1] = {};
   URL_COMPONENTSW parts = {};
   parts.dwStructSize = sizeof(parts);
   parts.lpszHostName = host;
   parts.dwHostNameLength = kHostChars + 1;
   parts.dwUrlPathLength = 1;  // asks for a pointer into the URL
-  if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
-    reportError(kStepCrackUrl);
-    return false;
-  }
+  if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+  url_ = url;
   host_ = host;
   port_ = parts.nPort;
   // The path runs to the end of the URL: the query goes with it.
   path_ = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath) : std::wstring();
-  headers_ = headers;
   secure_ = isSecureUrl(url);
   return true;
 }
 
+// The redirect's target, relative to the address asked, becomes the address.
+bool CHttpClient::followRedirect(HINTERNET request) {
+  std::wstring location = queryText(request, HTTP_QUERY_LOCATION);
+  if (location.empty()) return false;
+  wchar_t target[INTERNET_MAX_URL_LENGTH] = {};
+  DWORD length = INTERNET_MAX_URL_LENGTH;
+  if (!InternetCombineUrlW(url_.c_str(), location.c_str(), target, &length, ICU_NO_ENCODE))
+    return false;
+  return splitUrl(std::wstring(target, length));
+}
+
 bool CHttpClient::request() {
-  InternetHandle connection{InternetConnectW(internet_.load(), host_.c_str(), port_, nullptr,
-                                             nullptr, INTERNET_SERVICE_HTTP, 0, 1)};
-  if (!connection.handle) {
-    reportError(kStepConnect);
-    return false;
+  for (int redirects = 0;; ++redirects) {
+    InternetHandle connection{InternetConnectW(internet_.load(), host_.c_str(), port_, nullptr,
+                                               nullptr, INTERNET_SERVICE_HTTP, 0, 1)};
+    if (!connection.handle) {
+      reportError(kStepConnect);
+      return false;
+    }
+    const wchar_t* acceptTypes[] = {L"*/*", nullptr};
+    DWORD flags = kRequestFlags | kNoAutoRedirect | (secure_ ? INTERNET_FLAG_SECURE : 0);
+    InternetHandle request{HttpOpenRequestW(connection.handle, L"GET", path_.c_str(), L"HTTP/1.1",
+                                            nullptr, acceptTypes, flags, 1)};
+    if (request.handle && receiveTimeoutMs_ != 0) {
+      // Set on the request itself: not every WinINet passes it down from the
+      // internet handle.
+      DWORD timeout = receiveTimeoutMs_;
+      InternetSetOptionW(request.handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
+                         sizeof(timeout));
+    }
+    if (!request.handle || !HttpSendRequestW(request.handle, headers_.c_str(),
+                                             static_cast<DWORD>(headers_.size()), nullptr, 0)) {
+      reportError(kStepSendRequest);
+      return false;
+    }
+    int status = queryNumber(request.handle, HTTP_QUERY_STATUS_CODE);
+    if (status < 0) {
+      reportError(kStepQueryStatus);
+      return false;
+    }
+    // Past the limit, or without a usable target, the redirect is the answer.
+    if (isRedirect(status) && redirects < kMaxDownloadRedirects && followRedirect(request.handle))
+      continue;
+    int contentLength = queryNumber(request.handle, HTTP_QUERY_CONTENT_LENGTH);
+    if (sink_ && !sink_->onHttpRecvHeader(contentLength, status)) return false;
+    return readBody(request.handle, contentLength);
   }
-  const wchar_t* acceptTypes[] = {L"*/*", nullptr};
-  DWORD flags = kRequestFlags | (secure_ ? INTERNET_FLAG_SECURE : 0);
-  InternetHandle request{HttpOpenRequestW(connection.handle, L"GET", path_.c_str(), L"HTTP/1.1",
-                                          nullptr, acceptTypes, flags, 1)};
-  if (!request.handle || !HttpSendRequestW(request.handle, headers_.c_str(),
-                                           static_cast<DWORD>(headers_.size()), nullptr, 0)) {
-    reportError(kStepSendRequest);
-    return false;
-  }
-  int status = queryNumber(request.handle, HTTP_QUERY_STATUS_CODE);
-  if (status < 0) {
-    reportError(kStepQueryStatus);
-    return false;
-  }
-  int contentLength = queryNumber(request.handle, HTTP_QUERY_CONTENT_LENGTH);
-  if (sink_ && !sink_->onHttpRecvHeader(contentLength, status)) return false;
-  return readBody(request.handle, contentLength);
 }
 
 bool CHttpClient::readBody(HINTERNET request, int contentLength) {

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <string>
 
+#include "net/download_limits.h"
+
 namespace utility {
 
 class CHttpClient {
@@ -44,10 +46,14 @@ class CHttpClient {
   // are sent with the request. `sink` (not owned, may be null) gets the events.
   bool open(const std::wstring& url, const std::wstring& headers, IHttpClientSink* sink);
   // Sends the GET and reads the whole body into the sink; blocks until the body has
-  // ended (true) or a step, a read or the sink has stopped it (false).
+  // ended (true) or a step, a read or the sink has stopped it (false). Follows up
+  // to kMaxDownloadRedirects redirects; the status after them decides.
   bool request();
   // Closes the internet handle if one is open; safe from any thread.
   void closeInternet();
+  // How long later requests wait for the next bytes of the answer before they
+  // fail; 0 leaves WinINet's own setting.
+  void setReceiveTimeout(DWORD milliseconds) { receiveTimeoutMs_ = milliseconds; }
 
   const std::wstring& host() const { return host_; }
   INTERNET_PORT port() const { return port_; }
@@ -56,14 +62,19 @@ class CHttpClient {
 
  private:
   void reportError(int step);
+  // Host, port, path and the secure flag of `url`; false when it cannot be split.
+  bool splitUrl(const std::wstring& url);
+  bool followRedirect(HINTERNET request);
   bool readBody(HINTERNET request, int contentLength);
 
   std::atomic<HINTERNET> internet_{nullptr};
+  std::wstring url_;  // the address asked now: the given one, or a redirect's target
   std::wstring host_;
   INTERNET_PORT port_ = 0;
   std::wstring path_;
   std::wstring headers_;
   bool secure_ = false;
+  DWORD receiveTimeoutMs_ = 0;
   IHttpClientSink* sink_ = nullptr;
 };
 

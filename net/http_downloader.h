@@ -5,6 +5,7 @@
 #include <string>
 
 #include "net/http_client.h"
+#include "net/download_limits.h"
 #include "utility/tthread.h"
 
 namespace utility {
@@ -19,6 +20,9 @@ class CHttpDownloader : public CHttpClient {
     // length, or 10 MiB when none was announced. False aborts the download.
     virtual bool onProgress(const char* data, int count, int received, int expected) = 0;
   };
+
+  // A server that sends nothing for the stall limit fails the download.
+  CHttpDownloader() { setReceiveTimeout(kDownloadStallLimitMs); }
 
   // Creates or empties `path` and writes the body of `url` into it. True only when
   // the status was 2xx and the whole body was written. A failure leaves whatever

@@ -1,7 +1,5 @@
 #include "report/pc_id.h"
 
-#include <iphlpapi.h>
-
 #include <algorithm>
 #include <cwchar>
 
@@ -69,6 +67,10 @@ std::vector<std::wstring> adapterMacAddresses() {
   std::vector<BYTE> buffer(size);
   auto* first = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data());
   if (GetAdaptersInfo(first, &size) != ERROR_SUCCESS) return {};
+  return macAddressesOf(first);
+}
+
+std::vector<std::wstring> macAddressesOf(const IP_ADAPTER_INFO* first) {
   std::vector<std::wstring> addresses;
   for (const IP_ADAPTER_INFO* adapter = first; adapter; adapter = adapter->Next) {
     if (isAllZero(adapter->Address, sizeof(adapter->Address))) continue;

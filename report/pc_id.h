@@ -4,6 +4,7 @@
 // what it found; nothing here logs except the registry helper.
 #pragma once
 #include <windows.h>
+#include <iphlpapi.h>
 
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ std::wstring readDataFilePcid(const std::wstring& path);
 // "AABBCCDDEEFF" for every adapter whose address is not all zero, in the
 // system's order; empty when the system lists none.
 std::vector<std::wstring> adapterMacAddresses();
+// The same for the adapter list starting at `first` (may be null): the first
+// six bytes of each 8-byte address field that is not all zero.
+std::vector<std::wstring> macAddressesOf(const IP_ADAPTER_INFO* first);
 // The id of a set of MAC texts: sorted, joined with "|", MD5 in hexadecimal;
 // with more than one address, the count in hexadecimal and "-" in front.
 // No addresses give an empty id.

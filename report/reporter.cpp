@@ -1,6 +1,5 @@
 #include "report/reporter.h"
 
-#include "app/config_imp.h"
 #include "net/curl_downloader.h"
 #include "utility/log.h"
 #include "utility/text.h"
@@ -15,6 +14,17 @@ CReporter& CReporter::instance() {
   // loop may still queue events while the process ends.
   static CReporter* reporter = new CReporter();
   return *reporter;
+}
+
+void waitForReportCycle(HANDLE wake, DWORD cycleMs, const std::atomic<bool>& quit) {
+  if (wake) {
+    WaitForSingleObject(wake, cycleMs);
+    return;
+  }
+  constexpr DWORD kStepMs = 50;
+  const DWORD start = GetTickCount();
+  for (DWORD spent = 0; spent < cycleMs && !quit; spent = GetTickCount() - start)
+    Sleep(cycleMs - spent < kStepMs ? cycleMs - spent : kStepMs);
 }
 
 CReporter::CReporter(ReporterOptions options) : options_(std::move(options)) {
@@ -39,8 +49,7 @@ void CReporter::init(const std::wstring& openid, const std::wstring& deviceId,
 }
 
 void CReporter::addEvent(const wchar_t* eventName, ReportFill fill) {
-  const ConfigImp& config = options_.config ? *options_.config : ConfigImp::instance();
-  if (config.isPlayer4) {
+  if (dropEvents_ && dropEvents_()) {
     LOG(L"player 4 32. not report!");
     return;
   }
@@ -65,7 +74,7 @@ void CReporter::_threadReport() {
   do {
     LOG(L"waitfor event");
     // A signal and the end of the cycle are treated alike.
-    WaitForSingleObject(wakeEvent_, options_.cycleMs);
+    waitForReportCycle(wakeEvent_, options_.cycleMs, quit_);
     LOG(L"event comming");
     int count = 0;
     const std::string body = _takeBatch(count);

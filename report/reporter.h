@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -14,18 +15,18 @@
 #include "report/report_batch.h"
 #include "utility/tthread.h"
 
-class ConfigImp;
-
 struct ReporterOptions {
   // Full address of the collection endpoint (ANSI code page).
   std::string url = defaultUrl();
   // Longest wait between two passes of the worker.
   DWORD cycleMs = 20000;
-  // Whose variant decides whether events are dropped; null: ConfigImp::instance().
-  const ConfigImp* config = nullptr;
 
   static std::string defaultUrl();
 };
+
+// Waits for `wake` to be signalled or `cycleMs` to pass. Without an event the
+// whole cycle is waited all the same, in short steps that end once `quit` is set.
+void waitForReportCycle(HANDLE wake, DWORD cycleMs, const std::atomic<bool>& quit);
 
 class CReporter {
  public:
@@ -42,11 +43,15 @@ class CReporter {
   CReporter(const CReporter&) = delete;
   CReporter& operator=(const CReporter&) = delete;
 
+  // Events are dropped while `dropEvents` says so (the product: while variant
+  // 4.0 is selected); without a rule every event is kept. Once, at start, on
+  // the UI thread, before any event and before the worker runs.
+  void setDropRule(std::function<bool()> dropEvents) { dropEvents_ = std::move(dropEvents); }
   // Keeps who reports and starts the worker. Once, on the UI thread.
   void init(const std::wstring& openid, const std::wstring& deviceId, const std::wstring& language);
   // Queues one event; `fill` (may be empty) adds its own properties when the
   // batch is built. Any thread, also before init; never waits for the worker.
-  // With variant 4.0 selected the event is dropped and `fill` never runs.
+  // While the drop rule holds the event is dropped and `fill` never runs.
   void addEvent(const wchar_t* eventName, ReportFill fill = {});
   // Makes the worker post what is queued now rather than at the end of its wait.
   void notify();
@@ -63,6 +68,7 @@ class CReporter {
   std::string _postBatch(const std::string& body, const std::vector<std::string>& headers);
 
   const ReporterOptions options_;
+  std::function<bool()> dropEvents_;
   std::list<ReportEvent> events_;
   TThread worker_;
   CRITICAL_SECTION lock_;

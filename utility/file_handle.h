@@ -13,7 +13,8 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 
-  // Opens an existing file for reading and learns its size.
+  // Opens an existing file for reading and learns its size. While it is open,
+  // others may read the file but not write, rename or delete it.
   bool openForRead(const std::wstring& path);
   // Creates the file for reading and writing, emptying an existing one.
   bool create(const std::wstring& path);
@@ -24,6 +25,7 @@ class FileHandle {
   void close();
 
   bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE handle() const { return handle_; }
   uint32_t size() const { return size_; }
 
  private:

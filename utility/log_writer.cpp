@@ -40,11 +40,17 @@ void LogWriter::run() {
   for (;;) {
     wake_.wait_for(lock, std::chrono::milliseconds(kCycleMs),
                    [this] { return quit_ || pending_.size() >= threshold_; });
-    if (!pending_.empty()) {
-      writePending();
-      cutIfTooLarge();
-    }
-    if (quit_) break;
+    if (quit_ && pending_.empty()) break;
+    if (pending_.empty()) continue;
+    // The lines change hands under the lock; the disk is asked without it, so
+    // a thread that logs meanwhile never waits for the disk.
+    writing_.swap(pending_);
+    pendingSize_.store(0, std::memory_order_relaxed);
+    lock.unlock();
+    writeLines(writing_);
+    writing_.clear();
+    cutIfTooLarge();
+    lock.lock();
   }
   if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
@@ -66,16 +72,13 @@ void LogWriter::openFile() {
 }
 
 // Every write goes to the end of the file, also when another process wrote to it.
-void LogWriter::writePending() {
-  if (file_ != INVALID_HANDLE_VALUE) {
-    LARGE_INTEGER zero{};
-    SetFilePointerEx(file_, zero, nullptr, FILE_END);
-    DWORD written = 0;
-    WriteFile(file_, pending_.data(), (DWORD)pending_.size(), &written, nullptr);
-    FlushFileBuffers(file_);
-  }
-  pending_.clear();
-  pendingSize_.store(0, std::memory_order_relaxed);
+void LogWriter::writeLines(const std::string& lines) {
+  if (file_ == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER zero{};
+  SetFilePointerEx(file_, zero, nullptr, FILE_END);
+  DWORD written = 0;
+  WriteFile(file_, lines.data(), (DWORD)lines.size(), &written, nullptr);
+  FlushFileBuffers(file_);
 }
 
 // Keeps the last 2 MiB once the file reaches 50 MiB; the cut ignores line and

@@ -1,6 +1,7 @@
 // Collects finished log lines in memory and writes them to the file from its own
 // thread: at least every 500 ms, sooner when 20,480 bytes are pending. Past
-// 50 MiB the file is cut to its last 2 MiB.
+// 50 MiB the file is cut to its last 2 MiB. The lock guards only the pending
+// lines: the writer takes them and lets go before it touches the disk.
 #pragma once
 #include <windows.h>
 
@@ -34,11 +35,13 @@ class LogWriter {
  private:
   void run();
   void openFile();
-  void writePending();
+  // Writer thread only, without the lock.
+  void writeLines(const std::string& lines);
   void cutIfTooLarge();
 
   const uint32_t threshold_ = kThreshold;
   std::string pending_;
+  std::string writing_;  // the writer thread's batch on its way to the disk
   std::atomic<size_t> pendingSize_{0};  // mirrors pending_.size() for the unlocked check
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -1,5 +1,7 @@
 #include "tests/app/model_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include "net/curl_downloader.h"
 #include "standins/standins.h"
 #include "utility/text.h"
@@ -43,24 +45,56 @@ void scriptHosts(const std::vector<std::string>& primary, const std::vector<std:
                                {}, response);
 }
 
-std::string serveFile(const std::wstring& path, long cutAfter) {
-  std::string step = "{\"file\":" + jsonString(path);
-  if (cutAfter >= 0) step += ",\"cut\":" + std::to_string(cutAfter);
-  return step + "}";
+std::string serveFile(const std::wstring& path, const std::string& modifiers) {
+  return "{\"file\":" + jsonString(path) + (modifiers.empty() ? "" : "," + modifiers) + "}";
 }
 
-std::vector<std::string> requestedHosts() {
+std::vector<HostRequest> hostRequests() {
   std::string response;
   CCurlDownloader::postRequest(hostsUrl("/log"), "", {}, response);
   rapidjson::Document log;
   log.Parse(response.c_str());
-  std::vector<std::string> hosts;
+  std::vector<HostRequest> requests;
   if (log.IsArray())
-    for (const auto& entry : log.GetArray()) hosts.push_back(memberText(entry, "host"));
+    for (const auto& entry : log.GetArray())
+      requests.push_back(
+          {memberText(entry, "host"), entry.HasMember("done") && entry["done"].IsTrue()});
+  return requests;
+}
+
+std::vector<std::string> requestedHosts() {
+  std::vector<std::string> hosts;
+  for (const auto& request : hostRequests()) hosts.push_back(request.host);
   return hosts;
 }
 
+DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
+  CAppModel& model = f.model();
+  const std::wstring path = L"/download/package/Vorlane9.0.exe";
+  model.m_url =
+      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
+  model.m_spareUrl = testing_support::testServerUrl("SPARE") + path;
+  DWORD start = GetTickCount();
+  model.startDownloadPlayer();
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
+                                         180000));
+  DWORD elapsed = GetTickCount() - start;
+  // The worker queues its events after it told the window.
+  EXPECT_TRUE(
+      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
+  f.reporter().notify();
+  auto reported =
+      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  auto analytics =
+      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
+  return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
+          analyticsEvents(analytics)};
+}
+
+// "name" followed by every own property of the event (the members after the
+// six fixed ones) in order: " key=text" for a string, " key=<int>" for an integer.
 std::vector<std::string> reportedEvents(const rapidjson::Document& received) {
+  constexpr rapidjson::SizeType kFixedProperties = 6;
   std::vector<std::string> events;
   if (!received.IsObject() || !received.HasMember("accepted")) return events;
   for (const auto& post : received["accepted"].GetArray()) {
@@ -70,11 +104,13 @@ std::vector<std::string> reportedEvents(const rapidjson::Document& received) {
     for (const auto& event : batch.GetArray()) {
       std::string text = memberText(event, "eventKey");
       const rapidjson::Value& properties = event["properties"];
-      for (const char* key : {"ext_field", "failure_reason"}) {
-        std::string value = memberText(properties, key);
-        if (!value.empty()) text += std::string(" ") + key + "=" + value;
+      rapidjson::SizeType index = 0;
+      for (auto member = properties.MemberBegin(); member != properties.MemberEnd(); ++member) {
+        if (index++ < kFixedProperties) continue;
+        const rapidjson::Value& value = member->value;
+        text += std::string(" ") + member->name.GetString() + "=" +
+                (value.IsString() ? value.GetString() : value.IsInt() ? "<int>" : "<other>");
       }
-      if (properties.HasMember("duration")) text += " duration";
       events.push_back(text);
     }
   }
@@ -92,24 +128,28 @@ std::vector<std::string> analyticsEvents(const rapidjson::Document& received) {
   return events;
 }
 
-ModelFixture::ModelFixture(DWORD packageWaitMs) {
+ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
   utility::UiDispatcher::create();
   reporter_ = std::make_unique<CReporter>(
       ReporterOptions{collection_.url("/collection/biz/upload"), 600000});
+  reporter_->setDropRule([this] { return config_.isPlayer4; });
   ModelOptions options;
   options.config = &config_;
   options.reporter = reporter_.get();
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
   options.packageSigner = standins::testSigner();
   options.packageWaitMs = packageWaitMs;
+  options.stallLimitMs = stallLimitMs;
   options.retryTickMs = 100;
   model_ = std::make_unique<CAppModel>(options);
   model_->m_analytics.init(config_.gaMeasurementId(), config_.gaApiSecret());
   reporter_->init(L"100", L"test-pc", L"en");
   model_->m_installDir = dir_.path() + L"\\";
   model_->setCallbacks({
-      [this](int percent, int, int) { percents.push_back(percent); },
-      [this](int percent) { percents.push_back(percent); },
+      [this](int percent, int received, int total) {
+        progress.push_back({percent, received, total, GetTickCount()});
+      },
+      [this](int percent) { progress.push_back({percent, -1, -1, GetTickCount()}); },
       [this] { ++downloadsDone; },
       [this] { ++downloadsFailed; },
       [this](bool ok) {

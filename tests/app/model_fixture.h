@@ -18,21 +18,38 @@ namespace model_testing {
 
 // Replaces both hosts' scripts; each step is a JSON object text.
 void scriptHosts(const std::vector<std::string>& primary, const std::vector<std::string>& spare);
-// {"file": "<path>"} for a stand-in package copy; with `cutAfter`, the whole
-// length is announced but the connection closes after that many bytes.
-std::string serveFile(const std::wstring& path, long cutAfter = -1);
-// The hosts ("primary"/"spare") of the requests so far, oldest first.
+// {"file": "<path>"} for a stand-in package copy, with further members of the
+// step (tests/servers/package_hosts.py) such as "\"cut\":4000000".
+std::string serveFile(const std::wstring& path, const std::string& modifiers = {});
+// The hosts ("primary"/"spare") of the requests so far, oldest first, and
+// whether each answer went out whole.
+struct HostRequest {
+  std::string host;
+  bool done;
+};
+std::vector<HostRequest> hostRequests();
 std::vector<std::string> requestedHosts();
 
-// The reporter events that reached the collection endpoint, in order, as
-// "name" or "name ext_field=..."-style texts built by `describe`.
+// The reporter events that reached the collection endpoint, in order, each as
+// its name followed by its own properties in order and with their types:
+// "ad_download_duration duration=<int> ext_field=aws_ie".
 std::vector<std::string> reportedEvents(const rapidjson::Document& received);
 // The analytics event names and labels: "name:label".
 std::vector<std::string> analyticsEvents(const rapidjson::Document& received);
 
+// One progress report as the window got it; received and total are -1 for the
+// percentage-only reports of libcurl.
+struct ProgressReport {
+  int percent;
+  int received;
+  int total;
+  DWORD tick;  // when it reached the UI thread
+};
+
 class ModelFixture {
  public:
-  explicit ModelFixture(DWORD packageWaitMs = 600000);
+  explicit ModelFixture(DWORD packageWaitMs = 600000,
+                        DWORD stallLimitMs = kDownloadStallLimitMs);
   ~ModelFixture();
 
   CAppModel& model() { return *model_; }
@@ -47,7 +64,7 @@ class ModelFixture {
   int downloadsFailed = 0;
   int installsFinished = 0;
   bool installOk = false;
-  std::vector<int> percents;
+  std::vector<ProgressReport> progress;
 
  private:
   testing_support::TempDir dir_;
@@ -57,5 +74,18 @@ class ModelFixture {
   std::unique_ptr<CReporter> reporter_;
   std::unique_ptr<CAppModel> model_;
 };
+
+// What a whole package download did: its outcome, how long it took, the hosts
+// asked in order, and the events of both channels.
+struct DownloadRun {
+  bool ok;
+  DWORD elapsedMs;
+  std::vector<std::string> hosts;
+  std::vector<std::string> reported;
+  std::vector<std::string> analytics;
+};
+// Downloads with the model from the two hosts (or from `primaryHost` in place
+// of the primary one) and waits for the outcome and its events.
+DownloadRun download(ModelFixture& f, const std::wstring& primaryHost = L"");
 
 }  // namespace model_testing

@@ -67,7 +67,7 @@ TEST(PackageInstall, SuccessRunsThePackageWithItsSwitchesAndReportsAtOnce) {
   EXPECT_TRUE(f.installOk);
   // The reporter's cycle is ten minutes here: only the immediate batch can have come.
   EXPECT_EQ(reported, (std::vector<std::string>{"ad_install_success",
-                                                "ad_downloader_full_duration duration"}));
+                                                "ad_downloader_full_duration duration=<int>"}));
   EXPECT_EQ(firstAnalytics(f), "ad_installSucess:100");
 
   std::wstring dir = f.model().m_installDir;
@@ -140,4 +140,35 @@ TEST(PackageInstall, EmulatorStartsWithThePackageName) {
   pumpUntil([&] { return !(args = readFile(dir + L"vdplayer_args.txt")).empty(); }, 10000);
   EXPECT_NE(args.find("downloadpackage=pk123x|package=pk123x"), std::string::npos) << args;
   testing_support::endProcesses(L"vdplayer.exe");
+}
+
+// The checked package stays open from its check until its process exists:
+// nobody can replace, rename or delete it in between, whichever engine got it.
+TEST(PackageInstall, CheckedPackageCannotBeReplacedUntilItRuns) {
+  const std::string kNotFound = "{\"status\":404}";
+  const std::string good = serveFile(standins::package(L"signed"));
+  struct Case {
+    const char* engine;
+    std::vector<std::string> primary, spare;
+  } cases[] = {
+      {"WinINet", {good}, {}},
+      {"libcurl", {kNotFound, good}, {kNotFound}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.engine);
+    scriptHosts(c.primary, c.spare);
+    ModelFixture f;
+    ASSERT_TRUE(download(f).ok);
+    const std::wstring package = f.config().packagePath(f.model().m_installDir);
+    const std::wstring other = f.dir().file(L"other.exe");
+    CopyFileW(standins::package(L"unsigned").c_str(), other.c_str(), FALSE);
+    EXPECT_FALSE(CopyFileW(other.c_str(), package.c_str(), FALSE));
+    EXPECT_FALSE(MoveFileExW(other.c_str(), package.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExW(package.c_str(), other.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(DeleteFileW(package.c_str()));
+
+    install(f, nullptr, 2);
+    EXPECT_TRUE(f.installOk);
+    EXPECT_TRUE(CopyFileW(other.c_str(), package.c_str(), FALSE));
+  }
 }

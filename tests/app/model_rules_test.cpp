@@ -22,7 +22,10 @@ TEST(StartParameters, FileNamePartsByTheirCount) {
       {L"vorlane9_kr_1234", false, L"", L"", L"", L""},
       {L"setup", false, L"", L"", L"", L""},
       {L"vorlane9_kr_notdigits_77", true, L"vorlane9", L"kr", L"", L"notdigits"},  // four parts
-      {L" vorlane9 _ kr _ _ 88 ", true, L"vorlane9", L"kr", L"", L""},   // empty part counts as digits
+      {L" vorlane9 _ kr _ _ 88 ", true, L"vorlane9", L"kr", L"", L""},  // blanks trimmed
+      // Five parts or more: an empty third part counts as digits, so it is the id.
+      {L"vorlane9_kr__88_x", true, L"vorlane9", L"kr", L"", L""},
+      {L"vorlane9_kr_1234_pkgname_x", true, L"vorlane9", L"kr", L"", L"1234"},
       {L"vorlane9_english_12_x", true, L"vorlane9", L"english", L"", L"12"},
   };
   for (const auto& c : cases) {

@@ -9,7 +9,9 @@
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/language_codes.h"
+#include "report/event_names.h"
 #include "report/reporter.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/test_support.h"
 #include "utility/process.h"
 #include "utility/text.h"
@@ -47,6 +49,9 @@ TEST(ModelStart, ParametersComeFromTheProgramsFileName) {
       {L"VORLANE3_kr_mypackage_77_x", "3.0", "kr", "kr", "ko_KR", "77", "mypackage"},
       {L"vorlane9_kr_pkg_77_x", "9", "kr", "kr", "ko_KR", "77", ""},
       {L"vorlane9_kr_1234", "9", "en", windowsCode, windowsLocale, "100", ""},
+      // An empty third part counts as digits: it is the (empty) id, no package.
+      {L"vorlane9_kr__88_x", "9", "kr", "kr", "ko_KR", "100", ""},
+      {L"vorlane9_kr_1234_pkgname_x", "9", "kr", "kr", "ko_KR", "1234", ""},
       {L"vorlane4_english_12_x", "4.0", "en", windowsCode, windowsLocale, "12", ""},
       {L"other_tw_1_x", "9", "tw", "tw", "zh_TW", "1", ""},
   };
@@ -130,4 +135,31 @@ TEST_F(ModelInstallDir, NoRegistryFolderPicksTheBestDrive) {
   HKEY key;
   EXPECT_EQ(RegOpenKeyW(HKEY_CURRENT_USER, config_.registryKey().c_str(), &key), ERROR_SUCCESS);
   RegCloseKey(key);
+}
+
+// Start-up in this process: its log lines carry the function that wrote them,
+// and the reporter gets the rule that drops every event of variant 4.0.
+TEST(ModelStart, InitLogsThePartsAndHandsTheReporterItsDropRule) {
+  ConfigImp config;
+  CReporter reporter{ReporterOptions{"http://127.0.0.1:9/", 600000}};
+  TempDir dir;
+  ModelOptions options;
+  options.config = &config;
+  options.reporter = &reporter;
+  options.modulePath = dir.file(L"vorlane4_kr_1234_pkgname_x.exe");
+  options.analytics.store = {"Software\\VorlaneTests\\vlen\\", dir.file(L"nuvaro.data")};
+  CAppModel model(options);
+  testing_support::LogCapture log;
+  model.init(nullptr, nullptr);
+  EXPECT_EQ(log.count("CAppModel::init", L"namne: vorlane4_kr_1234_pkgname_x"), 1);
+  EXPECT_EQ(log.count("CAppModel::init", L"t:vorlane4, p:, p:1234 l:kr"), 1);
+
+  reporter.addEvent(events::report::kRunDownloader);
+  EXPECT_EQ(log.count("CReporter::addEvent", L"player 4 32. not report!"), 1);
+  config.setPlayer9();
+  reporter.addEvent(events::report::kRunDownloader);
+  EXPECT_EQ(log.count("CReporter::addEvent", L"player 4 32. not report!"), 1);
+
+  reporter.shutdown();
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\VorlaneTests");
 }

@@ -105,6 +105,17 @@ TEST(CurlDownloadFile, ProgressOnlyWithALengthAtMostOnceASecondBelowHundred) {
   }
 }
 
+// 30 MiB at no more than 20 MiB/s take 1.5 s; only a lower bound is checked,
+// so that a slow machine cannot fail it.
+TEST(CurlDownloadFile, ReceiveIsCappedAt20MiBPerSecond) {
+  TempDir dir;
+  std::wstring path = dir.file(L"large.exe");
+  DWORD start = GetTickCount();
+  ASSERT_TRUE(CCurlDownloader::downloadFile(path, net_test::url("/package/31457280"), {}));
+  EXPECT_GE(GetTickCount() - start, 1200u);
+  EXPECT_EQ(readFile(path).size(), 31457280u);
+}
+
 TEST(CurlDownloadFile, UnopenableTargetFailsBeforeAnyTransfer) {
   LogCapture log;
   TempDir dir;

@@ -92,3 +92,18 @@ TEST(CurlPost, HandleFormTakesAPreparedHandle) {
   EXPECT_EQ(log.messagesOf(kPostFunction),
             (std::vector<std::wstring>{L"download sucess " + std::to_wstring(response.size())}));
 }
+
+// A server that takes the connection and never completes the TLS handshake:
+// the post gives up at its 8000 ms connect time-out.
+TEST(CurlPost, HandshakeThatNeverEndsGivesUpAfterTheConnectTimeout) {
+  LogCapture log;
+  std::string response = "previous";
+  DWORD start = GetTickCount();
+  EXPECT_FALSE(CCurlDownloader::postRequest(net_test::silentTlsUrl("/echo"), "{}", {}, response));
+  DWORD took = GetTickCount() - start;
+  EXPECT_GE(took, 7800u);
+  EXPECT_LT(took, 12000u);
+  EXPECT_EQ(response, "previous");
+  EXPECT_EQ(log.messagesOf(kPostFunction),
+            (std::vector<std::wstring>{L"post start", L"download error Timeout was reached"}));
+}

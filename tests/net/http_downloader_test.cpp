@@ -63,6 +63,10 @@ TEST(HttpDownload, OutcomeFileProgressAndLogPerResponse) {
       {net_test::url("/package/300000?chunked=1"), true, true, packageBytes(300000), kUnknownLength,
        "", L""},
       {net_test::url("/redirect/3/package/70000"), true, true, packageBytes(70000), 70000, "", L""},
+      // Five redirects in a row are followed, a sixth is the answer (as with libcurl).
+      {net_test::url("/redirect/5/package/70000"), true, true, packageBytes(70000), 70000, "", L""},
+      {net_test::url("/redirect/6/package/70000"), false, false, "", 0, kHeaderFunction,
+       L"onHttpErro status = 302"},
       // The query goes out as part of the path, with the form content type.
       {net_test::url("/echo?a=1&b=two"), true, true, echo, int(echo.size()), "", L""},
       {net_test::url("/status/204"), true, true, "", 0, "", L""},

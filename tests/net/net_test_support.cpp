@@ -35,6 +35,9 @@ class CurlEnvironment : public ::testing::Environment {
 std::string url(const std::string& path) { return loopback("http", "PACKAGE", path); }
 std::string tlsUrl(const std::string& path) { return loopback("https", "PACKAGE_TLS", path); }
 std::string closedUrl(const std::string& path) { return loopback("http", "PACKAGE_CLOSED", path); }
+std::string silentTlsUrl(const std::string& path) {
+  return loopback("https", "PACKAGE_SILENT", path);
+}
 std::wstring wideUrl(const std::string& path) { return utility::utf8ToWide(url(path)); }
 
 std::wstring fullDiskPath() {

@@ -15,6 +15,9 @@ std::string url(const std::string& path);
 std::string tlsUrl(const std::string& path);
 // A loopback address nobody listens on.
 std::string closedUrl(const std::string& path);
+// "https://..." on a loopback port that accepts connections and never says a
+// word, so a TLS handshake there never ends.
+std::string silentTlsUrl(const std::string& path);
 std::wstring wideUrl(const std::string& path);
 
 // A file name on which every write fails with ERROR_DISK_FULL (under Wine the

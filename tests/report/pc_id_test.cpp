@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <regex>
 
 #include "report/google_analytics.h"
@@ -37,11 +38,29 @@ TEST(MacId, AddressesAreSortedJoinedHashedAndCounted) {
   for (const auto& c : cases) EXPECT_EQ(macIdFromAddresses(c.addresses), c.id);
 }
 
-TEST(MacId, AdaptersOfThisComputerGiveTwelveUpperCaseDigitsEach) {
-  for (const auto& address : adapterMacAddresses()) {
-    EXPECT_TRUE(std::regex_match(utility::wideToUtf8(address), std::regex("^[0-9A-F]{12}$")));
-    EXPECT_NE(address, L"000000000000");
+// A hand-made adapter list, so the walk is tested on any computer, also one
+// without network adapters.
+TEST(MacId, AdapterWalkTakesSixBytesOfEachAddressThatIsNotAllZero) {
+  const BYTE addresses[][8] = {
+      {0x00, 0x11, 0x22, 0xAA, 0xBB, 0xCC, 0x00, 0x00},
+      {0, 0, 0, 0, 0, 0, 0, 0},                          // all zero: skipped
+      {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f, 0x99, 0x99},  // bytes 7 and 8 are not shown
+      {0, 0, 0, 0, 0, 0, 0x01, 0x00},                    // not all zero: shown
+  };
+  IP_ADAPTER_INFO adapters[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    memcpy(adapters[i].Address, addresses[i], 8);
+    adapters[i].AddressLength = 6;
+    adapters[i].Next = i < 3 ? &adapters[i + 1] : nullptr;
   }
+  EXPECT_EQ(macAddressesOf(adapters),
+            (std::vector<std::wstring>{L"001122AABBCC", L"0A1B2C3D4E5F", L"000000000000"}));
+  EXPECT_EQ(macAddressesOf(&adapters[1]),
+            (std::vector<std::wstring>{L"0A1B2C3D4E5F", L"000000000000"}));
+  EXPECT_TRUE(macAddressesOf(nullptr).empty());
+  // This computer's adapters go the same way.
+  for (const auto& address : adapterMacAddresses())
+    EXPECT_TRUE(std::regex_match(utility::wideToUtf8(address), std::regex("^[0-9A-F]{12}$")));
 }
 
 namespace {

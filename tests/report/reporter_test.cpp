@@ -6,7 +6,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/config_imp.h"
 #include "report/event_names.h"
 #include "report/md5.h"
 #include "tests/support/telemetry_endpoint.h"
@@ -204,12 +203,10 @@ TEST_F(ReporterTest, ShutdownEndsAWorkerStuckInAPostAfter8000ms) {
   EXPECT_EQ(eventKeys(got["accepted"][0]), (std::vector<std::string>{"ad_install_success"}));
 }
 
-TEST_F(ReporterTest, Variant40DropsEveryEventWithoutRunningItsFill) {
-  ConfigImp config;
-  ReporterOptions withConfig = options();
-  withConfig.config = &config;
-  CReporter reporter(withConfig);
-  config.setPlayer4();
+TEST_F(ReporterTest, DropRuleDropsEveryEventWithoutRunningItsFill) {
+  bool variant40 = true;  // what the product's rule asks of its configuration
+  CReporter reporter(options());
+  reporter.setDropRule([&] { return variant40; });
   log_.clear();
   bool filled = false;
   reporter.addEvent(events::report::kRunDownloader,
@@ -218,20 +215,45 @@ TEST_F(ReporterTest, Variant40DropsEveryEventWithoutRunningItsFill) {
                     reportProperties({{"ext_field", L"system32"}}));
   EXPECT_EQ(log_.count("CReporter::addEvent", L"player 4 32. not report!"), 2);
 
-  config.setPlayer9();
+  // The rule is asked for each event.
+  variant40 = false;
+  reporter.addEvent(events::report::kInstallSuccess);
   reporter.init(L"100", kDeviceId, L"en");
   reporter.notify();
-  ASSERT_TRUE(waitUntil([&] { return workerLines(L"no body") == 1; }));
+  auto got = endpoint_.waitFor([](const auto& r) { return acceptedCount(r) >= 1; });
   reporter.shutdown();
   EXPECT_FALSE(filled);
-  EXPECT_EQ(attemptCount(endpoint_.received()), 0);
+  ASSERT_EQ(acceptedCount(got), 1);
+  EXPECT_EQ(eventKeys(got["accepted"][0]), (std::vector<std::string>{"ad_install_success"}));
 
-  // Without a configuration of its own, the process's one decides.
-  CReporter product(options());
-  ConfigImp::instance().setPlayer4();
-  product.addEvent(events::report::kRunDownloader);
-  ConfigImp::instance().setPlayer9();
-  EXPECT_EQ(log_.count("CReporter::addEvent", L"player 4 32. not report!"), 3);
+  // Without a rule nothing is dropped.
+  CReporter plain(options());
+  plain.addEvent(events::report::kRunDownloader);
+  EXPECT_EQ(log_.count("CReporter::addEvent", L"player 4 32. not report!"), 2);
+}
+
+TEST(ReportCycle, WaitsForTheSignalOrTheWholeCycleEvenWithoutAnEvent) {
+  std::atomic<bool> quit{false};
+  HANDLE wake = CreateEventW(nullptr, FALSE, TRUE, nullptr);  // already signalled
+  DWORD start = GetTickCount();
+  waitForReportCycle(wake, 60000, quit);
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  CloseHandle(wake);
+
+  // No event could be made: the worker must not spin, it waits its cycle.
+  start = GetTickCount();
+  waitForReportCycle(nullptr, 400, quit);
+  EXPECT_GE(GetTickCount() - start, 390u);
+
+  // ... and the shut-down still ends the wait.
+  std::thread stopper([&] {
+    Sleep(200);
+    quit = true;
+  });
+  start = GetTickCount();
+  waitForReportCycle(nullptr, 60000, quit);
+  EXPECT_LT(GetTickCount() - start, 2000u);
+  stopper.join();
 }
 
 TEST_F(ReporterTest, EventsFromSeveralThreadsEachArriveOnce) {

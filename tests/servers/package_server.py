@@ -11,8 +11,10 @@ GET or POST:
   /status/<code>        that status with the page "status page <code>\\n"
   /redirect/<k>/<rest>  k redirects in a row, then /<rest>; ?code=307 keeps a
                         POST a POST (default 302). The query string is kept.
-  /echo[?status=<code>] what arrived, as text (see echo_text)
-PORT PACKAGE_CLOSED is a loopback port nobody listens on.
+  /echo[?status=<code>][&delay=<ms>] what arrived, as text (see echo_text),
+                        answered after the delay
+PORT PACKAGE_CLOSED is a loopback port nobody listens on; PORT PACKAGE_SILENT
+accepts connections and never sends a byte (a TLS handshake there never ends).
 
 The pattern: byte i is BLOCK[i % 65521], BLOCK made by a 32-bit LCG (seed 1,
 x = x * 1103515245 + 12345, byte = (x >> 16) & 255)."""
@@ -91,6 +93,7 @@ class Handler(BaseHTTPRequestHandler):
             elif parts[0] == "redirect" and len(parts) >= 3:
                 self.redirect(int(parts[1]), "/".join(parts[2:]), url.query, query)
             elif parts[0] == "echo":
+                time.sleep(int(query.get("delay", 0)) / 1000.0)
                 self.reply(int(query.get("status", 200)), echo_text(self, body))
             else:
                 self.reply(404, b"no such page\n")
@@ -165,10 +168,27 @@ def closed_port():
         return probe.getsockname()[1]
 
 
+def silent_port():
+    """A loopback port that accepts every connection and then says nothing."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+    held = []
+
+    def accept():
+        while True:
+            connection, _ = listener.accept()
+            held.append(connection)  # kept open, never read or written
+
+    threading.Thread(target=accept, daemon=True).start()
+    return listener.getsockname()[1]
+
+
 def main():
     ThreadingHTTPServer.daemon_threads = True
     serve("PACKAGE", ThreadingHTTPServer(("127.0.0.1", 0), Handler))
     print(f"PORT PACKAGE_CLOSED {closed_port()}")
+    print(f"PORT PACKAGE_SILENT {silent_port()}")
     folder = tempfile.mkdtemp(prefix="package_server_")
     try:
         context = self_signed_context(folder)

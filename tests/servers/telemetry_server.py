@@ -37,6 +37,19 @@ GUID = re.compile(r"^[0-9A-F]{8}_[0-9A-F]{4}_[0-9a-f]{4}_[0-9A-F]{4}_[0-9A-F]{12
 EVENT_MEMBERS = ["appId", "eventId", "eventKey", "timestamp", "properties"]
 FIXED_PROPERTIES = ["mnq_version", "mnq_mac", "device_id", "openid", "language",
                     "downloader_package"]
+# The own properties of each catalogued event, in order, with their JSON types.
+# Events outside the catalogue (tests' own names) may carry strings and integers.
+OWN_PROPERTIES = {
+    "ad_run_downloader": [], "ad_start_downloader": [], "ad_install_success": [],
+    "jump_to_web": [], "ad_show": [], "ad_accept": [], "ad_reject": [],
+    "bundle_ad_withdrawal": [],
+    "ad_cancel_download": [("ext_field", str)],
+    "ad_download_success": [("ext_field", str)],
+    "ad_download_duration": [("duration", int), ("ext_field", str)],
+    "download_fail": [("failure_reason", str)],
+    "ad_install_fail": [("failure_reason", str)],
+    "ad_downloader_full_duration": [("duration", int)],
+}
 MEASUREMENT_ID = re.compile(r"^G-[A-Z0-9]{10}$")
 API_SECRET = re.compile(r"^[A-Za-z0-9_-]{22}$")
 GA_RESERVED_PREFIXES = ("google_", "ga_", "firebase_")
@@ -60,6 +73,16 @@ class Rejected(Exception):
 
 def ordered(pairs):
     return pairs  # keeps members and their order as a list of pairs
+
+
+def check_own_properties(name, pairs):
+    """Names, order and JSON types (bool is no integer here) of an event's own members."""
+    got = [(key, type(value)) for key, value in pairs]
+    if name in OWN_PROPERTIES:
+        if got != OWN_PROPERTIES[name]:
+            raise Rejected(f"own properties of {name}: {got}")
+    elif any(kind not in (str, int) for _, kind in got):
+        raise Rejected(f"own properties of {name} must be strings or integers: {got}")
 
 
 def check_report(headers, body_bytes):
@@ -94,6 +117,7 @@ def check_report(headers, body_bytes):
         if values["mnq_version"] != "5.21" or values["downloader_package"] != 1 or \
                 values["mnq_mac"] != values["device_id"]:
             raise Rejected("fixed property values")
+        check_own_properties(event["eventKey"], props[6:])
     return {"timestamp": stamp, "signature": signature, "count": len(batch), "body": text}
 
 

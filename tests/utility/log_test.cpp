@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -171,6 +173,46 @@ TEST(LogWriter, FileReaching50MiBKeepsExactlyItsLast2MiBEveryTime) {
   for (int i = 0; i < 100 && (text = readFile(path)).size() != 2097152; ++i) Sleep(50);
   ASSERT_EQ(text.size(), 2097152u);
   EXPECT_EQ(text.substr(text.size() - 8), "second\r\n");
+}
+
+// The log's "disk" is a pipe that nobody reads, so the writer's flush waits
+// (a flush on a pipe lasts until the reader has taken everything). A line
+// logged meanwhile must not wait with it.
+TEST(LogWriter, LoggingNeverWaitsForTheDisk) {
+  const std::wstring name =
+      L"\\\\.\\pipe\\vorlane_log_" + std::to_wstring(GetCurrentProcessId());
+  HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  auto writer = std::make_unique<common::LogWriter>(name);
+  ASSERT_TRUE(ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED);
+  DWORD written = 0;
+  WriteFile(pipe, "ok", 2, &written, nullptr);  // what the writer reads first
+
+  writer->append("the first line\r\n");
+  Sleep(1500);  // the writer's cycle has taken it and waits in its flush
+  std::atomic<bool> appended{false};
+  std::thread logger([&] {
+    writer->append("the second line\r\n");
+    appended = true;
+  });
+  DWORD start = GetTickCount();
+  while (!appended && GetTickCount() - start < 3000) Sleep(10);
+  EXPECT_TRUE(appended) << "append waited for the disk";
+
+  // The reader comes: both lines arrive, in order.
+  std::string got;
+  char buffer[256];
+  DWORD read = 0;
+  start = GetTickCount();
+  while (got.find("the second line\r\n") == std::string::npos && GetTickCount() - start < 10000 &&
+         ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr))
+    got.append(buffer, read);
+  logger.join();
+  EXPECT_EQ(got, "the first line\r\nthe second line\r\n");
+  DisconnectNamedPipe(pipe);
+  CloseHandle(pipe);
+  writer.reset();
 }
 
 TEST(LogFunctionName, DecoratedSignaturesGiveQualifiedNames) {

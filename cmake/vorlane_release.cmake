@@ -1,0 +1,61 @@
+# What the shipped installer says about itself (its version resource) and how
+# it is signed. Included once from the top CMakeLists.txt.
+include_guard(GLOBAL)
+
+set(VORLANE_PRODUCT "Vorlane")
+set(VORLANE_COMPANY "Vorlane Software Ltd.")
+set(VORLANE_FILE_DESCRIPTION "Vorlane Online Installer")
+set(VORLANE_COPYRIGHT "© ${VORLANE_COPYRIGHT_YEAR} Vorlane Software Ltd.")
+
+# Authenticode signing after linking. A release build names the publisher's
+# certificate and key; test and demo builds sign with the test certificate
+# that standins/ makes, so the installer's own signature is tested too.
+set(VORLANE_SIGN_CERT "" CACHE FILEPATH "PEM code-signing certificate (with its chain) for the installer")
+set(VORLANE_SIGN_KEY "" CACHE FILEPATH "PEM private key of VORLANE_SIGN_CERT")
+set(VORLANE_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamp server for the signature (optional)")
+option(VORLANE_SIGN_WITH_TEST_CERT "Sign with the test certificate made by standins/" OFF)
+
+if(VORLANE_SIGN_WITH_TEST_CERT)
+  set(VORLANE_SIGNING test)
+elseif(VORLANE_SIGN_CERT OR VORLANE_SIGN_KEY)
+  foreach(file VORLANE_SIGN_CERT VORLANE_SIGN_KEY)
+    if(NOT EXISTS "${${file}}")
+      message(FATAL_ERROR "${file} must name an existing file: \"${${file}}\"")
+    endif()
+  endforeach()
+  set(VORLANE_SIGNING release)
+else()
+  set(VORLANE_SIGNING none)
+  message(STATUS "The installer is built unsigned (set VORLANE_SIGN_CERT and VORLANE_SIGN_KEY to sign it)")
+endif()
+
+# Signs the executable of `target` in place after every link, keeping the
+# unsigned bytes beside it as <name>.unsigned.exe.
+function(vorlane_sign_after_link target)
+  if(VORLANE_SIGNING STREQUAL none)
+    return()
+  endif()
+  find_program(OSSLSIGNCODE osslsigncode REQUIRED)
+  if(VORLANE_SIGNING STREQUAL test)
+    set(cert ${VORLANE_TEST_CERT_DIR}/test_cert.pem)
+    set(key ${VORLANE_TEST_CERT_DIR}/test_key.pem)
+    add_dependencies(${target} vorlane_standin_packages)
+  else()
+    set(cert ${VORLANE_SIGN_CERT})
+    set(key ${VORLANE_SIGN_KEY})
+  endif()
+  set(timestamp)
+  if(VORLANE_SIGN_TIMESTAMP_URL)
+    set(timestamp -ts ${VORLANE_SIGN_TIMESTAMP_URL})
+  endif()
+  set(exe $<TARGET_FILE:${target}>)
+  set(unsigned $<TARGET_FILE_DIR:${target}>/$<TARGET_FILE_BASE_NAME:${target}>.unsigned.exe)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy ${exe} ${unsigned}
+    COMMAND ${CMAKE_COMMAND} -E remove -f ${exe}.signing
+    COMMAND ${OSSLSIGNCODE} sign -certs ${cert} -key ${key} -h sha256 -n ${VORLANE_FILE_DESCRIPTION}
+            ${timestamp} -in ${unsigned} -out ${exe}.signing
+    COMMAND ${CMAKE_COMMAND} -E rename ${exe}.signing ${exe}
+    COMMENT "Signing ${target}"
+    VERBATIM)
+endfunction()

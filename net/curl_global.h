@@ -1,0 +1,35 @@
+// libcurl's process-wide state, and the transfers that rely on it. Clean-up
+// pulls the TLS layer from under any transfer still running, so it happens
+// only once none runs and none can start any more.
+#pragma once
+#include <windows.h>
+
+namespace curl_global {
+
+// Takes a place for one transfer; false once the clean-up has begun (the
+// transfer must not start). Any thread.
+bool enterTransfer();
+// Gives the place back.
+void leaveTransfer();
+
+// Lets no new transfer start, waits at most `waitMs` for the running ones to
+// end, and then runs curl_global_cleanup. When one still runs after the wait,
+// the clean-up is left to the process's end; false then.
+bool cleanupWhenIdle(DWORD waitMs);
+
+// Holds a transfer's place for a scope.
+class TransferPlace {
+ public:
+  TransferPlace() : entered_(enterTransfer()) {}
+  ~TransferPlace() {
+    if (entered_) leaveTransfer();
+  }
+  TransferPlace(const TransferPlace&) = delete;
+  TransferPlace& operator=(const TransferPlace&) = delete;
+  explicit operator bool() const { return entered_; }
+
+ private:
+  const bool entered_;
+};
+
+}  // namespace curl_global

@@ -1,0 +1,10 @@
+// Limits that both download methods share.
+#pragma once
+#include <windows.h>
+
+// How long a download may receive nothing before it counts as failed. A
+// transfer that still moves, however slowly, is never cut.
+inline constexpr DWORD kDownloadStallLimitMs = 60000;
+
+// Redirects a download follows in a row; one more fails it.
+inline constexpr int kMaxDownloadRedirects = 5;

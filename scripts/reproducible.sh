@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the shipped installer twice from this checkout, in two fresh folders
+# whose paths differ, with the product's own settings (nothing signed, no
+# tests), and compares the executables byte for byte.
+#   scripts/reproducible.sh [ARCH...]     (default: i686, the shipped one)
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${VORLANE_BUILD_ROOT:-$ROOT/build}/reproducible
+ARCHS=("${@:-i686}")
+status=0
+
+for arch in "${ARCHS[@]}"; do
+  sums=()
+  for folder in "$OUT/$arch-first" "$OUT/$arch-second-build"; do
+    rm -rf "$folder"
+    echo "[reproducible] building $arch in $folder"
+    cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+      -DVORLANE_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$folder" --target VorlaneInstaller >/dev/null
+    sums+=("$(sha256sum "$folder/app/VorlaneInstaller.exe" | cut -d' ' -f1)")
+  done
+  if cmp -s "$OUT/$arch-first/app/VorlaneInstaller.exe" "$OUT/$arch-second-build/app/VorlaneInstaller.exe"; then
+    echo "[reproducible] $arch: identical, $(stat -c %s "$OUT/$arch-first/app/VorlaneInstaller.exe") bytes, sha256 ${sums[0]}"
+  else
+    echo "[reproducible] $arch: DIFFERENT (${sums[0]} / ${sums[1]}); first differing bytes:"
+    cmp -l "$OUT/$arch-first/app/VorlaneInstaller.exe" "$OUT/$arch-second-build/app/VorlaneInstaller.exe" | head -n 10 || true
+    status=1
+  fi
+done
+exit $status
