@@ -259,7 +259,7 @@ TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
             std::vector<std::string>{utility::wideToUtf8(world.config().afterInstallPageUrl())});
   EXPECT_EQ(reported(4), (std::vector<std::string>{
                              "ad_start_downloader", "ad_download_success ext_field=aws",
-                             "ad_download_duration ext_field=aws_ie duration", "jump_to_web"}));
+                             "ad_download_duration duration=<int> ext_field=aws_ie", "jump_to_web"}));
 }
 
 TEST_F(MainFrameTest, ProgressReportsFillTheProgressPage) {
