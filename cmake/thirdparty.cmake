@@ -25,15 +25,17 @@ include(${CMAKE_CURRENT_LIST_DIR}/lzma_files.cmake)
 add_library(thirdparty_lzma STATIC ${VORLANE_LZMA_FILES})
 target_include_directories(thirdparty_lzma SYSTEM PUBLIC ${VORLANE_LZMA_SRC})
 target_compile_definitions(thirdparty_lzma PRIVATE Z7_PPMD_SUPPORT_DISABLED)
-target_compile_options(thirdparty_lzma PRIVATE -O2 -w)
+# No exception passes through these C frames, so they need no unwind tables.
+set(VORLANE_NO_UNWIND_TABLES -fno-asynchronous-unwind-tables -fno-unwind-tables)
+target_compile_options(thirdparty_lzma PRIVATE -O2 -w ${VORLANE_NO_UNWIND_TABLES})
 
-# pugixml for the skin layouts: wide texts; no XPath, streams or exceptions,
-# which the layouts never need (the streams alone bring in the C++ locale code).
+# pugixml for the skin layouts: wide texts; no XPath, streams or exceptions
+# (so no unwind tables either), which the layouts never need (the streams alone bring in the C++ locale code).
 add_library(thirdparty_pugixml STATIC ${VORLANE_PUGIXML_SRC}/pugixml.cpp)
 target_include_directories(thirdparty_pugixml SYSTEM PUBLIC ${VORLANE_PUGIXML_SRC})
 target_compile_definitions(thirdparty_pugixml PUBLIC PUGIXML_WCHAR_MODE PUGIXML_NO_XPATH
                            PUGIXML_NO_STL PUGIXML_NO_EXCEPTIONS)
-target_compile_options(thirdparty_pugixml PRIVATE -w)
+target_compile_options(thirdparty_pugixml PRIVATE -w -fno-exceptions ${VORLANE_NO_UNWIND_TABLES})
 
 # RapidJSON: headers only, from a folder that holds nothing but them.
 add_library(thirdparty_rapidjson INTERFACE)

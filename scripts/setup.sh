@@ -79,13 +79,17 @@ CURL_OPTIONS=(-DBUILD_SHARED_LIBS=OFF -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=
   -DCURL_DISABLE_HTTP_AUTH=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON
   -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON
   -DCURL_DISABLE_SHUFFLE_DNS=ON
-  -DCMAKE_BUILD_TYPE=MinSizeRel "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections")
+  -DCMAKE_BUILD_TYPE=MinSizeRel)
+# Compiler flags: no unwind tables (no exception passes through libcurl), and
+# WORK stands for the unpacked source's folder, which is mapped
+# away so that no temporary path lands in the installer.
+CURL_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -ffile-prefix-map=WORK/="
 
 build_curl() {
   local arch=$1 tarball ver key dest
   tarball=$(fetch_source curl 'curl_*.orig.tar.gz')
   ver=$(basename "$tarball" | sed 's/^curl_\(.*\)\.orig\.tar\.gz$/\1/')
-  key=$(printf '%s\n' "${CURL_OPTIONS[@]}" | md5sum | cut -c1-8)
+  key=$(printf '%s\n' "${CURL_OPTIONS[@]}" "$CURL_C_FLAGS" | md5sum | cut -c1-8)
   dest="$CACHE/curl-$ver-$arch-$key"
   [ -f "$dest/.done" ] && { echo "$dest"; return; }
   log "building libcurl $ver for $arch (static, Schannel, HTTP only)"
@@ -93,7 +97,8 @@ build_curl() {
   tar -xzf "$tarball" -C "$work"
   cmake -S "$work/curl-$ver" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$HERE/cmake/mingw-$arch.cmake" \
-    -DCMAKE_INSTALL_PREFIX="$dest" "${CURL_OPTIONS[@]}" >/dev/null
+    -DCMAKE_INSTALL_PREFIX="$dest" "${CURL_OPTIONS[@]}" \
+    "-DCMAKE_C_FLAGS=${CURL_C_FLAGS//WORK/$work}" >/dev/null
   cmake --build "$work/build" -j "$JOBS" >/dev/null
   rm -rf "$dest"
   cmake --install "$work/build" >/dev/null
