@@ -35,6 +35,8 @@ class CPaintManagerUI {
   // as tests use) and fixes the window's scale in percent.
   void init(HWND window, int scalePercent);
   HWND getPaintWindow() const { return window_; }
+  // True while the window is on screen: shown and not minimised.
+  bool isShowing() const { return window_ && IsWindowVisible(window_) && !IsIconic(window_); }
   int scalePercent() const { return scalePercent_; }
   WindowStyle& style() { return style_; }
   const WindowStyle& style() const { return style_; }

@@ -55,6 +55,9 @@ bool CPaintManagerUI::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     case WM_SIZE:
       invalidate();
       return false;
+    case WM_SHOWWINDOW:
+      if (wParam) invalidate();  // what only plays on screen starts again
+      return false;
     default:
       return false;
   }

@@ -91,8 +91,8 @@ void CRichEditUI::setScrollPos(int pos) {
 void CRichEditUI::doEvent(TEventUI& event) {
   switch (event.type) {
     case UIEvent::MouseWheel: {
-      int lines = -GET_WHEEL_DELTA_WPARAM(event.wParam) / WHEEL_DELTA * 3;
-      setScrollPos(scroll_ + lines * scaled(18));
+      // Three lines a notch; finer wheels and touchpads send parts of one.
+      setScrollPos(scroll_ - MulDiv(GET_WHEEL_DELTA_WPARAM(event.wParam), 3 * scaled(18), WHEEL_DELTA));
       return;
     }
     case UIEvent::ButtonDown: {

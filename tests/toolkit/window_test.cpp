@@ -52,6 +52,7 @@ class TestWindow : public WindowImplBase {
     events.push_back(std::wstring(L"agree:") +
                      (static_cast<COptionUI*>(msg.sender)->isSelected() ? L"on" : L"off"));
   }
+  void onOff(TNotifyUI& msg) { events.push_back(L"off:" + msg.type); }
   void onOther(TNotifyUI&) { events.push_back(L"other"); }
 
   static const NotifyEntry<TestWindow> kTable[];
@@ -59,6 +60,7 @@ class TestWindow : public WindowImplBase {
 
 const NotifyEntry<TestWindow> TestWindow::kTable[] = {
     {L"click", L"okbtn", &TestWindow::onOk},
+    {L"click", L"offbtn", &TestWindow::onOff},
     {L"killfocus", L"nameedit", &TestWindow::onKill},
     {L"selectchanged", L"agree", &TestWindow::onAgree},
     {L"", L"", nullptr},
@@ -141,12 +143,27 @@ TEST_F(WindowFixture, OptionsToggleAndNotifySelectChanged) {
 }
 
 TEST_F(WindowFixture, EnablingAndHidingDecideWhetherAButtonClicks) {
-  window.findControl(L"offbtn")->setEnabled(true);
-  window.findControl(L"okbtn")->setVisible(false);
-  window.manager().render();
+  // Both buttons have rows in the table: only their state decides.
+  CControlUI* off = window.findControl(L"offbtn");
+  CControlUI* ok = window.findControl(L"okbtn");
+  off->setEnabled(true);
   click(L"offbtn");
-  EXPECT_TRUE(window.events.empty());  // offbtn is not in the table, and enabled now
-  EXPECT_FALSE(window.findControl(L"okbtn")->isVisible());
+  off->setEnabled(false);
+  click(L"offbtn");
+  EXPECT_EQ(window.events, std::vector<std::wstring>{L"off:click"});
+
+  // Hidden, and clicked where it was before the row closes up.
+  ok->setVisible(false);
+  click(L"okbtn");
+  window.findControl(L"root")->setVisible(false);  // a hidden parent hides its buttons too
+  ok->setVisible(true);
+  click(L"okbtn");
+  EXPECT_EQ(window.events.size(), 1u);
+
+  window.findControl(L"root")->setVisible(true);
+  window.manager().render();
+  click(L"okbtn");
+  EXPECT_EQ(window.events.back(), L"ok:click");
 }
 
 TEST_F(WindowFixture, BaseClickHandlingMinimisesAndCloses) {
