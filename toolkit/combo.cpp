@@ -41,7 +41,7 @@ bool CComboUI::selectItem(int index, bool notify) {
   if (index < -1 || index >= getCount()) return false;
   if (index == getCurSel()) return true;
   selected_ = index;
-  invalidate();
+  redraw();
   if (notify) sendNotify(L"itemselect", static_cast<WPARAM>(index));
   return true;
 }

@@ -77,7 +77,7 @@ void CGifAnimUI::doEvent(TEventUI& event) {
     stop();
     if (!onScreen() || !animation_ || animation_->frames.empty()) return;
     frame_ = (frame_ + 1) % static_cast<int>(animation_->frames.size());
-    invalidate();  // the next paint schedules the next frame
+    redraw();  // the next paint schedules the next frame
     return;
   }
   CControlUI::doEvent(event);

@@ -85,7 +85,7 @@ void CRichEditUI::setScrollPos(int pos) {
   int clamped = std::clamp(pos, 0, maxScroll());
   if (clamped == scroll_) return;
   scroll_ = clamped;
-  invalidate();
+  redraw();
 }
 
 void CRichEditUI::doEvent(TEventUI& event) {

@@ -126,6 +126,25 @@ TEST_F(WindowFixture, LayeredPictureIsOpaqueInsideAndRoundedAtTheCorners) {
   EXPECT_EQ(alpha(14, 10), 255u);
 }
 
+TEST_F(WindowFixture, DrawingOnlyWhatChangedGivesTheWholeDrawingsPicture) {
+  window.manager().render();
+  auto pixels = [&] {
+    const Surface& picture = window.manager().picture();
+    return std::vector<uint32_t>(picture.pixels(), picture.pixels() + picture.width() * picture.height());
+  };
+  // A new text in the rounded corner, and a button under the mouse: only
+  // their places are drawn again.
+  window.findControl(L"title")->setText(L"A longer title");
+  CControlUI* ok = window.findControl(L"okbtn");
+  RECT pos = ok->getPos();
+  SendMessageW(window.getHWND(), WM_MOUSEMOVE, 0, MAKELPARAM((pos.left + pos.right) / 2, pos.top + 2));
+  window.manager().render();
+  std::vector<uint32_t> parts = pixels();
+  window.manager().invalidate();
+  window.manager().render();
+  EXPECT_TRUE(parts == pixels());
+}
+
 TEST_F(WindowFixture, ClicksRouteByTypeAndNameThroughTheTable) {
   click(L"okbtn");
   click(L"offbtn");    // disabled: nothing
