@@ -38,6 +38,7 @@ class CButtonUI : public CLabelUI {
   void paintStatusImage(PaintContext& context) override;
   void paintBorder(PaintContext& context) override;
   DWORD currentTextColor() const override;
+  bool sizeFollowsText() const override { return CLabelUI::sizeFollowsText() || minWidthEx_ > 0; }
   // Draws the first available of `images` in the control; false when none drew.
   bool drawFirstImage(PaintContext& context, std::initializer_list<const std::wstring*> images);
 

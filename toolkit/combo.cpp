@@ -39,9 +39,9 @@ CControlUI* CComboUI::findControlAt(POINT point) { return CControlUI::findContro
 
 bool CComboUI::selectItem(int index, bool notify) {
   if (index < -1 || index >= getCount()) return false;
-  if (index == selected_) return true;
+  if (index == getCurSel()) return true;
   selected_ = index;
-  invalidate();
+  redraw();
   if (notify) sendNotify(L"itemselect", static_cast<WPARAM>(index));
   return true;
 }
@@ -56,7 +56,7 @@ void CComboUI::paint(PaintContext& context) {
                               : isHot() && !hotImage_.empty()    ? hotImage_
                                                                  : normalImage_;
   drawImage(context, pos_, image);
-  CControlUI* item = getItemAt(selected_);
+  CControlUI* item = getItemAt(getCurSel());
   if (item) {
     RECT padding = scaledRect(textPadding_);
     RECT area{pos_.left + padding.left, pos_.top + padding.top, pos_.right - padding.right,
@@ -76,7 +76,7 @@ void CComboUI::activate() {
   if (!manager || !manager->getPaintWindow() || getCount() == 0) return;
   HMENU menu = CreatePopupMenu();
   for (int i = 0; i < getCount(); ++i) {
-    UINT flags = MF_STRING | (i == selected_ ? MF_CHECKED : 0);
+    UINT flags = MF_STRING | (i == getCurSel() ? MF_CHECKED : 0);
     AppendMenuW(menu, flags, static_cast<UINT_PTR>(i + 1), getItemAt(i)->resolvedText().c_str());
   }
   POINT below{pos_.left, pos_.bottom};

@@ -18,7 +18,9 @@ class CComboUI : public CContainerUI {
   CControlUI* findControlAt(POINT point) override;
   void paint(PaintContext& context) override;
 
-  int getCurSel() const { return selected_; }
+  // The chosen item's index; -1 when none is, or when the chosen index has
+  // no item (a layout's "selectedid" beyond its items, an item removed).
+  int getCurSel() const { return selected_ < getCount() ? selected_ : -1; }
   // Selects item `index` (-1: none); false when out of range.
   bool selectItem(int index, bool notify = false);
 

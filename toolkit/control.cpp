@@ -57,7 +57,11 @@ void* CControlUI::getInterface(std::wstring_view name) { return name == L"Contro
 void CControlUI::setText(const std::wstring& text) {
   if (text_ == text) return;
   text_ = text;
-  invalidate();
+  if (sizeFollowsText()) {
+    invalidate();
+  } else {
+    redraw();
+  }
 }
 
 std::wstring CControlUI::resolvedText() const {
@@ -186,23 +190,23 @@ void CControlUI::doEvent(TEventUI& event) {
   switch (event.type) {
     case UIEvent::MouseEnter:
       state_ |= kHot;
-      invalidate();
+      redraw();
       break;
     case UIEvent::MouseLeave:
       state_ &= ~kHot;
-      invalidate();
+      redraw();
       break;
     case UIEvent::ButtonDown:
     case UIEvent::DoubleClick:
       state_ |= kPushed | kCaptured;
-      invalidate();
+      redraw();
       break;
     case UIEvent::MouseMove:
       if (state_ & kCaptured) {
         bool inside = PtInRect(&pos_, event.point) != FALSE;
         if (inside != ((state_ & kPushed) != 0)) {
           state_ = inside ? (state_ | kPushed) : (state_ & ~kPushed);
-          invalidate();
+          redraw();
         }
       }
       break;
@@ -210,7 +214,7 @@ void CControlUI::doEvent(TEventUI& event) {
       if (state_ & kCaptured) {
         bool clicked = PtInRect(&pos_, event.point) && isEnabled();
         state_ &= ~(kPushed | kCaptured);
-        invalidate();
+        redraw();
         // Last: the click's handlers may change or remove this control.
         if (clicked) activate();
       }
@@ -223,11 +227,15 @@ void CControlUI::doEvent(TEventUI& event) {
 void CControlUI::clearMouseState() {
   if (state_ == 0) return;
   state_ = 0;
-  invalidate();
+  redraw();
 }
 
 void CControlUI::invalidate() {
   if (manager_) manager_->invalidate();
+}
+
+void CControlUI::redraw() {
+  if (manager_) manager_->invalidate(pos_);
 }
 
 int CControlUI::scalePercent() const { return manager_ ? manager_->scalePercent() : 100; }

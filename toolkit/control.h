@@ -125,6 +125,9 @@ class CControlUI {
   virtual void doEvent(TEventUI& event);
   // Asks the window to lay out and draw again.
   void invalidate();
+  // Asks the window to draw this control's place again, for a change of its
+  // looks that leaves every size and place as it is.
+  void redraw();
   // A layout length in window pixels.
   int scaled(int value) const;
   RECT scaledRect(const RECT& rect) const;
@@ -140,6 +143,9 @@ class CControlUI {
   virtual void paintBorder(PaintContext& context);
   // A click completed on this control.
   virtual void activate() {}
+  // True when the text decides this control's size, so a new text needs a
+  // new layout.
+  virtual bool sizeFollowsText() const { return false; }
   // Sends a notification of this control to its window.
   void sendNotify(const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0);
   // A device context for measuring text.

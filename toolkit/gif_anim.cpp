@@ -51,8 +51,13 @@ void CGifAnimUI::paintBkImage(PaintContext& context) {
   if (!animation_ || animation_->frames.empty()) return;
   const SkinImage& image = *animation_->frames[frame_ % animation_->frames.size()];
   blendImagePart(context, image, {0, 0, image.width, image.height}, pos_);
-  // Painting means the control is on screen: keep it moving.
-  if (autoPlay_ && !ticking_ && animation_->frames.size() > 1) scheduleNextFrame();
+  // Painted in a window on screen: keep it moving. The window paints again
+  // when it is shown or restored, which starts it again.
+  if (autoPlay_ && !ticking_ && animation_->frames.size() > 1 && onScreen()) scheduleNextFrame();
+}
+
+bool CGifAnimUI::onScreen() const {
+  return isVisible() && getManager() && getManager()->isShowing();
 }
 
 void CGifAnimUI::scheduleNextFrame() {
@@ -70,9 +75,9 @@ void CGifAnimUI::stop() {
 void CGifAnimUI::doEvent(TEventUI& event) {
   if (event.type == UIEvent::Timer && event.wParam == kFrameTimer) {
     stop();
-    if (!isVisible() || !animation_ || animation_->frames.empty()) return;
+    if (!onScreen() || !animation_ || animation_->frames.empty()) return;
     frame_ = (frame_ + 1) % static_cast<int>(animation_->frames.size());
-    invalidate();  // the next paint schedules the next frame
+    redraw();  // the next paint schedules the next frame
     return;
   }
   CControlUI::doEvent(event);

@@ -1,4 +1,5 @@
-// An animated image ("bkimage" names a GIF) that plays while visible in a window.
+// An animated image ("bkimage" names a GIF) that plays while it is visible in
+// a window on screen (neither hidden nor minimised).
 #pragma once
 #include "toolkit/control.h"
 
@@ -23,6 +24,7 @@ class CGifAnimUI : public CControlUI {
   void paintBkImage(PaintContext& context) override;
 
  private:
+  bool onScreen() const;
   void scheduleNextFrame();
   void stop();
 

@@ -53,7 +53,7 @@ void COptionUI::selected(bool selected, bool notify) {
       if (other != this) other->selected(false, notify);
     }
   }
-  invalidate();
+  redraw();
   if (notify) sendNotify(L"selectchanged");
 }
 

@@ -223,32 +223,59 @@ void CPaintManagerUI::onTimer(UINT_PTR id) {
 
 void CPaintManagerUI::invalidate() {
   dirty_ = true;
+  scheduleRender(nullptr);
+}
+
+void CPaintManagerUI::invalidate(const RECT& part) {
+  if (IsRectEmpty(&part)) return;
+  if (!dirty_) UnionRect(&dirtyPart_, &dirtyPart_, &part);
+  scheduleRender(&part);
+}
+
+bool CPaintManagerUI::renderDue() const { return dirty_ || !IsRectEmpty(&dirtyPart_); }
+
+void CPaintManagerUI::scheduleRender(const RECT* part) {
   if (!window_) return;
   if (!isLayered()) {
-    InvalidateRect(window_, nullptr, FALSE);
+    InvalidateRect(window_, part, FALSE);
   } else if (!renderPosted_) {
     renderPosted_ = PostMessageW(window_, kRenderMessage, 0, 0) != FALSE;
   }
 }
 
 void CPaintManagerUI::render() {
+  RECT part = dirtyPart_;
+  bool whole = dirty_ || IsRectEmpty(&part);
   dirty_ = false;
+  dirtyPart_ = {};
   if (!window_ || !root_) return;
   RECT client;
   GetClientRect(window_, &client);
+  if (content_.width() != client.right || content_.height() != client.bottom) whole = true;
   if (!content_.resize(client.right, client.bottom)) return;
-  layout(client);
-  content_.clear(0);
-  PaintContext context = content_.context(client, scalePercent_);
+  if (whole) {
+    layout(client);
+    part = client;
+  } else if (!IntersectRect(&part, &part, &client)) {
+    return;
+  }
+  content_.clear(part, 0);
+  PaintContext context = content_.context(part, scalePercent_);
   root_->paint(context);
   GdiFlush();
   if (!isLayered()) return;
-  SIZE corner{scaleByPercent(style_.window.roundCorner.cx, scalePercent_), scaleByPercent(style_.window.roundCorner.cy, scalePercent_)};
-  composeLayered(content_, layered_, style_.window.layeredImage, root_->getPos(), corner, scalePercent_);
-  presentLayered(window_, layered_);
+  if (whole) {
+    SIZE corner{scaleByPercent(style_.window.roundCorner.cx, scalePercent_),
+                scaleByPercent(style_.window.roundCorner.cy, scalePercent_)};
+    layered_.compose(content_, style_.window.layeredImage, root_->getPos(), corner, scalePercent_);
+    presentLayered(window_, layered_.surface());
+  } else {
+    layered_.update(content_, part);
+    presentLayered(window_, layered_.surface(), &part);
+  }
 }
 
-const Surface& CPaintManagerUI::picture() const { return isLayered() ? layered_ : content_; }
+const Surface& CPaintManagerUI::picture() const { return isLayered() ? layered_.surface() : content_; }
 
 HDC CPaintManagerUI::sharedMeasureDC() {
   static HDC dc = CreateCompatibleDC(nullptr);

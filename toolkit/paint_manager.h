@@ -35,6 +35,8 @@ class CPaintManagerUI {
   // as tests use) and fixes the window's scale in percent.
   void init(HWND window, int scalePercent);
   HWND getPaintWindow() const { return window_; }
+  // True while the window is on screen: shown and not minimised.
+  bool isShowing() const { return window_ && IsWindowVisible(window_) && !IsIconic(window_); }
   int scalePercent() const { return scalePercent_; }
   WindowStyle& style() { return style_; }
   const WindowStyle& style() const { return style_; }
@@ -83,7 +85,12 @@ class CPaintManagerUI {
 
   // Schedules a layout and drawing of the window.
   void invalidate();
-  // Lays out and draws now, and shows a layered window's picture.
+  // Schedules drawing `part` of the window again (window pixels) where only
+  // looks changed: the layout stays as it is.
+  void invalidate(const RECT& part);
+  // Draws now and shows a layered window's picture: only the parts asked
+  // for when nothing asked for a layout since the last drawing, otherwise
+  // (or when nothing was asked for at all) the whole window, laid out anew.
   void render();
   // The window's last drawn picture (with its shadow when layered).
   const Surface& picture() const;
@@ -108,6 +115,10 @@ class CPaintManagerUI {
   bool onSetCursor();
   void onTimer(UINT_PTR id);
   void onPaint();
+  // True when a drawing has been asked for since the last one.
+  bool renderDue() const;
+  // Has the window draw itself soon: the whole window, or `part` of it.
+  void scheduleRender(const RECT* part);
   bool contains(const CControlUI* ancestor, const CControlUI* control) const;
 
   struct Timer {
@@ -126,12 +137,13 @@ class CPaintManagerUI {
   bool focusCues_ = false;
   bool trackingMouse_ = false;
   bool renderPosted_ = false;
-  bool dirty_ = true;
+  bool dirty_ = true;  // a layout and a whole drawing are due
+  RECT dirtyPart_{};   // otherwise, the part to draw again
   std::map<std::wstring, std::vector<COptionUI*>> optionGroups_;
   std::map<UINT_PTR, Timer> timers_;
   UINT_PTR nextTimer_ = 0x1000;
   Surface content_;
-  Surface layered_;
+  LayeredPicture layered_;
   Tooltip tooltip_;
 };
 

@@ -50,10 +50,13 @@ bool CPaintManagerUI::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       return true;
     case kRenderMessage:
       renderPosted_ = false;
-      if (dirty_) render();
+      if (renderDue()) render();
       return true;
     case WM_SIZE:
       invalidate();
+      return false;
+    case WM_SHOWWINDOW:
+      if (wParam) invalidate();  // what only plays on screen starts again
       return false;
     default:
       return false;
@@ -158,7 +161,7 @@ void CPaintManagerUI::onPaint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   if (!isLayered()) {
-    if (dirty_) render();
+    if (renderDue()) render();
     if (content_.dc()) {
       BitBlt(dc, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right - paint.rcPaint.left,
              paint.rcPaint.bottom - paint.rcPaint.top, content_.dc(), paint.rcPaint.left, paint.rcPaint.top,

@@ -32,7 +32,7 @@ void CProgressUI::setValue(int value) {
   value = std::clamp(value, min_, std::max(min_, max_));
   if (value == value_) return;
   value_ = value;
-  invalidate();
+  redraw();
 }
 
 void CProgressUI::setRange(int min, int max) {

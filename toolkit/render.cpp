@@ -81,6 +81,39 @@ Color4 sample(const SkinImage& image, const RECT& part, float x, float y) {
   return {mix(&Color4::b), mix(&Color4::g), mix(&Color4::r), mix(&Color4::a)};
 }
 
+// `over` laid on `under`, both premultiplied, channel by channel rounded as
+// the sampling path rounds.
+uint32_t blendPixel(uint32_t over, uint32_t under) {
+  const uint32_t keep = 255 - (over >> 24);
+  uint32_t result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t below = (under >> shift) & 0xFF;
+    uint32_t channel = ((over >> shift) & 0xFF) + (below * keep * 2 + 255) / 510;
+    result |= std::min<uint32_t>(channel, 255) << shift;
+  }
+  return result;
+}
+
+// An unscaled part at full opacity: each image pixel lands on one surface
+// pixel, so no sampling is needed.
+void blendUnscaled(PaintContext& context, const SkinImage& image, const RECT& source, const RECT& dest,
+                   const RECT& visible) {
+  for (int y = visible.top; y < visible.bottom; ++y) {
+    const uint32_t* in = image.pixels.data() + static_cast<size_t>(source.top + y - dest.top) * image.width +
+                         (source.left + visible.left - dest.left);
+    uint32_t* out = context.pixels + static_cast<size_t>(y) * context.width + visible.left;
+    for (int x = 0; x < visible.right - visible.left; ++x) {
+      uint32_t pixel = in[x];
+      uint32_t alpha = pixel >> 24;
+      if (alpha == 255) {
+        out[x] = pixel;
+      } else if (alpha != 0) {
+        out[x] = blendPixel(pixel, out[x]);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void blendImagePart(PaintContext& context, const SkinImage& image, const RECT& source, const RECT& dest, int fade) {
@@ -89,6 +122,11 @@ void blendImagePart(PaintContext& context, const SkinImage& image, const RECT& s
   RECT visible;
   if (!IntersectRect(&visible, &dest, &context.clip) || !IntersectRect(&visible, &visible, &surface)) return;
   GdiFlush();
+  if (fade == 255 && source.right - source.left == dest.right - dest.left &&
+      source.bottom - source.top == dest.bottom - dest.top) {
+    blendUnscaled(context, image, source, dest, visible);
+    return;
+  }
   const float stepX = static_cast<float>(source.right - source.left) / (dest.right - dest.left);
   const float stepY = static_cast<float>(source.bottom - source.top) / (dest.bottom - dest.top);
   // Shrinking takes four samples per pixel, so thin lines do not vanish.

@@ -85,14 +85,14 @@ void CRichEditUI::setScrollPos(int pos) {
   int clamped = std::clamp(pos, 0, maxScroll());
   if (clamped == scroll_) return;
   scroll_ = clamped;
-  invalidate();
+  redraw();
 }
 
 void CRichEditUI::doEvent(TEventUI& event) {
   switch (event.type) {
     case UIEvent::MouseWheel: {
-      int lines = -GET_WHEEL_DELTA_WPARAM(event.wParam) / WHEEL_DELTA * 3;
-      setScrollPos(scroll_ + lines * scaled(18));
+      // Three lines a notch; finer wheels and touchpads send parts of one.
+      setScrollPos(scroll_ - MulDiv(GET_WHEEL_DELTA_WPARAM(event.wParam), 3 * scaled(18), WHEEL_DELTA));
       return;
     }
     case UIEvent::ButtonDown: {

@@ -70,6 +70,17 @@ void Surface::clear(uint32_t argb) {
   if (pixels_) std::fill(pixels_, pixels_ + static_cast<size_t>(width_) * height_, argb);
 }
 
+void Surface::clear(const RECT& part, uint32_t argb) {
+  RECT whole{0, 0, width_, height_};
+  RECT area;
+  if (!pixels_ || !IntersectRect(&area, &part, &whole)) return;
+  GdiFlush();
+  for (int y = area.top; y < area.bottom; ++y) {
+    uint32_t* row = pixels_ + static_cast<size_t>(y) * width_;
+    std::fill(row + area.left, row + area.right, argb);
+  }
+}
+
 namespace {
 
 // How much of pixel (x, y) lies inside the rounded rectangle, 0..256, sampled 4 x 4.
@@ -102,52 +113,72 @@ uint32_t blend(uint32_t over, uint32_t under, int coverage) {
 
 }  // namespace
 
-void composeLayered(const Surface& content, Surface& picture, const std::wstring& shadowImage,
-                    const RECT& contentRect, SIZE roundCorner, int scalePercent) {
-  if (!picture.resize(content.width(), content.height())) return;
-  picture.clear(0);
-  RECT whole{0, 0, content.width(), content.height()};
-  RECT area;
-  if (!IntersectRect(&area, &contentRect, &whole)) area = {0, 0, 0, 0};
-  double rx = roundCorner.cx / 2.0;
-  double ry = roundCorner.cy / 2.0;
-  // The content covers the shadow's middle: draw only the strips around it
-  // (wide enough to show under the rounded corners).
-  RECT hidden = area;
-  InflateRect(&hidden, -static_cast<int>(rx + 1), -static_cast<int>(ry + 1));
-  if (IsRectEmpty(&hidden)) hidden = {0, 0, 0, 0};
-  const RECT strips[] = {{0, 0, whole.right, hidden.top},
-                         {0, hidden.bottom, whole.right, whole.bottom},
-                         {0, hidden.top, hidden.left, hidden.bottom},
-                         {hidden.right, hidden.top, whole.right, hidden.bottom}};
-  for (const RECT& strip : strips) {
-    if (IsRectEmpty(&strip)) continue;
-    PaintContext context = picture.context(strip, scalePercent);
+void LayeredPicture::compose(const Surface& content, const std::wstring& shadowImage, const RECT& contentRect,
+                             SIZE roundCorner, int scalePercent) {
+  const int width = content.width(), height = content.height();
+  if (!picture_.resize(width, height)) return;
+  if (shadow_.width() != width || shadow_.height() != height || shadowImage != shadowImage_ ||
+      scalePercent != shadowScale_) {
+    if (!shadow_.resize(width, height)) return;
+    shadow_.clear(0);
+    RECT whole{0, 0, width, height};
+    PaintContext context = shadow_.context(whole, scalePercent);
     drawImage(context, whole, shadowImage);
+    GdiFlush();
+    shadowImage_ = shadowImage;
+    shadowScale_ = scalePercent;
   }
   GdiFlush();
-  if (IsRectEmpty(&area)) return;
-  bool rounded = rx >= 1.0 && ry >= 1.0;
+  std::copy(shadow_.pixels(), shadow_.pixels() + static_cast<size_t>(width) * height, picture_.pixels());
+  contentRect_ = contentRect;
+  radiusX_ = roundCorner.cx / 2.0;
+  radiusY_ = roundCorner.cy / 2.0;
+  layContent(content, contentRect);
+}
+
+void LayeredPicture::update(const Surface& content, const RECT& part) {
+  if (content.width() != picture_.width() || content.height() != picture_.height()) return;
+  GdiFlush();
+  layContent(content, part);
+}
+
+void LayeredPicture::layContent(const Surface& content, const RECT& part) {
+  RECT whole{0, 0, picture_.width(), picture_.height()};
+  RECT area;
+  if (!IntersectRect(&area, &part, &contentRect_) || !IntersectRect(&area, &area, &whole)) return;
+  bool rounded = radiusX_ >= 1.0 && radiusY_ >= 1.0;
   for (int y = area.top; y < area.bottom; ++y) {
-    const uint32_t* from = content.pixels() + static_cast<size_t>(y) * content.width();
-    uint32_t* to = picture.pixels() + static_cast<size_t>(y) * picture.width();
+    const size_t row = static_cast<size_t>(y) * picture_.width();
+    const uint32_t* from = content.pixels() + row;
+    const uint32_t* shadow = shadow_.pixels() + row;
+    uint32_t* to = picture_.pixels() + row;
     for (int x = area.left; x < area.right; ++x) {
       // GDI leaves the alpha byte undefined: the content is opaque by design.
       uint32_t pixel = from[x] | 0xFF000000u;
-      to[x] = rounded ? blend(pixel, to[x], cornerCoverage(contentRect, rx, ry, x, y)) : pixel;
+      to[x] = rounded ? blend(pixel, shadow[x], cornerCoverage(contentRect_, radiusX_, radiusY_, x, y)) : pixel;
     }
   }
 }
 
-bool presentLayered(HWND window, const Surface& picture) {
+bool presentLayered(HWND window, const Surface& picture, const RECT* part) {
   if (!picture.dc()) return false;
-  RECT bounds;
-  GetWindowRect(window, &bounds);
-  POINT origin{bounds.left, bounds.top};
   SIZE size{picture.width(), picture.height()};
   POINT source{0, 0};
   BLENDFUNCTION blendFunction{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   GdiFlush();
+  if (part) {
+    // Only the changed part goes to the screen. Looked up by name: Windows XP
+    // lacks it, and the program must load there to refuse it.
+    using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+    static const auto updateIndirect = reinterpret_cast<UpdateIndirect>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindowIndirect")));
+    UPDATELAYEREDWINDOWINFO info{sizeof(info), nullptr, nullptr,        &size, picture.dc(), &source, 0,
+                                 &blendFunction, ULW_ALPHA, part};
+    if (updateIndirect && updateIndirect(window, &info)) return true;
+  }
+  RECT bounds;
+  GetWindowRect(window, &bounds);
+  POINT origin{bounds.left, bounds.top};
   return UpdateLayeredWindow(window, nullptr, &origin, &size, picture.dc(), &source, 0, &blendFunction,
                              ULW_ALPHA) != FALSE;
 }

@@ -23,6 +23,8 @@ class Surface {
   bool resize(int width, int height);
   // Sets every pixel to `argb` (premultiplied).
   void clear(uint32_t argb);
+  // Sets the pixels of `part` to `argb`.
+  void clear(const RECT& part, uint32_t argb);
   HDC dc() const { return dc_; }
   // A paint pass over the whole surface, clipped to `clip`.
   PaintContext context(const RECT& clip, int scalePercent) const;
@@ -44,13 +46,34 @@ class Surface {
   std::unique_ptr<Gdiplus::Graphics> graphics_;
 };
 
-// Draws the picture of a layered window into `picture`: the shadow image over
-// the whole surface, then `content`'s pixels inside `contentRect` made opaque,
-// with corners rounded by the ellipse `roundCorner` (pixels).
-void composeLayered(const Surface& content, Surface& picture, const std::wstring& shadowImage,
-                    const RECT& contentRect, SIZE roundCorner, int scalePercent);
+// The picture of a layered window: the shadow image over the whole surface,
+// drawn again only when the size, the image or the scale changes, and the
+// content laid over its middle, opaque, with rounded corners.
+class LayeredPicture {
+ public:
+  // Draws the whole picture: `content`'s pixels inside `contentRect`, with
+  // corners rounded by the ellipse `roundCorner` (pixels), over the shadow.
+  void compose(const Surface& content, const std::wstring& shadowImage, const RECT& contentRect, SIZE roundCorner,
+               int scalePercent);
+  // Lays `part` of `content` over the picture again; the rest stays as it was
+  // composed. `content` keeps the size it was composed with.
+  void update(const Surface& content, const RECT& part);
+  const Surface& surface() const { return picture_; }
 
-// Shows `picture` as the layered window's whole content.
-bool presentLayered(HWND window, const Surface& picture);
+ private:
+  void layContent(const Surface& content, const RECT& part);
+
+  Surface shadow_;
+  Surface picture_;
+  std::wstring shadowImage_;
+  int shadowScale_ = 0;
+  RECT contentRect_{};
+  double radiusX_ = 0;
+  double radiusY_ = 0;
+};
+
+// Shows `picture` as the layered window's whole content; with `part`, only
+// that part has changed since it was last shown.
+bool presentLayered(HWND window, const Surface& picture, const RECT* part = nullptr);
 
 }  // namespace DuiLib

@@ -52,6 +52,7 @@ class TestWindow : public WindowImplBase {
     events.push_back(std::wstring(L"agree:") +
                      (static_cast<COptionUI*>(msg.sender)->isSelected() ? L"on" : L"off"));
   }
+  void onOff(TNotifyUI& msg) { events.push_back(L"off:" + msg.type); }
   void onOther(TNotifyUI&) { events.push_back(L"other"); }
 
   static const NotifyEntry<TestWindow> kTable[];
@@ -59,6 +60,7 @@ class TestWindow : public WindowImplBase {
 
 const NotifyEntry<TestWindow> TestWindow::kTable[] = {
     {L"click", L"okbtn", &TestWindow::onOk},
+    {L"click", L"offbtn", &TestWindow::onOff},
     {L"killfocus", L"nameedit", &TestWindow::onKill},
     {L"selectchanged", L"agree", &TestWindow::onAgree},
     {L"", L"", nullptr},
@@ -124,6 +126,25 @@ TEST_F(WindowFixture, LayeredPictureIsOpaqueInsideAndRoundedAtTheCorners) {
   EXPECT_EQ(alpha(14, 10), 255u);
 }
 
+TEST_F(WindowFixture, DrawingOnlyWhatChangedGivesTheWholeDrawingsPicture) {
+  window.manager().render();
+  auto pixels = [&] {
+    const Surface& picture = window.manager().picture();
+    return std::vector<uint32_t>(picture.pixels(), picture.pixels() + picture.width() * picture.height());
+  };
+  // A new text in the rounded corner, and a button under the mouse: only
+  // their places are drawn again.
+  window.findControl(L"title")->setText(L"A longer title");
+  CControlUI* ok = window.findControl(L"okbtn");
+  RECT pos = ok->getPos();
+  SendMessageW(window.getHWND(), WM_MOUSEMOVE, 0, MAKELPARAM((pos.left + pos.right) / 2, pos.top + 2));
+  window.manager().render();
+  std::vector<uint32_t> parts = pixels();
+  window.manager().invalidate();
+  window.manager().render();
+  EXPECT_TRUE(parts == pixels());
+}
+
 TEST_F(WindowFixture, ClicksRouteByTypeAndNameThroughTheTable) {
   click(L"okbtn");
   click(L"offbtn");    // disabled: nothing
@@ -141,12 +162,27 @@ TEST_F(WindowFixture, OptionsToggleAndNotifySelectChanged) {
 }
 
 TEST_F(WindowFixture, EnablingAndHidingDecideWhetherAButtonClicks) {
-  window.findControl(L"offbtn")->setEnabled(true);
-  window.findControl(L"okbtn")->setVisible(false);
-  window.manager().render();
+  // Both buttons have rows in the table: only their state decides.
+  CControlUI* off = window.findControl(L"offbtn");
+  CControlUI* ok = window.findControl(L"okbtn");
+  off->setEnabled(true);
   click(L"offbtn");
-  EXPECT_TRUE(window.events.empty());  // offbtn is not in the table, and enabled now
-  EXPECT_FALSE(window.findControl(L"okbtn")->isVisible());
+  off->setEnabled(false);
+  click(L"offbtn");
+  EXPECT_EQ(window.events, std::vector<std::wstring>{L"off:click"});
+
+  // Hidden, and clicked where it was before the row closes up.
+  ok->setVisible(false);
+  click(L"okbtn");
+  window.findControl(L"root")->setVisible(false);  // a hidden parent hides its buttons too
+  ok->setVisible(true);
+  click(L"okbtn");
+  EXPECT_EQ(window.events.size(), 1u);
+
+  window.findControl(L"root")->setVisible(true);
+  window.manager().render();
+  click(L"okbtn");
+  EXPECT_EQ(window.events.back(), L"ok:click");
 }
 
 TEST_F(WindowFixture, BaseClickHandlingMinimisesAndCloses) {
