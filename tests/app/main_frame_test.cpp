@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/config_imp.h"
-#include "offer/offer_step.h"
+#include "offer/sdk_api_impl.h"
 #include "skin/language_table.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
@@ -54,7 +54,7 @@ class MainFrameTest : public ::testing::Test {
 
   void openFrame() {
     MainFrameServices services{&world.model(), &world.config(), &world.reporter(),
-                               &OfferStep::instance()};
+                               &SDKAPIImpl::instance()};
     frame = new CAppMainFrame(services);
     window = frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
     ASSERT_NE(window, nullptr);
