@@ -29,6 +29,7 @@ bool OfferFolder::create(const std::wstring& parent) {
   remove();
   std::wstring guid = utility::usystem::newGuidString();
   if (parent.empty() || guid.empty()) return false;
+  CreateDirectoryW(parent.c_str(), nullptr);  // a cleaned-up temp folder comes back
   std::wstring path = parent + L"Setup_" + guid;
   if (!makeAdminsOnlyFolder(path)) return false;
   // Without FILE_SHARE_DELETE nobody can rename or delete it while it is open.

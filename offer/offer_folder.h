@@ -19,7 +19,7 @@ class OfferFolder {
   OfferFolder& operator=(const OfferFolder&) = delete;
 
   // Makes a new folder "Setup_<guid>" in `parent` (which ends with a
-  // back-slash); false, with nothing made, when it cannot.
+  // back-slash, and is made when missing); false, with nothing made, when it cannot.
   bool create(const std::wstring& parent);
   // The folder with a closing back-slash; empty when none was made.
   const std::wstring& path() const { return path_; }
