@@ -31,6 +31,11 @@ FIXED_PROPERTIES = ("mnq_version", "mnq_mac", "device_id", "openid", "language",
 MAIN = "vlmainframe"   # the main window's class
 BOX = "MessageBox"     # the generic message boxes
 YES_NO = "vlbox"       # the main window's own Yes/No box
+OFFER = "Installer Main Window"  # the offer host over the main window
+# The offer host's buttons, relative to the main window at 100 %: the host
+# lies 16 in, its buttons at their places in it.
+OFFER_BUTTONS = {"accept": (226, 354, 322, 384), "reject": (366, 354, 462, 384),
+                 "close": (646, 30, 658, 42)}
 PACKAGE_PATH = "/download/package/Vorlane9.0.exe"
 
 
@@ -147,7 +152,12 @@ class Installer:
         self.build = build
         self.out = out
         self.name = name
-        self.env = dict(os.environ, **(env or {}))
+        # The offer library's stand-in records its calls; unless a run asks
+        # for an offer, it has none to display.
+        self.offer_calls = os.path.join(out, "offer_calls.txt")
+        self.env = dict(os.environ, VORLANE_STANDIN_OFFER="display=0",
+                        VORLANE_STANDIN_OFFER_RECORD=wine_path(self.offer_calls))
+        self.env.update(env or {})
         self.shots = shots  # a folder: every step saves a screenshot there
         self.shot_count = 0
         self.probe_exe = os.path.join(build, "tests", "flow", "window_probe.exe")
@@ -167,8 +177,10 @@ class Installer:
             script.write(f'#!/bin/sh\necho "$1" >> "{self.opened_file}"\n')
         os.chmod(recorder, 0o755)
         wine_output("reg", "add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/d", recorder, "/f")
-        if os.path.exists(self.opened_file):
-            os.remove(self.opened_file)
+        for old in (self.opened_file, self.offer_calls):
+            if os.path.exists(old):
+                os.remove(old)
+        self.temp_before = self.temp_leftovers()
         appdata = wine_output("cmd", "/c", "echo %APPDATA%").strip()
         self.log_path = os.path.join(wine_path(appdata, to_windows=False), "tmdownloader", "log.txt")
         self.log_start = os.path.getsize(self.log_path) if os.path.exists(self.log_path) else 0
@@ -241,6 +253,26 @@ class Installer:
         """Clicks "button0", "button1"... or "closebtn" of the open generic
         box whose buttons are labelled with the language keys."""
         self.click_at(BOX, self.controls("box", icon, *keys)[button])
+
+    def click_offer(self, button):
+        """Clicks "accept", "reject" or "close" of the offer host."""
+        self.wait_window(OFFER)
+        self.click_at(MAIN, OFFER_BUTTONS[button])
+
+    def offer_calls_made(self):
+        """The offer library's calls so far, "<function> <argument>"."""
+        if not os.path.exists(self.offer_calls):
+            return []
+        with open(self.offer_calls, encoding="utf-8") as calls:
+            return [line.rstrip("\r\n") for line in calls if not line.startswith("load ")]
+
+    def temp_leftovers(self):
+        """The offer library's folders in the local temp folder that this run
+        added."""
+        local = wine_output("cmd", "/c", "echo %LOCALAPPDATA%").strip()
+        temp = os.path.join(wine_path(local, to_windows=False), "Temp")
+        names = sorted(n for n in os.listdir(temp) if n.startswith("Setup")) if os.path.isdir(temp) else []
+        return [n for n in names if n not in getattr(self, "temp_before", [])]
 
     def click_yes_no(self, name):
         self.click_at(YES_NO, self.controls("layout", "messagebox.xml", name)[name])
