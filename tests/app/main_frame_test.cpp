@@ -255,7 +255,7 @@ TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
   ASSERT_TRUE(clickControl(frame, L"installnowbtn"));
   EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
   EXPECT_FALSE(shown(L"logo9Con"));
-  // No partner offer: the progress page follows at once.
+  // The library displays no offer: the progress page follows on the first tick.
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_TRUE(shown(L"logo9Con"));
   EXPECT_FALSE(shown(L"ironsourceLayout"));
@@ -382,7 +382,7 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
   DuiLib::TNotifyUI accept{L"click", control(L"acceptBtn")};
   frame->notify(accept);
   EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
-  // Accepting waits for the offer again; there is none, so progress follows.
+  // Accepting waits for the offer again; none is displayed, so progress follows.
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
 

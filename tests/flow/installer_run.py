@@ -159,6 +159,7 @@ class Installer:
                         VORLANE_STANDIN_OFFER_RECORD=wine_path(self.offer_calls))
         self.env.update(env or {})
         self.shots = shots  # a folder: every step saves a screenshot there
+        self.scale = 1.0    # the screen's scale: the probe's places grow with it
         self.shot_count = 0
         self.probe_exe = os.path.join(build, "tests", "flow", "window_probe.exe")
         self.opened_file = os.path.join(out, "opened_urls.txt")
@@ -240,8 +241,8 @@ class Installer:
 
     def click_at(self, cls, rect):
         window = self.wait_window(cls)
-        x = window[3] + (rect[0] + rect[2]) // 2
-        y = window[4] + (rect[1] + rect[3]) // 2
+        x = window[3] + int((rect[0] + rect[2]) / 2 * self.scale)
+        y = window[4] + int((rect[1] + rect[3]) / 2 * self.scale)
         subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
         subprocess.run(["xdotool", "click", "1"], check=True)
 
@@ -370,7 +371,7 @@ def demo(build, out):
     packages = os.path.join(build, "standins", "packages")
     servers = Servers(out)
     installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
-                          env={"VORLANE_STANDIN_PACKAGE": "delay:8000"})
+                          env={"VORLANE_STANDIN_PACKAGE": "delay:15000", "VORLANE_STANDIN_OFFER": ""})
     try:
         servers.script([{"status": 404}], [{"package": "signed", "rate": 1500000}], packages)
         installer.prepare()
@@ -400,6 +401,11 @@ def demo(build, out):
         installer.wait_no_window(YES_NO)
         installer.click("installnowbtn", panel="open")
         installer.wait_log("download player")
+        installer.wait_window(OFFER)
+        time.sleep(1)  # the library draws its offer on the first tick
+        installer.screenshot("offer-window")
+        installer.click_offer("accept")
+        installer.wait_no_window(OFFER)
         installer.screenshot("progress-page")
         installer.wait_log("start. url")
         time.sleep(3)  # a few sized reports on the progress page
@@ -418,11 +424,34 @@ def demo(build, out):
         installer.wait_end()
         installer.screenshot("emulator")
         run = installer.result()
+        offer_at_150_percent(build, out, servers, packages)
     finally:
         installer.stop()
         servers.stop()
     show(run)
     return 0 if run["ended"] else 1
+
+
+def offer_at_150_percent(build, out, servers, packages):
+    """The offer window over a main window drawn at 150 %: the screen's DPI
+    set to 144 for one more run, which is left once the offer shows."""
+    servers.script([{"package": "signed", "rate": 300000}], [], packages)
+    installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
+                          env={"VORLANE_STANDIN_OFFER": ""})
+    installer.shot_count = 900
+    dpi = ["HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD"]
+    try:
+        wine_output("reg", "add", *dpi, "/d", "144", "/f")
+        installer.scale = 1.5
+        installer.prepare()
+        installer.start()
+        installer.click("installnowbtn")
+        installer.wait_window(OFFER)
+        time.sleep(1)
+        installer.screenshot("offer-window-150-percent")
+    finally:
+        installer.stop()
+        wine_output("reg", "add", *dpi, "/d", "96", "/f")
 
 
 def main():
