@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "toolkit/dpi.h"
+
 namespace offer {
 namespace {
 
@@ -13,8 +15,6 @@ HBITMAP loadBitmap(int id) {
   return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
-
-int scaled(int value, int percent) { return (value * percent + 50) / 100; }
 
 }  // namespace
 
@@ -31,7 +31,8 @@ OfferArt::OfferArt(int scalePercent)
       background_(loadBitmap(kBackground)),
       button_(loadBitmap(kButtonFace)),
       closeGlyph_(loadBitmap(kCloseGlyph)),
-      font_(CreateFontW(scaled(20, scalePercent), scaled(8, scalePercent), 0, 0, FW_NORMAL, FALSE,
+      font_(CreateFontW(DuiLib::scaleByPercent(20, scalePercent),
+                        DuiLib::scaleByPercent(8, scalePercent), 0, 0, FW_NORMAL, FALSE,
                         FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                         DEFAULT_QUALITY, 0x50, L"Microsoft YaHei")),
       memory_(CreateCompatibleDC(nullptr)) {}
@@ -45,7 +46,8 @@ void OfferArt::draw(HDC dc, HBITMAP bitmap, int x, int y) const {
   } else {
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, x, y, scaled(info.bmWidth, scale_), scaled(info.bmHeight, scale_), memory_, 0, 0,
+    StretchBlt(dc, x, y, DuiLib::scaleByPercent(info.bmWidth, scale_),
+               DuiLib::scaleByPercent(info.bmHeight, scale_), memory_, 0, 0,
                info.bmWidth, info.bmHeight, SRCCOPY);
   }
   SelectObject(memory_, previous);

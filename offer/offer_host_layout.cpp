@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/dpi.h"
+
 namespace offer {
 namespace {
 
@@ -12,10 +14,7 @@ constexpr int kContainerTop = 80;
 constexpr int kContainerRightGap = 85;
 constexpr int kContainerBottomGap = 72;
 
-int scaled(int value, int percent) {
-  int product = value * percent;
-  return (product >= 0 ? product + 50 : product - 50) / 100;
-}
+int scaled(int value, int percent) { return DuiLib::scaleByPercent(value, percent); }
 
 RECT box(int left, int top, int width, int height, int percent) {
   int x = scaled(left, percent);

@@ -256,8 +256,12 @@ class Installer:
         self.click_at(BOX, self.controls("box", icon, *keys)[button])
 
     def click_offer(self, button):
-        """Clicks "accept", "reject" or "close" of the offer host."""
+        """Clicks "accept", "reject" or "close" of the offer host once the
+        library has displayed its offer (the buttons show right after)."""
         self.wait_window(OFFER)
+        wait_for(lambda: any(call.startswith("4 ") for call in self.offer_calls_made()), 30,
+                 "the offer displayed")
+        time.sleep(0.5)
         self.click_at(MAIN, OFFER_BUTTONS[button])
 
     def offer_calls_made(self):

@@ -115,6 +115,9 @@ TEST_F(SdkApiImplTest, ADisplayAnsweredZeroEndsTheStepOnce) {
   EXPECT_TRUE(moments.empty());
   pumpUntil([] { return false; }, 1200);  // later ticks change nothing
   EXPECT_EQ(finished, 1);
+  host->showADWindow(owner);  // a second host would never be filled: none is made
+  EXPECT_EQ(host->hostWindow(), nullptr);
+  EXPECT_EQ(library.arguments(4).size(), 1u);
 }
 
 TEST_F(SdkApiImplTest, AcceptAnsweredNonZeroKeepsTheOfferAndALaterZeroEndsIt) {
