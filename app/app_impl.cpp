@@ -6,7 +6,7 @@
 #include "app/config_imp.h"
 #include "app/main_frame.h"
 #include "app/resources/resource_ids.h"
-#include "offer/offer_step.h"
+#include "offer/sdk_api_impl.h"
 #include "net/curl_global.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
@@ -32,7 +32,7 @@ void installLeaveHooks() {
     CReporter::instance().notify();
   };
   if (ConfigImp::instance().offerEnabled) {
-    hooks.finishOffer = [] { OfferStep::instance().finishOnLeave(); };
+    hooks.finishOffer = [] { SDKAPIImpl::instance().finishOnLeave(); };
   }
   CMessageBox::setLeaveHooks(std::move(hooks));
 }
@@ -156,5 +156,5 @@ void CAppImpl::uninit() {
   const DWORD spent = GetTickCount() - start;
   const DWORD limit = CReporter::kShutdownLimitMs;
   curl_global::cleanupWhenIdle(spent < limit ? limit - spent : 0);
-  if (ConfigImp::instance().offerEnabled) OfferStep::instance().release();
+  if (ConfigImp::instance().offerEnabled) SDKAPIImpl::instance().releaseDLL();
 }

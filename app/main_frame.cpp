@@ -4,7 +4,8 @@
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
-#include "offer/offer_step.h"
+#include "app/offer_events.h"
+#include "offer/sdk_api_impl.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
 #include "toolkit/container.h"
@@ -35,7 +36,7 @@ CAppMainFrame::CAppMainFrame(MainFrameServices services)
     : model_(services.model ? *services.model : CAppModel::instance()),
       config_(services.config ? *services.config : ConfigImp::instance()),
       reporter_(services.reporter ? *services.reporter : CReporter::instance()),
-      offer_(services.offer ? *services.offer : OfferStep::instance()) {}
+      offer_(services.offer ? *services.offer : SDKAPIImpl::instance()) {}
 
 bool CAppMainFrame::notifyFromTable(DuiLib::TNotifyUI& msg) {
   return DuiLib::routeNotify(this, kNotifyTable, msg);
@@ -56,7 +57,7 @@ void CAppMainFrame::initWindow() {
   if (auto* licence = find<DuiLib::CControlUI>(L"protobtn")) {
     licence->setText(L"<u>" + langText("protocol_accept_btn") + L"</u>");
   }
-  offer_.startAsync();
+  offer_.startInit(model_.getOpenId());
 }
 
 void CAppMainFrame::registerFonts() {
@@ -89,7 +90,10 @@ void CAppMainFrame::installModelCallbacks() {
 
 void CAppMainFrame::installOfferCallbacks() {
   std::weak_ptr<CAppMainFrame> self = weak();
-  offer_.setCallbacks({
+  CAppModel* model = &model_;  // the model and the reporter outlive the window
+  CReporter* reporter = &reporter_;
+  offer_.setHooks({
+      config_.offerEnabled,
       [self](bool installing) {
         auto frame = self.lock();
         if (!frame) return;
@@ -103,6 +107,7 @@ void CAppMainFrame::installOfferCallbacks() {
       [self] {
         if (auto frame = self.lock()) frame->showDownloadPage();
       },
+      [model, reporter](OfferMoment moment) { reportOfferMoment(*model, *reporter, moment); },
   });
 }
 
@@ -150,10 +155,12 @@ void CAppMainFrame::onFinalMessage(HWND) {
   // Work queued for the window may still arrive: the model's reports find no
   // callbacks, and everything else finds the window gone.
   model_.setCallbacks({});
-  offer_.setCallbacks({});
+  SDKAPIImpl::Hooks none;
+  none.enabled = config_.offerEnabled;
+  offer_.setHooks(std::move(none));
   installWaitTimer_.stop();
   life_.reset();
-  if (config_.offerEnabled) offer_.release();
+  if (config_.offerEnabled) offer_.releaseDLL();
   delete this;
   PostQuitMessage(0);
 }

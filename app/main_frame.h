@@ -17,7 +17,7 @@
 class CAppModel;
 class ConfigImp;
 class CReporter;
-class OfferStep;
+class SDKAPIImpl;
 
 // What the window works with. The program leaves every field empty and the
 // window takes the process-wide objects; tests pass their own.
@@ -25,7 +25,7 @@ struct MainFrameServices {
   CAppModel* model = nullptr;
   ConfigImp* config = nullptr;
   CReporter* reporter = nullptr;
-  OfferStep* offer = nullptr;
+  SDKAPIImpl* offer = nullptr;
 };
 
 class CAppMainFrame : public DuiLib::WindowImplBase {
@@ -113,7 +113,7 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   CAppModel& model_;
   ConfigImp& config_;
   CReporter& reporter_;
-  OfferStep& offer_;
+  SDKAPIImpl& offer_;
   int progressState_ = 0;
   DWORD downloadStartTick_ = 0;
   utility::UiTimer installWaitTimer_;

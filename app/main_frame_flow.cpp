@@ -1,13 +1,11 @@
 // The main window's flow: the install button and its checks, the offer step,
 // leaving the window, the failed download and the end of the installation.
-#include <thread>
-
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/install_path_rules.h"
 #include "app/main_frame.h"
 #include "app/progress_rules.h"
-#include "offer/offer_step.h"
+#include "offer/sdk_api_impl.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
@@ -55,20 +53,16 @@ bool CAppMainFrame::checkBeforeInstall() {
 }
 
 void CAppMainFrame::startOfferWait() {
-  // A task of its own: the offer library may take its time to get ready.
+  // The host waits, at most for its own limit: without a ready library the
+  // progress page follows.
   std::weak_ptr<CAppMainFrame> self = weak();
-  OfferStep* offer = &offer_;
-  std::thread([offer, self] {
-    while (!offer->isReady()) Sleep(50);
-    if (!offer->hasOffer()) return;
-    postToUi([self] {
-      if (auto frame = self.lock()) frame->showOfferWindow();
-    });
-  }).detach();
+  offer_.waitForOffer([self] {
+    if (auto frame = self.lock()) frame->showOfferWindow();
+  });
 }
 
 void CAppMainFrame::showOfferWindow() {
-  offer_.showOver(getHWND());
+  offer_.showADWindow(getHWND(), manager().scalePercent());
   if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(true);
 }
 

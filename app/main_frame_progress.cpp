@@ -4,7 +4,7 @@
 #include "app/config_imp.h"
 #include "app/main_frame.h"
 #include "app/progress_rules.h"
-#include "offer/offer_step.h"
+#include "offer/sdk_api_impl.h"
 #include "skin/language_table.h"
 #include "toolkit/progress.h"
 
@@ -42,7 +42,7 @@ void CAppMainFrame::onDownloadDone() {
   // From now on the package installs: closing offers no new download.
   progressState_ = 100;
   installWaitTimer_.stop();
-  if (config_.offerEnabled) offer_.installAlongside();
+  if (config_.offerEnabled) offer_.installOffer();
   runInstallTask(model_);
   installWaitStep_ = 0;
   installWaitTimer_.start(kInstallWaitTickMs, makeRunable([this] { tickInstallWait(); }));

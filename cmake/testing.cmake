@@ -33,6 +33,11 @@ target_link_libraries(vorlane_test_support PUBLIC shell32 user32)
 # Source rules that no compiler enforces (runs on the build machine, not Wine).
 add_test(NAME source_rules COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check_sources.py ${CMAKE_SOURCE_DIR})
 
+# The offer library stand-in's record and answers (tests/support/offer_standin.h).
+add_library(vorlane_test_offer STATIC ${CMAKE_SOURCE_DIR}/tests/support/offer_standin.cpp)
+target_link_libraries(vorlane_test_offer PUBLIC vorlane_test_support)
+add_dependencies(vorlane_test_offer vorlane_standin_offer_library)
+
 # What a loopback telemetry endpoint received, for tests that report.
 add_library(vorlane_test_telemetry STATIC ${CMAKE_SOURCE_DIR}/tests/support/telemetry_endpoint.cpp)
 target_link_libraries(vorlane_test_telemetry PUBLIC vorlane_net vorlane_test_support thirdparty_rapidjson gtest)

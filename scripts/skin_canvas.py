@@ -57,6 +57,21 @@ class Canvas:
                 chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
 
 
+    def bmp(self):
+        """An uncompressed 24-bit Windows bitmap, bottom-up; every pixel is
+        taken as opaque."""
+        stride = (self.width * 3 + 3) & ~3
+        rows = bytearray()
+        for y in reversed(range(self.height)):
+            row = bytearray()
+            for x in range(self.width):
+                r, g, b, _ = self.pixels[y * self.width + x]
+                row.extend((round(b), round(g), round(r)))
+            rows.extend(row + bytes(stride - len(row)))
+        header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+        return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(rows), 0, 0, 54) + header + bytes(rows)
+
+
 def rounded_rect(x0, y0, x1, y1, r):
     cx, cy = (x0 + x1) / 2, (y0 + y1) / 2
     hx, hy = (x1 - x0) / 2 - r, (y1 - y0) / 2 - r

@@ -20,7 +20,10 @@ std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
 
 void appendBesideSelf(const std::wstring& name, const std::wstring& line) {
   std::wstring self = ownPath();
-  std::wstring path = joinPath(self.substr(0, self.find_last_of(L"\\/") + 1), name);
+  appendLine(joinPath(self.substr(0, self.find_last_of(L"\\/") + 1), name), line);
+}
+
+void appendLine(const std::wstring& path, const std::wstring& line) {
   std::wstring text = line + L"\r\n";
   std::string utf8 = utility::wideToUtf8(text);
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -22,6 +22,9 @@ inline std::wstring package(const std::wstring& copy) {
   return buildPath(L"packages/package_" + copy + L".exe");
 }
 
+// The offer library stand-in, "ds.dll" (offer_library.cpp), as built.
+inline std::wstring offerLibrary() { return buildPath(L"offer/ds.dll"); }
+
 inline const wchar_t* testSigner() { return L"" VORLANE_TEST_SIGNER; }
 inline const wchar_t* otherSigner() { return L"" VORLANE_OTHER_SIGNER; }
 

@@ -42,6 +42,11 @@ void NativeEdit::close() {
   PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
+bool NativeEdit::isEditBox(HWND window) {
+  return window && GetWindowLongPtrW(window, GWLP_WNDPROC) ==
+                       reinterpret_cast<LONG_PTR>(&NativeEdit::subclassProc);
+}
+
 LRESULT CALLBACK NativeEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* edit = reinterpret_cast<NativeEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!edit) return DefWindowProcW(window, message, wParam, lParam);

@@ -36,6 +36,8 @@ class NativeEdit {
   HWND window() const { return window_; }
   // Forgets the owner and destroys the window; safe from inside its messages.
   void close();
+  // Whether `window` is one of these edit boxes.
+  static bool isEditBox(HWND window);
 
  private:
   NativeEdit(NativeEditOwner* owner, HWND window);

@@ -144,14 +144,9 @@ bool WindowImplBase::translateKey(WPARAM key, bool shift) {
 
 WindowImplBase* WindowImplBase::fromHandle(HWND window) {
   auto& windows = liveWindows();
-  // The window itself, or up its parents and owners (an edit box's pop-up).
-  for (int depth = 0; window && depth < 8; ++depth) {
-    auto found = windows.find(window);
-    if (found != windows.end()) return found->second;
-    HWND parent = GetParent(window);
-    window = parent ? parent : GetWindow(window, GW_OWNER);
-  }
-  return nullptr;
+  if (NativeEdit::isEditBox(window)) window = GetWindow(window, GW_OWNER);
+  auto found = window ? windows.find(window) : windows.end();
+  return found != windows.end() ? found->second : nullptr;
 }
 
 void WindowImplBase::notify(TNotifyUI& msg) {

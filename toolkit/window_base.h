@@ -41,8 +41,8 @@ class WindowImplBase : public INotifyUI {
 
   // Handles Tab, Enter, Escape and Space for this window (the message loop's filter).
   bool translateKey(WPARAM key, bool shift);
-  // The toolkit window that owns the OS window `window` (itself, a child or an
-  // owned pop-up such as an edit box), or null.
+  // The toolkit window that `window` is, or whose edit box it is; null for any
+  // other window, children of a toolkit window included (they keep their keys).
   static WindowImplBase* fromHandle(HWND window);
 
   // Sends notifications to the window's table, then to the base click handling.

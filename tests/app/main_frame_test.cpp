@@ -9,14 +9,17 @@
 #include <vector>
 
 #include "app/config_imp.h"
-#include "offer/offer_step.h"
+#include "offer/sdk_api_impl.h"
+#include "offer/sdk_wrapper.h"
 #include "skin/language_table.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
+#include "tests/support/offer_standin.h"
 #include "tests/support/opened_urls.h"
 #include "tests/support/ui_testing.h"
 #include "toolkit/container.h"
 #include "toolkit/edit.h"
+#include "toolkit/message_filter.h"
 #include "toolkit/option.h"
 #include "toolkit/progress.h"
 #include "ui/message_box.h"
@@ -36,11 +39,14 @@ class MainFrameTest : public ::testing::Test {
  protected:
   ModelFixture world;
   testing_support::OpenedUrls opened;
+  testing_support::OfferStandIn offerLibrary;
   CAppMainFrame* frame = nullptr;
+  SDKAPIImpl* offer = nullptr;
   HWND window = nullptr;
 
   void SetUp() override {
     testing_support::useStagedSkin(L"en_US");
+    offerLibrary.answer(L"display=0");  // no offer unless a test asks for one
     openFrame();
   }
   void TearDown() override {
@@ -53,8 +59,9 @@ class MainFrameTest : public ::testing::Test {
   }
 
   void openFrame() {
-    MainFrameServices services{&world.model(), &world.config(), &world.reporter(),
-                               &OfferStep::instance()};
+    // A host of the window's own, never destroyed: its start-up thread may outlive it.
+    offer = new SDKAPIImpl(*new SDKWrapper());
+    MainFrameServices services{&world.model(), &world.config(), &world.reporter(), offer};
     frame = new CAppMainFrame(services);
     window = frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
     ASSERT_NE(window, nullptr);
@@ -248,7 +255,7 @@ TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
   ASSERT_TRUE(clickControl(frame, L"installnowbtn"));
   EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
   EXPECT_FALSE(shown(L"logo9Con"));
-  // No partner offer: the progress page follows at once.
+  // The library displays no offer: the progress page follows on the first tick.
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_TRUE(shown(L"logo9Con"));
   EXPECT_FALSE(shown(L"ironsourceLayout"));
@@ -375,7 +382,7 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
   DuiLib::TNotifyUI accept{L"click", control(L"acceptBtn")};
   frame->notify(accept);
   EXPECT_EQ(page(), CAppMainFrame::kOfferLoadingPage);
-  // Accepting waits for the offer again; there is none, so progress follows.
+  // Accepting waits for the offer again; none is displayed, so progress follows.
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
 
@@ -399,6 +406,87 @@ TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {
   EXPECT_FALSE(world.model().callbacks().installFinished);
   EXPECT_FALSE(emulatorStarted(1000));
   EXPECT_TRUE(opened.list().empty());
+}
+
+TEST_F(MainFrameTest, EachOfferStepReportsOnBothChannels) {
+  const struct {
+    const char* step;
+    const char* analytics;
+    const char* reported;
+    bool progressFollows;
+  } cases[] = {{"accept", "ad_iron_accept:100", "ad_accept", true},
+               {"reject", "ad_iron_reject:100", "ad_reject", true},
+               {"close", "ad_iron_close:100", "bundle_ad_withdrawal", false}};
+  size_t events = 0;
+  for (const auto& c : cases) {
+    if (!IsWindow(window)) openFrame();
+    offerLibrary.answer(L"");
+    ASSERT_TRUE(pumpUntil([&] { return offer->isReady(); }, 5000)) << c.step;
+    frame->showOfferWindow();
+    EXPECT_TRUE(shown(L"ironsourceLayout"));
+    ASSERT_TRUE(pumpUntil([&] { return offer->acceptWindow() && IsWindowVisible(offer->acceptWindow()); },
+                          3000)) << c.step;
+    HWND button = std::string(c.step) == "accept"   ? offer->acceptWindow()
+                  : std::string(c.step) == "reject" ? offer->rejectWindow()
+                                                    : offer->closeWindow();
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    if (c.progressFollows) {
+      EXPECT_EQ(page(), CAppMainFrame::kProgressPage) << c.step;
+      EXPECT_FALSE(shown(L"ironsourceLayout")) << c.step;
+      EXPECT_EQ(offer->hostWindow(), nullptr) << c.step;
+    } else {
+      // Closing the offer asks whether to leave, over a disabled main window.
+      ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
+      EXPECT_FALSE(IsWindowEnabled(window));
+      EXPECT_NE(offer->hostWindow(), nullptr);
+    }
+    events += 2;
+    auto seenAnalytics = analytics(events);
+    auto seenReported = reported(events);
+    ASSERT_GE(seenAnalytics.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(seenAnalytics.end() - 2, seenAnalytics.end()),
+              (std::vector<std::string>{"ad_iron_show:100", c.analytics}));
+    EXPECT_EQ(std::vector<std::string>(seenReported.end() - 2, seenReported.end()),
+              (std::vector<std::string>{"ad_show", c.reported}));
+    DestroyWindow(window);
+    pumpFor(50);
+  }
+}
+
+TEST_F(MainFrameTest, TheOfferKeepsItsOwnKeys) {
+  offerLibrary.answer(L"");
+  ASSERT_TRUE(pumpUntil([&] { return offer->isReady(); }, 5000));
+  frame->showOfferWindow();
+  ASSERT_TRUE(pumpUntil([&] { return offer->acceptWindow() && IsWindowVisible(offer->acceptWindow()); },
+                        3000));
+  // The library's text box, inside its offer in the container.
+  HWND drawn = GetWindow(offer->containerWindow(), GW_CHILD);
+  HWND notes = drawn ? FindWindowExW(drawn, nullptr, L"EDIT", nullptr) : nullptr;
+  ASSERT_NE(notes, nullptr);
+  SetFocus(notes);
+  // Typed through the program's own message loop with the toolkit's filter.
+  for (WPARAM key : {WPARAM('A'), WPARAM(VK_TAB), WPARAM(VK_SPACE), WPARAM(VK_RETURN)}) {
+    PostMessageW(notes, WM_KEYDOWN, key, 1);
+    PostMessageW(notes, WM_KEYUP, key, 0xC0000001);
+  }
+  DWORD start = GetTickCount();
+  MSG message;
+  while (GetTickCount() - start < 500) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (DuiLib::preTranslateMessage(&message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+  wchar_t typed[32] = {};
+  GetWindowTextW(notes, typed, 32);
+  EXPECT_STREQ(typed, L"a\t \r\n");
+  // Nothing of the main window moved: no focus, no box, the same page.
+  EXPECT_EQ(frame->manager().getFocus(), nullptr);
+  EXPECT_TRUE(windowsOfClass(L"vlbox").empty());
+  EXPECT_EQ(box(), nullptr);
+  EXPECT_EQ(page(), 0);
 }
 
 }  // namespace

@@ -31,6 +31,11 @@ FIXED_PROPERTIES = ("mnq_version", "mnq_mac", "device_id", "openid", "language",
 MAIN = "vlmainframe"   # the main window's class
 BOX = "MessageBox"     # the generic message boxes
 YES_NO = "vlbox"       # the main window's own Yes/No box
+OFFER = "Installer Main Window"  # the offer host over the main window
+# The offer host's buttons, relative to the main window at 100 %: the host
+# lies 16 in, its buttons at their places in it.
+OFFER_BUTTONS = {"accept": (226, 354, 322, 384), "reject": (366, 354, 462, 384),
+                 "close": (646, 30, 658, 42)}
 PACKAGE_PATH = "/download/package/Vorlane9.0.exe"
 
 
@@ -147,8 +152,14 @@ class Installer:
         self.build = build
         self.out = out
         self.name = name
-        self.env = dict(os.environ, **(env or {}))
+        # The offer library's stand-in records its calls; unless a run asks
+        # for an offer, it has none to display.
+        self.offer_calls = os.path.join(out, "offer_calls.txt")
+        self.env = dict(os.environ, VORLANE_STANDIN_OFFER="display=0",
+                        VORLANE_STANDIN_OFFER_RECORD=wine_path(self.offer_calls))
+        self.env.update(env or {})
         self.shots = shots  # a folder: every step saves a screenshot there
+        self.scale = 1.0    # the screen's scale: the probe's places grow with it
         self.shot_count = 0
         self.probe_exe = os.path.join(build, "tests", "flow", "window_probe.exe")
         self.opened_file = os.path.join(out, "opened_urls.txt")
@@ -167,8 +178,10 @@ class Installer:
             script.write(f'#!/bin/sh\necho "$1" >> "{self.opened_file}"\n')
         os.chmod(recorder, 0o755)
         wine_output("reg", "add", "HKCU\\Software\\Wine\\WineBrowser", "/v", "Browsers", "/d", recorder, "/f")
-        if os.path.exists(self.opened_file):
-            os.remove(self.opened_file)
+        for old in (self.opened_file, self.offer_calls):
+            if os.path.exists(old):
+                os.remove(old)
+        self.temp_before = self.temp_leftovers()
         appdata = wine_output("cmd", "/c", "echo %APPDATA%").strip()
         self.log_path = os.path.join(wine_path(appdata, to_windows=False), "tmdownloader", "log.txt")
         self.log_start = os.path.getsize(self.log_path) if os.path.exists(self.log_path) else 0
@@ -228,8 +241,8 @@ class Installer:
 
     def click_at(self, cls, rect):
         window = self.wait_window(cls)
-        x = window[3] + (rect[0] + rect[2]) // 2
-        y = window[4] + (rect[1] + rect[3]) // 2
+        x = window[3] + int((rect[0] + rect[2]) / 2 * self.scale)
+        y = window[4] + int((rect[1] + rect[3]) / 2 * self.scale)
         subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(y)], check=True)
         subprocess.run(["xdotool", "click", "1"], check=True)
 
@@ -241,6 +254,30 @@ class Installer:
         """Clicks "button0", "button1"... or "closebtn" of the open generic
         box whose buttons are labelled with the language keys."""
         self.click_at(BOX, self.controls("box", icon, *keys)[button])
+
+    def click_offer(self, button):
+        """Clicks "accept", "reject" or "close" of the offer host once the
+        library has displayed its offer (the buttons show right after)."""
+        self.wait_window(OFFER)
+        wait_for(lambda: any(call.startswith("4 ") for call in self.offer_calls_made()), 30,
+                 "the offer displayed")
+        time.sleep(0.5)
+        self.click_at(MAIN, OFFER_BUTTONS[button])
+
+    def offer_calls_made(self):
+        """The offer library's calls so far, "<function> <argument>"."""
+        if not os.path.exists(self.offer_calls):
+            return []
+        with open(self.offer_calls, encoding="utf-8") as calls:
+            return [line.rstrip("\r\n") for line in calls if not line.startswith("load ")]
+
+    def temp_leftovers(self):
+        """The offer library's folders in the local temp folder that this run
+        added."""
+        local = wine_output("cmd", "/c", "echo %LOCALAPPDATA%").strip()
+        temp = os.path.join(wine_path(local, to_windows=False), "Temp")
+        names = sorted(n for n in os.listdir(temp) if n.startswith("Setup")) if os.path.isdir(temp) else []
+        return [n for n in names if n not in getattr(self, "temp_before", [])]
 
     def click_yes_no(self, name):
         self.click_at(YES_NO, self.controls("layout", "messagebox.xml", name)[name])
@@ -338,7 +375,7 @@ def demo(build, out):
     packages = os.path.join(build, "standins", "packages")
     servers = Servers(out)
     installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
-                          env={"VORLANE_STANDIN_PACKAGE": "delay:8000"})
+                          env={"VORLANE_STANDIN_PACKAGE": "delay:15000", "VORLANE_STANDIN_OFFER": ""})
     try:
         servers.script([{"status": 404}], [{"package": "signed", "rate": 1500000}], packages)
         installer.prepare()
@@ -368,6 +405,11 @@ def demo(build, out):
         installer.wait_no_window(YES_NO)
         installer.click("installnowbtn", panel="open")
         installer.wait_log("download player")
+        installer.wait_window(OFFER)
+        time.sleep(1)  # the library draws its offer on the first tick
+        installer.screenshot("offer-window")
+        installer.click_offer("accept")
+        installer.wait_no_window(OFFER)
         installer.screenshot("progress-page")
         installer.wait_log("start. url")
         time.sleep(3)  # a few sized reports on the progress page
@@ -386,11 +428,34 @@ def demo(build, out):
         installer.wait_end()
         installer.screenshot("emulator")
         run = installer.result()
+        offer_at_150_percent(build, out, servers, packages)
     finally:
         installer.stop()
         servers.stop()
     show(run)
     return 0 if run["ended"] else 1
+
+
+def offer_at_150_percent(build, out, servers, packages):
+    """The offer window over a main window drawn at 150 %: the screen's DPI
+    set to 144 for one more run, which is left once the offer shows."""
+    servers.script([{"package": "signed", "rate": 300000}], [], packages)
+    installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
+                          env={"VORLANE_STANDIN_OFFER": ""})
+    installer.shot_count = 900
+    dpi = ["HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD"]
+    try:
+        wine_output("reg", "add", *dpi, "/d", "144", "/f")
+        installer.scale = 1.5
+        installer.prepare()
+        installer.start()
+        installer.click("installnowbtn")
+        installer.wait_window(OFFER)
+        time.sleep(1)
+        installer.screenshot("offer-window-150-percent")
+    finally:
+        installer.stop()
+        wine_output("reg", "add", *dpi, "/d", "96", "/f")
 
 
 def main():

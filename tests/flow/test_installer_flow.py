@@ -93,6 +93,29 @@ class InstallerFlow(unittest.TestCase):
                                    *INSTALLED, JUMP],
                              ["ad_run", "ad_download_sucess", "ad_installSucess"])
 
+    def test_offer_shown_during_the_download_and_accepted(self):
+        installer = self.installer([{"package": "signed", "rate": 1500000}], [],
+                                   env={"VORLANE_STANDIN_OFFER": ""})
+        installer.click("installnowbtn")
+        installer.click_offer("accept")
+        installer.wait_no_window(installer_run.OFFER)
+        installer.wait_end()
+        run = installer.result()
+        self.assertIn("vdplayer.exe", run["player_args"])
+        calls = installer.offer_calls_made()
+        self.assertEqual(calls[:2], ['1 {"local":"en","channel":"normal"}', '2 {"blocking":"true"}'])
+        self.assertRegex(calls[2], r'^3 \{"wnd":"\d+", "backgroundColor":"#FF0e0e0e", "x":"0", "y":"0", '
+                                   r'"width":"486", "height":"244"\}$')
+        self.assertRegex(calls[3], r'^4 \{"acceptBtnWnd":"\d+", "declineBtnWnd":"\d+"\}$')
+        self.assertEqual(calls[4:], ["5 ", "7 ", "9 "])
+        self.assertEqual(installer.temp_leftovers(), [])  # the library's folder went with it
+        self.assertEndedWith(run, [RUN, START, ("ad_show", []), ("ad_accept", []),
+                                   ("ad_download_success", [("ext_field", "aws")]),
+                                   ("ad_download_duration", [("duration", int), ("ext_field", "aws_ie")]),
+                                   *INSTALLED, JUMP],
+                             ["ad_run", "ad_iron_show", "ad_iron_accept", "ad_download_sucess",
+                              "ad_installSucess"])
+
     def test_unticked_licence_and_invalid_folder_block_the_install_button(self):
         installer = self.installer(["signed"], [])
         installer.click("acceptOpt")

@@ -1,0 +1,66 @@
+#include "offer/offer_art.h"
+
+#include <map>
+
+#include "toolkit/dpi.h"
+
+namespace offer {
+namespace {
+
+constexpr int kButtonFace = 130;
+constexpr int kBackground = 132;
+constexpr int kCloseGlyph = 133;
+
+HBITMAP loadBitmap(int id) {
+  return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+}  // namespace
+
+const OfferArt& OfferArt::get(int scalePercent) {
+  // Kept for the process: the host's windows may paint until it ends.
+  static std::map<int, OfferArt*> made;
+  OfferArt*& art = made[scalePercent];
+  if (!art) art = new OfferArt(scalePercent);
+  return *art;
+}
+
+OfferArt::OfferArt(int scalePercent)
+    : scale_(scalePercent),
+      background_(loadBitmap(kBackground)),
+      button_(loadBitmap(kButtonFace)),
+      closeGlyph_(loadBitmap(kCloseGlyph)),
+      font_(CreateFontW(DuiLib::scaleByPercent(20, scalePercent),
+                        DuiLib::scaleByPercent(8, scalePercent), 0, 0, FW_NORMAL, FALSE,
+                        FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, 0x50, L"Microsoft YaHei")),
+      memory_(CreateCompatibleDC(nullptr)) {}
+
+void OfferArt::draw(HDC dc, HBITMAP bitmap, int x, int y) const {
+  BITMAP info;
+  if (!bitmap || !memory_ || !GetObjectW(bitmap, sizeof(info), &info)) return;
+  HGDIOBJ previous = SelectObject(memory_, bitmap);
+  if (scale_ == 100) {
+    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory_, 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, x, y, DuiLib::scaleByPercent(info.bmWidth, scale_),
+               DuiLib::scaleByPercent(info.bmHeight, scale_), memory_, 0, 0,
+               info.bmWidth, info.bmHeight, SRCCOPY);
+  }
+  SelectObject(memory_, previous);
+}
+
+void OfferArt::drawText(HDC dc, const RECT& box, const std::wstring& text, COLORREF colour,
+                        UINT format) const {
+  HGDIOBJ previous = SelectObject(dc, font_);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, colour);
+  RECT area = box;
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format | DT_NOPREFIX);
+  SelectObject(dc, previous);
+}
+
+}  // namespace offer

@@ -1,0 +1,126 @@
+// The offer window host: starts the offer library on a worker thread while
+// the first page shows, lays its own borderless window over the main window
+// when asked, hands the library a dark container to draw its offer into and
+// the Accept and Reject buttons, passes their clicks on, and calls the main
+// window back when the offer step is over. At shut-down it releases the
+// library once. The main window's one door to the offer.
+//
+// The start-up thread writes the loaded flag, the offer flag and then the
+// ready flag (release order); everything else runs on the UI thread.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "offer/offer_host_layout.h"
+#include "utility/ui_dispatcher.h"
+
+class SDKWrapper;
+
+// The moments of the offer step that are reported on both event channels.
+enum class OfferMoment { kShown, kAccepted, kRejected, kClosed };
+
+class SDKAPIImpl {
+ public:
+  // The limit of the wait for the library: 20 ticks of 500 ms.
+  static constexpr UINT kTickMs = 500;
+  static constexpr int kGiveUpTicks = 20;
+  static constexpr DWORD kReadyLimitMs = kTickMs * kGiveUpTicks;
+
+  // What the host needs of the application. Functions left empty are not
+  // called; all of them run on the UI thread.
+  struct Hooks {
+    bool enabled = true;  // the product variant uses the offer library
+    // The user closed the offer window; the host always passes false.
+    std::function<void(bool installing)> closeRequested;
+    // The offer step is over.
+    std::function<void()> finished;
+    std::function<void(OfferMoment)> report;
+  };
+
+  // The process's host, created on first use and never destroyed: the
+  // start-up and wait threads may still use it after the window has gone.
+  static SDKAPIImpl& instance();
+  // Tests make their own over their own wrapper; neither is ever destroyed
+  // while a start-up thread may run.
+  explicit SDKAPIImpl(SDKWrapper& wrapper);
+  SDKAPIImpl(const SDKAPIImpl&) = delete;
+  SDKAPIImpl& operator=(const SDKAPIImpl&) = delete;
+
+  // UI thread. Replaces the hooks.
+  void setHooks(Hooks hooks);
+  // UI thread. Runs init() on a worker thread of its own, not waited for.
+  void startInit(const std::wstring& openId);
+  // The start-up: loads the library for the open id's channel and sets the
+  // flags. Worker thread.
+  void init(const std::wstring& openId);
+  // UI thread. Waits on a worker thread for the library: once ready with an
+  // offer, posts `show`; without one, ends. After kReadyLimitMs without a
+  // ready library the host gives up: the step ends and a later ready is ignored.
+  void waitForOffer(std::function<void()> show);
+
+  // Any thread.
+  bool isReady() const { return ready_.load(std::memory_order_acquire); }
+  bool hasOffer() const { return offerAvailable_.load(std::memory_order_relaxed); }
+  bool libraryLoaded() const { return libraryLoaded_.load(std::memory_order_relaxed); }
+
+  // UI thread. Shows the host over `owner`, whose lengths are scaled by
+  // `scalePercent`; the tick then lets the library display its offer.
+  void showADWindow(HWND owner, int scalePercent = 100);
+  // UI thread, the package has downloaded: the library installs what the user
+  // accepted along with it (function 7), when it is loaded and ready.
+  void installOffer();
+  // UI thread, the user leaves: hides the host and the window it was shown
+  // over, then ends the step.
+  void finishOnLeave();
+  // UI thread, at shut-down: releases the library; acts once.
+  void releaseDLL();
+
+  // The host's windows, null when none (for tests and the window procedures).
+  HWND hostWindow() const { return host_; }
+  HWND acceptWindow() const { return accept_; }
+  HWND rejectWindow() const { return reject_; }
+  HWND closeWindow() const { return close_; }
+  HWND containerWindow() const { return container_; }
+  int scalePercent() const { return scale_; }
+
+  // UI thread: what the host's windows do.
+  void onTick();
+  bool display();
+  void onAccept();
+  void onReject();
+  void onClose();
+  // The host moved: the owner follows.
+  void onHostMoved();
+  // The host window is being destroyed: stop referring to it and its children.
+  void onHostDestroyed();
+
+ private:
+  void giveUp();
+  void destroyHost();
+  void hideButtons();
+  void finish();
+  void report(OfferMoment moment);
+
+  SDKWrapper& wrapper_;
+  Hooks hooks_;
+  HWND host_ = nullptr;
+  HWND owner_ = nullptr;
+  utility::UiTimer tick_;
+  bool released_ = false;
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> offerAvailable_{false};
+  std::atomic<bool> libraryLoaded_{false};
+
+  HWND accept_ = nullptr;
+  HWND reject_ = nullptr;
+  HWND close_ = nullptr;
+  HWND container_ = nullptr;
+  bool shownOnce_ = false;  // a host was made: the tick fills only the first
+  bool givenUp_ = false;    // the wait ran out: a later ready is ignored
+  int scale_ = 100;
+  int readyTicks_ = 0;
+  int waitingTicks_ = 0;
+};

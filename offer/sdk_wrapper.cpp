@@ -1,0 +1,153 @@
+#include "offer/sdk_wrapper.h"
+
+#include <shlobj.h>
+
+#include "skin/un7z.h"
+
+namespace {
+
+constexpr int kLibraryResource = 134;
+constexpr wchar_t kArchiveType[] = L"ZIPRES";
+
+using KnownFolderPath = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+
+}  // namespace
+
+SDKWrapper& SDKWrapper::instance() {
+  static SDKWrapper* wrapper = new SDKWrapper();  // lives until the process ends
+  return *wrapper;
+}
+
+std::wstring SDKWrapper::tempFolder() {
+  // Looked up at run time: systems before Vista have no known folders.
+  HMODULE shell = LoadLibraryW(L"Shell32.dll");
+  if (!shell) return {};
+  auto knownFolderPath =
+      reinterpret_cast<KnownFolderPath>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")));
+  std::wstring folder;
+  PWSTR path = nullptr;
+  if (knownFolderPath && SUCCEEDED(knownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)) &&
+      path) {
+    folder = std::wstring(path) + L"\\Temp\\";
+  }
+  CoTaskMemFree(path);
+  FreeLibrary(shell);
+  return folder;
+}
+
+SDKWrapper::SDKWrapper(std::wstring (*tempRoot)()) : tempRoot_(tempRoot) {}
+
+int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
+  try {
+    if (!loadLibrary() || call(offer::kLoad, offer::loadArgument(locale, channel)) == 0) {
+      failureStage_ = 1;
+      return kInitFailed;
+    }
+    call(offer::kIsReady, offer::kBlockingArgument);
+    return kInitLoaded;
+  } catch (...) {
+    failureStage_ = 1;
+    return kInitFailed;
+  }
+}
+
+bool SDKWrapper::loadLibrary() {
+  std::wstring root = tempRoot_ ? tempRoot_() : std::wstring();
+  if (root.empty() || !folder_.create(root)) return false;
+  bool unpacked = extractLibrary(folder_.path());
+  folder_.noteUnpacked();  // whatever got there is removed with the folder
+  if (unpacked) {
+    libraryPath_ = folder_.path() + offer::kLibraryFile;
+    module_ = LoadLibraryW(libraryPath_.c_str());
+  }
+  if (module_) {
+    invoke_ = reinterpret_cast<offer::InvokeW>(
+        reinterpret_cast<void*>(GetProcAddress(module_, offer::kInvokeExport)));
+  }
+  if (invoke_) return true;
+  if (module_) FreeLibrary(module_);
+  module_ = nullptr;
+  folder_.remove();
+  return false;
+}
+
+bool SDKWrapper::extractLibrary(const std::wstring& folder) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(kLibraryResource), kArchiveType);
+  HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
+  DWORD size = found ? SizeofResource(self, found) : 0;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data || size == 0) return false;
+  return utility::un7z::extractToFolder(data, size, folder) == utility::un7z::kOk;
+}
+
+int SDKWrapper::call(offer::Function function, const std::wstring& argument) {
+  return invoke_(function, argument.c_str());
+}
+
+int SDKWrapper::callOrStage(offer::Function function, int stage) {
+  if (failureStage_ != 0 || !invoke_) return 0;
+  try {
+    return call(function, L"");
+  } catch (...) {
+    failureStage_ = stage;
+    return 0;
+  }
+}
+
+void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) {
+  if (failureStage_ != 0 || !invoke_) return;
+  try {
+    call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height));
+  } catch (...) {
+    failureStage_ = 3;
+  }
+}
+
+int SDKWrapper::display(HWND accept, HWND decline) {
+  if (failureStage_ != 0 || !invoke_) return 0;
+  try {
+    return call(offer::kDisplay, offer::displayArgument(accept, decline));
+  } catch (...) {
+    failureStage_ = 4;
+    return 0;
+  }
+}
+
+int SDKWrapper::accept() { return callOrStage(offer::kAccept, 5); }
+
+int SDKWrapper::decline() { return callOrStage(offer::kDecline, 6); }
+
+int SDKWrapper::install() {
+  if (failureStage_ != 0) return 1;
+  try {
+    if (invoke_ && call(offer::kInstall, L"") != 0) return 1;
+    failureStage_ = 7;
+    return 1;
+  } catch (...) {
+    failureStage_ = 7;
+    return 0;
+  }
+}
+
+void SDKWrapper::markClosed() {
+  int expected = 0;
+  failureStage_.compare_exchange_strong(expected, kClosedByUser);
+}
+
+bool SDKWrapper::release() {
+  try {
+    int stage = failureStage_;
+    if (invoke_ && stage == kClosedByUser) call(offer::kUnload, offer::kForceArgument);
+    if (invoke_ && stage == 0) call(offer::kUnload, L"");
+    invoke_ = nullptr;
+    if (module_) FreeLibrary(module_);
+    module_ = nullptr;
+    folder_.remove();
+    return true;
+  } catch (...) {
+    failureStage_ = 9;
+    return false;
+  }
+}

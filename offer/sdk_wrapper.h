@@ -1,0 +1,81 @@
+// Loads the offer library and drives it through its numbered functions
+// (offer_protocol.h). The library travels inside the executable as a 7z
+// archive, resource "ZIPRES" 134; it is unpacked into a folder of its own
+// (offer_folder.h), loaded, and at shut-down unloaded with its folder.
+//
+// Nothing here is logged or shown: every failure ends in failureStage(), and
+// from then on the library is not called again, except function 9 at release
+// after a normal end (stage 0) or the user's closing (stage 100). A C++
+// exception of building a call or of the call itself ends in its stage too;
+// a crash inside the library is no exception and takes the process with it.
+//
+// init() runs on a worker thread; everything else on the UI thread, only
+// after init() has returned (the host's ready flag orders the two).
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "offer/offer_folder.h"
+#include "offer/offer_protocol.h"
+
+class SDKWrapper {
+ public:
+  // What failureStage() holds: 0 while nothing failed, the number of the
+  // step that failed, or kClosedByUser.
+  static constexpr int kClosedByUser = 100;
+  static constexpr int kInitLoaded = 1;
+  static constexpr int kInitFailed = 8;
+
+  // The process's wrapper, created on first use and never destroyed.
+  static SDKWrapper& instance();
+  // The user's local application-data folder + "Temp\", or empty.
+  static std::wstring tempFolder();
+
+  // `tempRoot` gives the folder the library's own folder is made in.
+  explicit SDKWrapper(std::wstring (*tempRoot)() = &SDKWrapper::tempFolder);
+  SDKWrapper(const SDKWrapper&) = delete;
+  SDKWrapper& operator=(const SDKWrapper&) = delete;
+
+  // Loads the library and calls functions 1 and 2: kInitLoaded, or
+  // kInitFailed with failureStage() 1.
+  virtual int init(const std::wstring& locale, const std::wstring& channel);
+  // Function 9 (after stage 0 or 100), then frees the library and removes its
+  // folder. False when an exception ended it (stage 9).
+  virtual bool release();
+  // Unpacks the library into a new folder and loads it; on failure nothing
+  // of it is left.
+  virtual bool loadLibrary();
+  // Unpacks resource 134 into `folder`; true only when it unpacked whole.
+  virtual bool extractLibrary(const std::wstring& folder);
+
+  // Functions 3 to 7, called only while failureStage() is 0 and the library
+  // is loaded.
+  void setWindow(HWND container, int x, int y, int width, int height);
+  // The library's answer, or 0 when it was not asked.
+  int display(HWND accept, HWND decline);
+  int accept();
+  int decline();
+  // 0 only when an exception ended the call; the library's own 0 sets stage 7.
+  int install();
+
+  // The user closed the offer window: release says so to the library. Only a
+  // wrapper that has not failed takes it.
+  void markClosed();
+  int failureStage() const { return failureStage_.load(); }
+  bool loaded() const { return invoke_ != nullptr; }
+  // The folder the library was unpacked into, empty when none was made.
+  const std::wstring& folder() const { return folder_.path(); }
+
+ private:
+  int call(offer::Function function, const std::wstring& argument);
+  int callOrStage(offer::Function function, int stage);
+
+  HMODULE module_ = nullptr;
+  offer::InvokeW invoke_ = nullptr;
+  offer::OfferFolder folder_;
+  std::wstring libraryPath_;
+  std::atomic<int> failureStage_{0};
+  std::wstring (*tempRoot_)();
+};
