@@ -13,7 +13,7 @@ constexpr int kCloseGlyph = 133;
 
 HBITMAP loadBitmap(int id) {
   return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+                                         IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
 }
 
 }  // namespace

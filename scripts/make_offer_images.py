@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the offer host's three bitmaps, 24-bit, at their fixed sizes:
+"""Draws the offer host's three bitmaps, run-length encoded, at their fixed sizes:
 offer_background.bmp (656 x 428, the host's background), offer_button.bmp
 (100 x 32, the face of Accept and Reject, which show its top-left 96 x 30) and
 offer_close.bmp (12 x 12, the close glyph at the host's top right).

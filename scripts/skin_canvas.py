@@ -58,18 +58,41 @@ class Canvas:
 
 
     def bmp(self):
-        """An uncompressed 24-bit Windows bitmap, bottom-up; every pixel is
-        taken as opaque."""
-        stride = (self.width * 3 + 3) & ~3
-        rows = bytearray()
+        """A Windows bitmap of at most 256 colours, run-length encoded
+        (BI_RLE8), bottom-up; every pixel is taken as opaque. The pictures are
+        gradients and flat shapes, so a 24-bit file would be almost all
+        repetition: 842 KB for the largest, where runs take a few KB. Colours
+        beyond the 256 most frequent take the nearest of those."""
+        colours = [tuple(round(c) for c in p[:3]) for p in self.pixels]
+        counts = {}
+        for c in colours:
+            counts[c] = counts.get(c, 0) + 1
+        palette = sorted(counts, key=lambda c: (-counts[c], c))[:256]
+        index = {c: i for i, c in enumerate(palette)}
+
+        def nearest(c):
+            if c not in index:
+                index[c] = min(range(len(palette)),
+                               key=lambda i: sum((a - b) ** 2 for a, b in zip(c, palette[i])))
+            return index[c]
+        data = bytearray()
         for y in reversed(range(self.height)):
-            row = bytearray()
-            for x in range(self.width):
-                r, g, b, _ = self.pixels[y * self.width + x]
-                row.extend((round(b), round(g), round(r)))
-            rows.extend(row + bytes(stride - len(row)))
-        header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
-        return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(rows), 0, 0, 54) + header + bytes(rows)
+            row = [nearest(c) for c in colours[y * self.width:(y + 1) * self.width]]
+            x = 0
+            while x < len(row):
+                run = 1
+                while x + run < len(row) and run < 255 and row[x + run] == row[x]:
+                    run += 1
+                data.extend((run, row[x]))
+                x += run
+            data.extend((0, 0))  # end of line
+        data[-2:] = bytes((0, 1))  # end of bitmap
+        table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+        header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 8, 1, len(data),
+                             2835, 2835, len(palette), 0)
+        offset = 14 + len(header) + len(table)
+        return (b"BM" + struct.pack("<IHHI", offset + len(data), 0, 0, offset) + header +
+                table + bytes(data))
 
 
 def rounded_rect(x0, y0, x1, y1, r):
