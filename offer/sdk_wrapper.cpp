@@ -19,8 +19,9 @@ SDKWrapper& SDKWrapper::instance() {
 }
 
 std::wstring SDKWrapper::tempFolder() {
-  // Looked up at run time: systems before Vista have no known folders.
-  HMODULE shell = LoadLibraryW(L"Shell32.dll");
+  // Looked up at run time: systems before Vista have no known folders. The
+  // shell's DLL is an import of the program, so it is already there.
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
   if (!shell) return {};
   auto knownFolderPath =
       reinterpret_cast<KnownFolderPath>(
@@ -32,7 +33,6 @@ std::wstring SDKWrapper::tempFolder() {
     folder = std::wstring(path) + L"\\Temp\\";
   }
   CoTaskMemFree(path);
-  FreeLibrary(shell);
   return folder;
 }
 

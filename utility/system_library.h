@@ -1,0 +1,31 @@
+// Loading the system's own DLLs without looking anywhere a user can write.
+// The program runs elevated and is started from the Downloads folder, where
+// anyone can leave a DLL named like one of Windows': nothing may ever be
+// loaded from there, nor from the current folder.
+//
+// The imports that are not on Windows' KnownDLLs list are delay-loaded
+// (cmake/delay_load.cmake): the first call of one of their functions loads
+// the DLL through loadSystemLibrary, never by the loader's default search.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace utility {
+
+// The program's first call: DLLs loaded by name come from the system folder
+// only, and the current folder is never searched. True when the system could
+// restrict the default search (Windows 8, and 7 or Vista with the loader
+// update); loadSystemLibrary is safe either way. Looked up at run time, so
+// that older systems still load the program far enough to refuse them.
+bool lockDllSearchToSystemFolder();
+
+// Loads a DLL of the system folder by its file name ("wininet.dll"); null
+// when it is not there. Any thread.
+HMODULE loadSystemLibrary(const wchar_t* fileName);
+
+// The system folder followed by a back-slash and `fileName`; empty when the
+// system cannot tell its folder.
+std::wstring systemFilePath(const wchar_t* fileName);
+
+}  // namespace utility
