@@ -10,14 +10,11 @@ namespace {
 
 // kernel32 is mapped into every process before any of its code runs, so
 // asking for its handle loads nothing.
-FARPROC kernelFunction(const char* name) {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
+FARPROC kernelFunction(const char* name) { return loadedSystemFunction(L"kernel32.dll", name); }
 
 template <typename Function>
 Function kernelFunction(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(kernelFunction(name)));
+  return loadedSystemFunction<Function>(L"kernel32.dll", name);
 }
 
 // LoadLibraryExW understands LOAD_LIBRARY_SEARCH_SYSTEM32 where the loader
@@ -56,6 +53,18 @@ std::wstring systemFilePath(const wchar_t* fileName) {
   return std::wstring(folder, length) + L"\\" + fileName;
 }
 
+FARPROC loadedSystemFunction(const wchar_t* module, const char* name) {
+  HMODULE loaded = GetModuleHandleW(module);
+  return loaded ? GetProcAddress(loaded, name) : nullptr;
+}
+
+HMODULE loadLibraryFromFolder(const std::wstring& fullPath) {
+  if (searchFlagsSupported())
+    return LoadLibraryExW(fullPath.c_str(), nullptr,
+                          LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  return LoadLibraryExW(fullPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 HMODULE loadSystemLibrary(const wchar_t* fileName) {
   if (searchFlagsSupported()) return LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Older loaders: the full path, and the DLL's own dependencies looked up
@@ -66,5 +75,6 @@ HMODULE loadSystemLibrary(const wchar_t* fileName) {
 
 }  // namespace utility
 
-// The delay-load helper of the MinGW runtime calls this before it loads a DLL.
-extern "C" PfnDliHook __pfnDliNotifyHook2 = utility::loadDelayedImport;
+// The delay-load helper of the MinGW runtime calls this before it loads a DLL
+// (delayimp.h declares it with C linkage).
+PfnDliHook __pfnDliNotifyHook2 = utility::loadDelayedImport;

@@ -28,4 +28,17 @@ HMODULE loadSystemLibrary(const wchar_t* fileName);
 // system cannot tell its folder.
 std::wstring systemFilePath(const wchar_t* fileName);
 
+// Loads a DLL by its full path; the DLLs it needs come from its own folder
+// and the system folder, never from beside the program. Null when it cannot.
+HMODULE loadLibraryFromFolder(const std::wstring& fullPath);
+
+// A function of a system DLL this process has already loaded (kernel32,
+// ntdll, advapi32: the program imports them), looked up by name because
+// older systems lack it; null when the system has none. Loads nothing.
+FARPROC loadedSystemFunction(const wchar_t* module, const char* name);
+template <typename Function>
+Function loadedSystemFunction(const wchar_t* module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(loadedSystemFunction(module, name)));
+}
+
 }  // namespace utility

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "utility/log.h"
+#include "utility/system_library.h"
 
 namespace utility::ufile {
 
@@ -45,6 +46,30 @@ std::wstring appDataDir() {
   wchar_t buffer[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer);
   return buffer;
+}
+
+std::wstring localTempFolder() {
+  // Looked up at run time: systems before Vista have no known folders.
+  using KnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  auto knownFolderPath =
+      loadedSystemFunction<KnownFolderPathFn>(L"shell32.dll", "SHGetKnownFolderPath");
+  std::wstring folder;
+  PWSTR path = nullptr;
+  if (knownFolderPath && SUCCEEDED(knownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)) &&
+      path) {
+    folder = std::wstring(path) + L"\\Temp\\";
+  }
+  CoTaskMemFree(path);
+  return folder;
+}
+
+std::wstring systemTempFolder() {
+  // The system's folder rather than the user's: on a terminal server
+  // GetWindowsDirectory names a folder of the user's own.
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(folder, length) + L"\\Temp\\";
 }
 
 }  // namespace utility::ufile

@@ -16,5 +16,11 @@ bool removeFile(const std::wstring& path);
 std::wstring fileName(const std::wstring& path, bool keepExtension);
 // The roaming application data folder; empty when the shell cannot tell.
 std::wstring appDataDir();
+// The user's local application data folder + "\Temp\"; empty when the shell
+// cannot tell (before Vista there are no known folders to ask).
+std::wstring localTempFolder();
+// The system's own temporary folder, the Windows folder + "\Temp\", which
+// only administrators may change; empty when the system cannot tell.
+std::wstring systemTempFolder();
 
 }  // namespace utility::ufile

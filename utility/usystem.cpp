@@ -35,6 +35,11 @@ bool isNative64() {
          info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
 }
 
+bool isWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+  return wine;
+}
+
 void bringToFront(HWND window) {
   if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) {

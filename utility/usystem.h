@@ -17,6 +17,8 @@ DWORD windowsMajorVersion();
 bool isVistaOrLater();
 // The native processor is x64 or Itanium (a 32-bit process on 64-bit Windows).
 bool isNative64();
+// The program runs under Wine, which keeps no owners or ACLs of files.
+bool isWine();
 // Restores a minimised window and brings it in front of the others.
 void bringToFront(HWND window);
 // Opens an address with the shell, falling back to Internet Explorer.

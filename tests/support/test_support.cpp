@@ -58,6 +58,19 @@ std::wstring exeFolder() {
   return folder.substr(0, folder.rfind(L'\\') + 1);
 }
 
+namespace {
+
+std::wstring windowsPath(const char* unixStylePath) {
+  std::wstring path;
+  for (const char* c = unixStylePath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  return path + L"\\";
+}
+
+}  // namespace
+
+std::wstring junctionedFolder() { return windowsPath(VORLANE_JUNCTION "/link"); }
+std::wstring junctionTarget() { return windowsPath(VORLANE_JUNCTION "/target"); }
+
 int testServerPort(const char* name) {
   std::string variable = std::string("VORLANE_TEST_") + name + "_PORT";
   char value[16] = {};

@@ -27,6 +27,10 @@ std::string readFile(const std::wstring& path);
 bool writeFile(const std::wstring& path, const std::string& bytes);
 // The folder of the running test program, ending with a back-slash.
 std::wstring exeFolder();
+// A folder whose final path lies elsewhere, as behind a junction, and where it
+// really is; both end with a back-slash.
+std::wstring junctionedFolder();
+std::wstring junctionTarget();
 
 // The port of a loopback test server started by with_servers.py
 // (VORLANE_TEST_<NAME>_PORT), or 0 when none runs.
