@@ -1,8 +1,9 @@
 // Stand-in for the installer package. It takes the switches
 //   -silence -downloader -openid=ID [-language=CODE] -path="FOLDER"
-// appends its command line to "package_args.txt" beside itself, installs the
-// emulator stand-in (carried as resource 1) under the emulator's four names in
-// FOLDER, posts its outcome to the installer's IPC window and exits.
+// appends its command line to "package_args.txt" in FOLDER (beside itself
+// without one), installs the emulator stand-in (carried as resource 1) under
+// the emulator's four names in FOLDER, posts its outcome to the installer's
+// IPC window and exits.
 //
 // What it does is chosen by the environment variable VORLANE_STANDIN_PACKAGE,
 // blank-separated words, inherited from whoever starts it:
@@ -96,13 +97,19 @@ bool postToInstaller(UINT message, WPARAM wParam) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring line = GetCommandLineW();
-  standins::appendBesideSelf(L"package_args.txt", line);
+  std::wstring folder = switchValue(line, L"-path=");
+  if (folder.empty()) {
+    standins::appendBesideSelf(L"package_args.txt", line);
+  } else {
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    standins::appendLine(standins::joinPath(folder, L"package_args.txt"), line);
+  }
   Behaviour behaviour = readBehaviour();
   if (behaviour.delayMs) Sleep(behaviour.delayMs);
 
   int exitCode = 0;
   bool install = !behaviour.errorCode || behaviour.installedAnyway;
-  if (install && !installEmulator(switchValue(line, L"-path="))) exitCode = 2;
+  if (install && !installEmulator(folder)) exitCode = 2;
   if (behaviour.errorCode) {
     exitCode = postToInstaller(kInstallError, (WPARAM)*behaviour.errorCode) ? 1 : 3;
   } else if (!behaviour.silent && !postToInstaller(kInstallSuccess, 0)) {

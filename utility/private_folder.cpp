@@ -6,6 +6,7 @@
 
 #include "utility/log.h"
 #include "utility/system_library.h"
+#include "utility/ufile.h"
 #include "utility/usystem.h"
 
 namespace utility {
@@ -97,7 +98,7 @@ FolderFacts readFacts(HANDLE handle) {
     volumeInformation(handle, nullptr, 0, nullptr, nullptr, &facts.volumeFlags, nullptr, 0);
   facts.owner = ownerOf(handle);
   facts.systemKeepsOwners = !usystem::isWine();
-  facts.finalPath = finalPathOf(handle);
+  facts.finalPath = ufile::finalPathOf(handle);
   return facts;
 }
 
@@ -140,23 +141,6 @@ const wchar_t* privateFolderRefusal(const FolderFacts& facts, const std::wstring
   if (facts.finalPath.empty() || !samePath(facts.finalPath, requestedPath))
     return L"its final path differs from the one asked for";
   return nullptr;
-}
-
-std::wstring finalPathOf(HANDLE handle) {
-  using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-  auto finalPath = loadedSystemFunction<FinalPathFn>(L"kernel32.dll", "GetFinalPathNameByHandleW");
-  if (!finalPath) return {};
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
-  if (length >= path.size()) {
-    path.resize(length + 1);
-    length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
-  }
-  if (length == 0 || length >= path.size()) return {};
-  path.resize(length);
-  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
-  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
-  return path;
 }
 
 PrivateFolder::PrivateFolder(std::wstring prefix, FactsHook hook)

@@ -31,10 +31,6 @@ struct FolderFacts {
 // closing back-slash), or null when it may.
 const wchar_t* privateFolderRefusal(const FolderFacts& facts, const std::wstring& requestedPath);
 
-// The final path of an open file or folder without the "\\?\" prefix ("\\?\UNC\"
-// becomes "\\"); empty when the system cannot tell.
-std::wstring finalPathOf(HANDLE handle);
-
 class PrivateFolder {
  public:
   // Lets a test change what the checks see (a volume without ACLs, say).

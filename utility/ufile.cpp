@@ -72,4 +72,21 @@ std::wstring systemTempFolder() {
   return std::wstring(folder, length) + L"\\Temp\\";
 }
 
+std::wstring finalPathOf(HANDLE handle) {
+  using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+  auto finalPath = loadedSystemFunction<FinalPathFn>(L"kernel32.dll", "GetFinalPathNameByHandleW");
+  if (!finalPath) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (length >= path.size()) {
+    path.resize(length + 1);
+    length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
 }  // namespace utility::ufile

@@ -14,6 +14,10 @@ bool removeFile(const std::wstring& path);
 // The name after the last back-slash (or, with none, the last slash); empty
 // when the path has neither. Without the extension unless keepExtension.
 std::wstring fileName(const std::wstring& path, bool keepExtension);
+// The final path of an open file or folder, without the "\\?\" prefix
+// ("\\?\UNC\" becomes "\\"): where it really is, whatever links led to it.
+// Empty when the system cannot tell (before Vista).
+std::wstring finalPathOf(HANDLE handle);
 // The roaming application data folder; empty when the shell cannot tell.
 std::wstring appDataDir();
 // The user's local application data folder + "\Temp\"; empty when the shell

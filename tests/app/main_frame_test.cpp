@@ -98,12 +98,10 @@ class MainFrameTest : public ::testing::Test {
     return analyticsEvents(world.analytics().waitFor(
         [&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
   }
-  // The stand-ins in the installation folder: the package, and the emulator
-  // that notes its start parameters in "vdplayer_args.txt".
+  // The emulator stand-in in the installation folder: it notes its start
+  // parameters in "vdplayer_args.txt".
   void placeStandins() {
     const std::wstring& folder = world.model().m_installDir;
-    ASSERT_TRUE(CopyFileW(standins::package(L"signed").c_str(), (folder + L"\\Vorlane.exe").c_str(),
-                          FALSE));
     ASSERT_TRUE(CopyFileW(standins::player().c_str(), (folder + L"\\vdplayer.exe").c_str(), FALSE));
   }
   bool emulatorStarted(DWORD waitMs) {
@@ -291,9 +289,12 @@ TEST_F(MainFrameTest, ProgressReportsFillTheProgressPage) {
 TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
   placeStandins();
   SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", L"delay:6000");
-  frame->onDownloadProgress(97, 508559360, 524288000);
-  frame->onDownloadDone();
-  EXPECT_EQ(text(L"loadprogresslabel"), L"Installing, please wait");
+  // The package from the primary host; the window installs it once it is there.
+  scriptHosts({serveFile(standins::package(L"signed"))}, {});
+  useTestHosts(world);
+  world.model().startDownloadPlayer();
+  EXPECT_TRUE(
+      pumpUntil([&] { return text(L"loadprogresslabel") == L"Installing, please wait"; }, 60000));
   EXPECT_FALSE(control(L"downloadProgeLabel")->isOwnVisible());
   EXPECT_EQ(frame->progressState(), 100);
   // The install-wait timer moves the bar on from 64.

@@ -68,12 +68,16 @@ std::vector<std::string> requestedHosts() {
   return hosts;
 }
 
+void useTestHosts(ModelFixture& f, const std::wstring& primaryHost) {
+  const std::wstring path = L"/download/package/Vorlane9.0.exe";
+  f.model().m_url =
+      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
+  f.model().m_spareUrl = testing_support::testServerUrl("SPARE") + path;
+}
+
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
   CAppModel& model = f.model();
-  const std::wstring path = L"/download/package/Vorlane9.0.exe";
-  model.m_url =
-      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
-  model.m_spareUrl = testing_support::testServerUrl("SPARE") + path;
+  useTestHosts(f, primaryHost);
   DWORD start = GetTickCount();
   model.startDownloadPlayer();
   EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },

@@ -84,6 +84,9 @@ struct DownloadRun {
   std::vector<std::string> reported;
   std::vector<std::string> analytics;
 };
+// Points the model's package addresses at the two hosts (or at `primaryHost`
+// in place of the primary one).
+void useTestHosts(ModelFixture& f, const std::wstring& primaryHost = L"");
 // Downloads with the model from the two hosts (or from `primaryHost` in place
 // of the primary one) and waits for the outcome and its events.
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost = L"");

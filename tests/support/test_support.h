@@ -31,6 +31,9 @@ std::wstring exeFolder();
 // really is; both end with a back-slash.
 std::wstring junctionedFolder();
 std::wstring junctionTarget();
+// A file name that is a symbolic link to another file, and that file.
+std::wstring linkedFile();
+std::wstring linkedFileTarget();
 
 // The port of a loopback test server started by with_servers.py
 // (VORLANE_TEST_<NAME>_PORT), or 0 when none runs.
@@ -41,6 +44,8 @@ std::wstring testServerUrl(const char* name);
 // Ends every process of this prefix running `exeName`, such as the stand-in
 // emulators a test started, which stay open until closed.
 void endProcesses(const wchar_t* exeName);
+// The id of a running process of that executable name, 0 when none runs.
+DWORD processIdOf(const wchar_t* exeName);
 
 // Runs the calling thread's message loop until `done` holds or `timeoutMs` has
 // passed; true when it held.
