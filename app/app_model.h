@@ -82,8 +82,12 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // has ended.
   const std::wstring& packageFolder() const { return packageFolder_.path(); }
 
-  // The package's result messages, handled on the UI thread: the events of
-  // each outcome and an immediate report (the caller logs the message).
+  // Whether a result message of the package counts (UI thread): only while
+  // the package runs, and only its first one; any process may post to the
+  // installer's window. True at most once per run of the package.
+  bool takePackageResult();
+  // The package's result messages, handled on the UI thread once taken: the
+  // events of each outcome and an immediate report (the caller logs the message).
   void onInstallError(int code);
   void onInstallSuccess();
 
@@ -153,6 +157,10 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // the folder once the package has ended.
   utility::PrivateFolder packageFolder_{L"Package_"};
   utility::FileHandle checkedPackage_;
+  // The package runs and has not yet posted its result. UI thread only: the
+  // install task posts the changes, so they come in order with the package's
+  // own messages.
+  bool awaitingPackageResult_ = false;
 };
 
 void runInstallTask(CAppModel& model);

@@ -51,11 +51,15 @@ void CAppModel::_threadInsPlayer() {
       checkedPackage_.isOpen() ? utility::ufile::finalPathOf(checkedPackage_.handle()) : std::wstring();
   killPlayerProcesses();
   m_installStartTick = GetTickCount();
+  // Posted before the package starts and after it ended: the package's own
+  // posts come between them, in the order the UI thread takes them.
+  postToWindow([this] { awaitingPackageResult_ = true; });
   bool ok = runPackage(packagePath, switches);
   // The package has ended (a package still running is left to the restart).
   packageFolder_.remove();
   utility::ufile::makeDir(m_installDir + L"data\\");
   postToWindow([this, ok] {
+    awaitingPackageResult_ = false;
     if (callbacks_.installFinished) callbacks_.installFinished(ok);
   });
 }
@@ -100,6 +104,12 @@ void CAppModel::_reportInstallFailure(const std::wstring& labelSuffix, const std
   trackEvent(events::analytics::kInstallError, m_openId + L"_" + labelSuffix);
   reporter_->addEvent(events::report::kInstallFail,
                       reportProperties({{events::property::kFailureReason, reason}}));
+}
+
+bool CAppModel::takePackageResult() {
+  if (!awaitingPackageResult_) return false;
+  awaitingPackageResult_ = false;
+  return true;
 }
 
 void CAppModel::onInstallError(int code) {

@@ -9,6 +9,7 @@
 // blank-separated words, inherited from whoever starts it:
 //   (unset)      install, post 11125, exit 0
 //   delay:MS     sleep MS milliseconds first (a package that runs long)
+//   after:MS     sleep MS milliseconds after posting (a package that ends late)
 //   error:CODE   install nothing, post 11124 with CODE in wParam, exit 1
 //   installed    with error:, install the emulator all the same first
 //   silent       install, post nothing, exit 0
@@ -35,6 +36,7 @@ constexpr const wchar_t* kEmulatorNames[] = {L"vdplayer.exe", L"vdmultiplayer.ex
 
 struct Behaviour {
   DWORD delayMs = 0;
+  DWORD afterMs = 0;
   std::optional<int> errorCode;
   bool silent = false;
   bool installedAnyway = false;
@@ -53,6 +55,7 @@ Behaviour readBehaviour() {
     std::wstring word = text.substr(start, end - start);
     std::wstring value = word.substr(word.find(L':') + 1);
     if (word.starts_with(L"delay:")) behaviour.delayMs = wcstoul(value.c_str(), nullptr, 10);
+    if (word.starts_with(L"after:")) behaviour.afterMs = wcstoul(value.c_str(), nullptr, 10);
     if (word.starts_with(L"error:")) behaviour.errorCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word.starts_with(L"exit:")) behaviour.exitCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word == L"silent") behaviour.silent = true;
@@ -115,5 +118,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   } else if (!behaviour.silent && !postToInstaller(kInstallSuccess, 0)) {
     exitCode = 3;
   }
+  if (behaviour.afterMs) Sleep(behaviour.afterMs);
   return behaviour.exitCode.value_or(exitCode);
 }

@@ -16,7 +16,7 @@ usage: check_installer_imports.py PROGRAM"""
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
 from pe_image import PeImage  # noqa: E402
 
 # On the KnownDLLs list of Windows Vista, 7, 8, 10 and 11 alike (ntdll is

@@ -14,6 +14,7 @@
 #include "skin/language_table.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/offer_standin.h"
 #include "tests/support/opened_urls.h"
 #include "tests/support/ui_testing.h"
@@ -387,13 +388,21 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
 
-  // The partner's terms open only when their address is longer than 5 characters.
+  // The partner's terms open only when their address is longer than 5
+  // characters, and only when it is a web address: a loose language table
+  // cannot make the installer start a program.
   DuiLib::TNotifyUI terms{L"click", control(L"ironsourceBtn")};
-  DuiLib::setLangText(L"ironsource_url", L"x.com");
-  frame->notify(terms);
-  DuiLib::setLangText(L"ironsource_url", L"http://127.0.0.1:1/terms");
-  frame->notify(terms);
+  testing_support::LogCapture log;
+  for (const wchar_t* address : {L"x.com", L"C:\\Windows\\System32\\calc.exe",
+                                 L"file:///C:/Windows/System32/calc.exe",
+                                 L"http://127.0.0.1:1/terms"}) {
+    DuiLib::setLangText(L"ironsource_url", address);
+    frame->notify(terms);
+  }
   EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/terms"});
+  EXPECT_EQ(log.count("utility::usystem::openUrl",
+                      L"not a web address, not opened: C:\\Windows\\System32\\calc.exe"),
+            1);
 }
 
 TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {

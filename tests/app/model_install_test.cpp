@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <thread>
+
 #include "app/app_impl.h"
 #include "app/window_ipc.h"
 #include "standins/standins.h"
@@ -27,10 +29,13 @@ class InstallerWindow : public utility::IWindowIPCHandle {
  public:
   explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
   int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
+    bool result = message == CAppImpl::kInstallError || message == CAppImpl::kInstallSuccess;
+    if (!result || !model_.takePackageResult()) return 0;
     if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
     if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
     return 0;
   }
+  HWND window() const { return endpoint_.window(); }
 
  private:
   CAppModel& model_;
@@ -124,6 +129,41 @@ TEST(PackageInstall, PackageStillRunningAfterTheWaitIsATimeout) {
   EXPECT_EQ(installed.reported, (std::vector<std::string>{"ad_install_fail failure_reason=timeout"}));
   EXPECT_EQ(installed.firstAnalytics, "ad_installError:100_errWaitTimeout");
   Sleep(3000);  // lets the package end before its folder goes
+}
+
+// Any process can post to the installer's window: a result counts only while
+// the package runs, and only the first one.
+TEST(PackageInstall, OnlyTheRunningPackagesFirstResultCounts) {
+  ModelFixture f;
+  downloadPackage(f);
+  const size_t reportedBefore = reportedEvents(f.collection().received()).size();
+  {
+    InstallerWindow early(f.model());
+    PostMessageW(early.window(), CAppImpl::kInstallError, (WPARAM)-1, 0);  // before the package
+    pumpUntil([] { return false; }, 300);
+  }
+  // The stand-in posts 11124 with -5 and runs on for two seconds: a message
+  // meanwhile, and one after the package ended, are not taken.
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", L"error:-5 after:2000");
+  InstallerWindow window(f.model());
+  runInstallTask(f.model());
+  HWND target = window.window();
+  std::thread late([target] {
+    Sleep(1000);
+    PostMessageW(target, CAppImpl::kInstallSuccess, 0, 0);
+  });
+  EXPECT_TRUE(pumpUntil([&] { return f.installsFinished > 0; }, 60000));
+  late.join();
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
+  PostMessageW(target, CAppImpl::kInstallSuccess, 0, 0);
+  pumpUntil([] { return false; }, 300);
+  f.reporter().notify();
+  f.collection().waitFor(
+      [&](const auto& r) { return reportedEvents(r).size() > reportedBefore; }, 5000);
+  Sleep(500);  // what else might come
+  auto reported = reportedEvents(f.collection().received());
+  EXPECT_EQ(std::vector<std::string>(reported.begin() + reportedBefore, reported.end()),
+            (std::vector<std::string>{"ad_install_fail failure_reason=errorcode_-5"}));
 }
 
 // The installer never starts a program by its bare name: "taskkill" planted in
