@@ -306,8 +306,9 @@ void CPaintManagerUI::paintFocusMark(PaintContext& context) const {
   const int gap = scaleByPercent(3, scalePercent_);
   InflateRect(&ring, gap, gap);
   DWORD accent = style_.window.accentColor ? style_.window.accentColor : 0xFF4C9AFF;
-  drawRoundFrame(context, ring, accent, std::max(1, scaleByPercent(2, scalePercent_)),
-                 scaleByPercent(6, scalePercent_));
+  // Rounded like the skin's buttons, and no more than a small box allows.
+  int radius = std::min<int>(scaleByPercent(10, scalePercent_), (ring.bottom - ring.top) / 2);
+  drawRoundFrame(context, ring, accent, std::max(1, scaleByPercent(2, scalePercent_)), radius);
 }
 
 const Surface& CPaintManagerUI::picture() const { return isLayered() ? layered_.surface() : content_; }

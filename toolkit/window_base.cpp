@@ -166,8 +166,10 @@ void WindowImplBase::runDefaultAction(long id) {
   if (CControlUI* control = findAccessible(manager_.getRoot(), id)) doDefaultAction(*control);
 }
 
-void WindowImplBase::announceDialog(bool shown) const {
-  if (isDialog()) NotifyWinEvent(shown ? EVENT_SYSTEM_DIALOGSTART : EVENT_SYSTEM_DIALOGEND, window_, OBJID_WINDOW, CHILDID_SELF);
+void WindowImplBase::announceDialog(bool shown) {
+  if (!isDialog() || shown == dialogAnnounced_) return;
+  dialogAnnounced_ = shown;
+  NotifyWinEvent(shown ? EVENT_SYSTEM_DIALOGSTART : EVENT_SYSTEM_DIALOGEND, window_, OBJID_WINDOW, CHILDID_SELF);
 }
 
 void WindowImplBase::dropAccessible() {
@@ -240,7 +242,7 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       announceDialog(wParam != 0);
       break;
     case WM_DESTROY:
-      if (IsWindowVisible(window_)) announceDialog(false);
+      announceDialog(false);  // destroyed while shown: hidden without WM_SHOWWINDOW
       break;
     case WM_NCCALCSIZE:
       return 0;  // the client area is the whole window

@@ -87,13 +87,14 @@ class WindowImplBase : public INotifyUI {
   LRESULT hitTest(LPARAM lParam) const;
   LRESULT answerAccessible(WPARAM wParam, LPARAM lParam);
   void runDefaultAction(long id);
-  // Tells assistive technology that a dialog opens or closes.
-  void announceDialog(bool shown) const;
+  // Tells assistive technology that a dialog opens or closes, once each.
+  void announceDialog(bool shown);
   // Cuts the accessible object off from the window that goes.
   void dropAccessible();
 
   HWND window_ = nullptr;
   AccessibleWindow* accessible_ = nullptr;  // made at the first question
+  bool dialogAnnounced_ = false;
   CPaintManagerUI manager_;
 };
 

@@ -234,12 +234,20 @@ TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
 }
 
 TEST_F(MainFrameTest, ClosingBeforeAnySizedReportAsksWhetherToLeave) {
-  frame->onDownloadPercent(30);                      // the libcurl path reports no sizes
-  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 asks too
-  ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
-  EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
-  EXPECT_EQ(box(), nullptr);
-  EXPECT_TRUE(IsWindow(window));
+  frame->onDownloadPercent(30);  // the libcurl path reports no sizes
+  // Escape and Alt+F4 ask as the close button does.
+  for (UINT key : {VK_ESCAPE, VK_F4}) {
+    if (key == VK_ESCAPE) {
+      EXPECT_TRUE(frame->translateKey(VK_ESCAPE, false));
+    } else {
+      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u) << key;
+    EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
+    EXPECT_EQ(box(), nullptr);
+    EXPECT_TRUE(IsWindow(window));
+    DestroyWindow(CMessageBox::openBox()->getHWND());
+  }
 }
 
 TEST_F(MainFrameTest, LeavingASlowDownloadReportsProgressTimeAndSource) {

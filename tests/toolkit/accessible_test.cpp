@@ -83,6 +83,12 @@ struct Read {
   std::wstring action;
 };
 
+// A box as its window class says: a dialog to assistive technology.
+class DialogWindow : public LayoutWindow {
+ public:
+  bool isDialog() const override { return true; }
+};
+
 // The events a client hears, as "<event> <child id>".
 std::vector<std::string>* g_heard = nullptr;
 
@@ -305,6 +311,13 @@ TEST_F(AccessibleTree, ChangesAreHeard) {
   window->findControl(L"logo")->setVisible(false);  // as a page switch hides and shows controls
   window->manager().render();
   expectHeard(EVENT_OBJECT_REORDER, CHILDID_SELF, "children");
+  DialogWindow box;
+  ASSERT_TRUE(box.open(kLayout));
+  expectHeard(EVENT_SYSTEM_DIALOGSTART, CHILDID_SELF, "a box opens");
+  // Boxes hide before they go. (Wine delivers nothing of a window that has
+  // gone by the time the event would arrive.)
+  box.showWindow(false);
+  expectHeard(EVENT_SYSTEM_DIALOGEND, CHILDID_SELF, "a box closes");
   UnhookWinEvent(hook);
   g_heard = nullptr;
 }
