@@ -17,16 +17,11 @@ struct RoleName {
 };
 
 const RoleName kRoleNames[] = {
-    {L"none", AccessibleRole::None},
-    {L"graphic", AccessibleRole::Graphic},
-    {L"animation", AccessibleRole::Animation},
-    {L"text", AccessibleRole::StaticText},
-    {L"button", AccessibleRole::PushButton},
-    {L"link", AccessibleRole::Link},
-    {L"checkbox", AccessibleRole::CheckBox},
-    {L"radio", AccessibleRole::RadioButton},
-    {L"edit", AccessibleRole::EditableText},
-    {L"progressbar", AccessibleRole::ProgressBar},
+    {L"none", AccessibleRole::None},           {L"graphic", AccessibleRole::Graphic},
+    {L"animation", AccessibleRole::Animation}, {L"text", AccessibleRole::StaticText},
+    {L"button", AccessibleRole::PushButton},   {L"link", AccessibleRole::Link},
+    {L"checkbox", AccessibleRole::CheckBox},   {L"radio", AccessibleRole::RadioButton},
+    {L"edit", AccessibleRole::EditableText},   {L"progressbar", AccessibleRole::ProgressBar},
     {L"combobox", AccessibleRole::ComboBox},
 };
 
@@ -49,7 +44,9 @@ std::wstring shownText(const CControlUI& control) {
   return plain;
 }
 
-bool isBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\r\n") == std::wstring::npos; }
+bool isBlank(const std::wstring& text) {
+  return text.find_first_not_of(L" \t\r\n") == std::wstring::npos;
+}
 
 // Meaningful only with a name: a text or picture that says nothing is left out.
 bool needsName(AccessibleRole role) {

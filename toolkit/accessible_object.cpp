@@ -124,9 +124,12 @@ HRESULT AccessibleWindow::GetTypeInfoCount(UINT* count) {
 
 HRESULT AccessibleWindow::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
 
-HRESULT AccessibleWindow::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
+HRESULT AccessibleWindow::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+  return E_NOTIMPL;
+}
 
-HRESULT AccessibleWindow::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+HRESULT AccessibleWindow::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                 UINT*) {
   return E_NOTIMPL;
 }
 
@@ -137,7 +140,8 @@ HRESULT AccessibleWindow::get_accParent(IDispatch** parent) {
   HRESULT found = findWindow(target);
   if (FAILED(found)) return found;
   // The system's object for the window around the client area.
-  return CreateStdAccessibleObject(window_, OBJID_WINDOW, __uuidof(IDispatch), reinterpret_cast<void**>(parent));
+  return CreateStdAccessibleObject(window_, OBJID_WINDOW, __uuidof(IDispatch),
+                                   reinterpret_cast<void**>(parent));
 }
 
 HRESULT AccessibleWindow::get_accChildCount(LONG* count) {
@@ -251,12 +255,14 @@ HRESULT AccessibleWindow::accSelect(LONG flags, VARIANT child) {
   if (FAILED(found)) return found;
   if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
   CControlUI* control = target.control;
-  if (control && !(control->wantsFocus() && control->isVisible() && control->isEnabled())) return E_FAIL;
+  if (control && !(control->wantsFocus() && control->isVisible() && control->isEnabled()))
+    return E_FAIL;
   target.window->manager().setFocus(control);
   return S_OK;
 }
 
-HRESULT AccessibleWindow::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
+HRESULT AccessibleWindow::accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                      VARIANT child) {
   if (!left || !top || !width || !height) return E_POINTER;
   *left = *top = *width = *height = 0;
   Target target;
@@ -320,8 +326,8 @@ HRESULT AccessibleWindow::accDoDefaultAction(VARIANT child) {
   if (!control->isVisible() || !control->isEnabled() || !IsWindowEnabled(window_)) return E_FAIL;
   // Done from the window's own message loop: the action may open a window or
   // end this one, and the client must not wait for that.
-  return PostMessageW(window_, WindowImplBase::kDefaultActionMessage, static_cast<WPARAM>(control->accessibleId()),
-                      0)
+  return PostMessageW(window_, WindowImplBase::kDefaultActionMessage,
+                      static_cast<WPARAM>(control->accessibleId()), 0)
              ? S_OK
              : E_FAIL;
 }
@@ -338,7 +344,8 @@ HRESULT AccessibleWindow::Next(ULONG count, VARIANT* children, ULONG* fetched) {
   if (FAILED(found)) return found;
   std::vector<CControlUI*> seen = seenControls(target.window);
   ULONG given = 0;
-  while (given < count && cursor_ < seen.size()) numberAnswer(seen[cursor_++]->accessibleId(), &children[given++]);
+  while (given < count && cursor_ < seen.size())
+    numberAnswer(seen[cursor_++]->accessibleId(), &children[given++]);
   if (fetched) *fetched = given;
   return given == count ? S_OK : S_FALSE;
 }

@@ -7,6 +7,7 @@
 // an error, never a freed control. UI thread only.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
 #include <oleacc.h>
 
 namespace DuiLib {

@@ -72,7 +72,8 @@ void* CControlUI::getInterface(std::wstring_view name) { return name == L"Contro
 void CControlUI::setText(const std::wstring& text) {
   if (text_ == text) return;
   text_ = text;
-  notifyAccessible(textIsValue(accessibleRole()) ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE);
+  notifyAccessible(textIsValue(accessibleRole()) ? EVENT_OBJECT_VALUECHANGE
+                                                 : EVENT_OBJECT_NAMECHANGE);
   if (sizeFollowsText()) {
     invalidate();
   } else {

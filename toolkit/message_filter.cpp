@@ -9,7 +9,8 @@ namespace {
 // The system closes the top-level window that has the focus on Alt+F4: for
 // an edit box, which is a pop-up of its own, the box rather than its window.
 bool closeFromEditBox(const MSG& msg) {
-  if (msg.message != WM_SYSKEYDOWN || msg.wParam != VK_F4 || !NativeEdit::isEditBox(msg.hwnd)) return false;
+  if (msg.message != WM_SYSKEYDOWN || msg.wParam != VK_F4 || !NativeEdit::isEditBox(msg.hwnd))
+    return false;
   WindowImplBase* window = WindowImplBase::fromHandle(msg.hwnd);
   if (!window || !IsWindowEnabled(window->getHWND())) return false;
   PostMessageW(window->getHWND(), WM_SYSCOMMAND, SC_CLOSE, 0);

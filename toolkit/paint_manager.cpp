@@ -134,7 +134,8 @@ bool CPaintManagerUI::translateKey(WPARAM key, bool shift, bool repeat,
         return true;
       }
       // Space ticks a check box; Enter is for the button the window is about.
-      CButtonUI* pressed = focusedButton && !focus->getInterface(L"Option") ? focusedButton : defaultButton();
+      CButtonUI* pressed =
+          focusedButton && !focus->getInterface(L"Option") ? focusedButton : defaultButton();
       if (!pressed) return false;
       if (!repeat) pressed->click();
       return true;
@@ -155,7 +156,8 @@ bool CPaintManagerUI::translateKey(WPARAM key, bool shift, bool repeat,
 }
 
 void CPaintManagerUI::raiseAccessibleEvent(DWORD event, const CControlUI* control) {
-  if (window_) NotifyWinEvent(event, window_, OBJID_CLIENT, control ? control->accessibleId() : CHILDID_SELF);
+  if (window_)
+    NotifyWinEvent(event, window_, OBJID_CLIENT, control ? control->accessibleId() : CHILDID_SELF);
 }
 
 void CPaintManagerUI::raiseFocusEvent(const CControlUI* control) {

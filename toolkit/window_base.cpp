@@ -156,7 +156,8 @@ bool WindowImplBase::onEscape() {
 
 LRESULT WindowImplBase::answerAccessible(WPARAM wParam, LPARAM lParam) {
   // The object id is a 32-bit value, sign-extended or not in a 64-bit lParam.
-  if (static_cast<LONG>(lParam) != OBJID_CLIENT) return DefWindowProcW(window_, WM_GETOBJECT, wParam, lParam);
+  if (static_cast<LONG>(lParam) != OBJID_CLIENT)
+    return DefWindowProcW(window_, WM_GETOBJECT, wParam, lParam);
   if (!accessible_) accessible_ = AccessibleWindow::create(window_);
   return accessible_->answer(wParam);
 }
@@ -169,7 +170,8 @@ void WindowImplBase::runDefaultAction(long id) {
 void WindowImplBase::announceDialog(bool shown) {
   if (!isDialog() || shown == dialogAnnounced_) return;
   dialogAnnounced_ = shown;
-  NotifyWinEvent(shown ? EVENT_SYSTEM_DIALOGSTART : EVENT_SYSTEM_DIALOGEND, window_, OBJID_WINDOW, CHILDID_SELF);
+  NotifyWinEvent(shown ? EVENT_SYSTEM_DIALOGSTART : EVENT_SYSTEM_DIALOGEND, window_, OBJID_WINDOW,
+                 CHILDID_SELF);
 }
 
 void WindowImplBase::dropAccessible() {

@@ -56,7 +56,8 @@ void MessageBoxWindow::insertButton(std::unique_ptr<CSelectionUI> button) {
   auto* row = find<DuiLib::CContainerUI>(L"bottombar");
   if (!row) return;
   bool first = true;
-  for (int i = 0; i < row->getCount(); ++i) first = first && !row->getItemAt(i)->getInterface(L"Selection");
+  for (int i = 0; i < row->getCount(); ++i)
+    first = first && !row->getItemAt(i)->getInterface(L"Selection");
   button->setDefault(first);
   // In front of the row's last spacer, so the buttons stay between the two.
   row->addAt(std::move(button), std::max(0, row->getCount() - 1));

@@ -47,9 +47,11 @@ TEST_F(MainFrameAccessible, AScreenReaderWalksTheStartPageTicksTheLicenceAndInst
     long state;
     const wchar_t* action;
   } expected[] = {
-      {kLicence, ROLE_SYSTEM_CHECKBUTTON, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Uncheck"},
+      {kLicence, ROLE_SYSTEM_CHECKBUTTON, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED,
+       L"Uncheck"},
       {kLicence, ROLE_SYSTEM_STATICTEXT, 0, L""},
-      {L"Licensing Protocol", ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED, L"Jump"},
+      {L"Licensing Protocol", ROLE_SYSTEM_LINK, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+       L"Jump"},
       {L"Setup path", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, L"Press"},
       {L"Install", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_DEFAULT, L"Press"},
       {L"Close", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, L"Press"},
@@ -78,16 +80,20 @@ TEST_F(MainFrameAccessible, AScreenReaderWalksTheStartPageTicksTheLicenceAndInst
   }
 
   // Pressing Install starts the download; the progress bar's value moves.
-  model_testing::scriptHosts({model_testing::serveFile(standins::package(L"signed"), "\"rate\":3000000")}, {});
-  world.model().m_url = testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
-  world.model().m_spareUrl = testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
+  model_testing::scriptHosts(
+      {model_testing::serveFile(standins::package(L"signed"), "\"rate\":3000000")}, {});
+  world.model().m_url =
+      testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
+  world.model().m_spareUrl =
+      testing_support::testServerUrl("SPARE") + L"/download/package/Vorlane9.0.exe";
   ASSERT_EQ(testing_support::doAccessibleAction(window, L"Install"), S_OK);
   std::vector<std::wstring> values;
   DWORD start = GetTickCount();
   while (values.size() < 2 && GetTickCount() - start < 30000) {
     items = readAccessibleTree(window);
     const AccessibleItem* bar = findAccessibleItem(items, L"Downloading", ROLE_SYSTEM_PROGRESSBAR);
-    if (bar && bar->value != L"0%" && (values.empty() || values.back() != bar->value)) values.push_back(bar->value);
+    if (bar && bar->value != L"0%" && (values.empty() || values.back() != bar->value))
+      values.push_back(bar->value);
   }
   ASSERT_EQ(values.size(), 2u);
   EXPECT_LT(std::stoi(values[0]), std::stoi(values[1])) << testing::PrintToString(values);

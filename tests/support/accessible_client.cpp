@@ -3,13 +3,14 @@
 // (AccessibleObjectFromWindow) and writes what it read to a file
 // (tests/support/accessible_reader.h reads it).
 //
-//   accessible_client OUT walk WINDOW        the window, then each child, one a line:
-//                                            "ROLE\tNAME\tVALUE\tSTATE\tACTION\tLEFT TOP WIDTH HEIGHT"
-//   accessible_client OUT do WINDOW NAME     the default action of the first child named NAME;
-//                                            writes its result ("0x%08lX")
+//   accessible_client OUT walk WINDOW     the window, then each child, one a line:
+//                                         "ROLE\tNAME\tVALUE\tSTATE\tACTION\tLEFT TOP WIDTH HEIGHT"
+//   accessible_client OUT do WINDOW NAME  the default action of the first child named NAME;
+//                                         writes its result ("0x%08lX")
 // WINDOW is the handle as a decimal number; texts are UTF-8. Exit code 0
 // when the window's object was read.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <oleacc.h>
 
 #include <cstdio>
@@ -17,21 +18,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/accessible_child.h"
+
 namespace {
 
-VARIANT childId(LONG id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
+using testing_support::accessibleChild;
 
-std::wstring text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), IAccessible* object,
-                  LONG id) {
+std::wstring text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
+                  IAccessible* object, LONG id) {
   BSTR answer = nullptr;
   std::wstring read;
-  if ((object->*get)(childId(id), &answer) == S_OK && answer) read = answer;
+  if ((object->*get)(accessibleChild(id), &answer) == S_OK && answer) read = answer;
   SysFreeString(answer);
   // One line per object: line breaks and tabs inside a text would split it.
   for (wchar_t& c : read) {
@@ -42,10 +39,10 @@ std::wstring text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*),
 
 std::wstring describe(IAccessible* object, LONG id) {
   VARIANT role{}, state{};
-  object->get_accRole(childId(id), &role);
-  object->get_accState(childId(id), &state);
+  object->get_accRole(accessibleChild(id), &role);
+  object->get_accState(accessibleChild(id), &state);
   LONG left = 0, top = 0, width = 0, height = 0;
-  object->accLocation(&left, &top, &width, &height, childId(id));
+  object->accLocation(&left, &top, &width, &height, accessibleChild(id));
   wchar_t numbers[96];
   swprintf(numbers, 96, L"%ld\t", role.vt == VT_I4 ? role.lVal : 0L);
   std::wstring line = numbers + text(&IAccessible::get_accName, object, id) + L"\t" +
@@ -72,10 +69,11 @@ std::vector<LONG> children(IAccessible* object) {
 }
 
 bool writeUtf8(const wchar_t* path, const std::wstring& text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                 nullptr);
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
   FILE* file = _wfopen(path, L"wb");
   if (!file) return false;
   bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -101,7 +99,7 @@ int wmain(int argc, wchar_t** argv) {
     HRESULT result = E_INVALIDARG;
     for (LONG id : children(object)) {
       if (text(&IAccessible::get_accName, object, id) == argv[4]) {
-        result = object->accDoDefaultAction(childId(id));
+        result = object->accDoDefaultAction(accessibleChild(id));
         break;
       }
     }

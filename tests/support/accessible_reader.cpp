@@ -12,11 +12,13 @@ namespace {
 
 // Runs the client with `command` and `window` (and `more`) while pumping this
 // thread's messages; what it wrote, or nothing when it failed.
-bool runClient(const std::wstring& command, HWND window, const std::wstring& more, std::wstring& written) {
+bool runClient(const std::wstring& command, HWND window, const std::wstring& more,
+               std::wstring& written) {
   TempDir dir;
   std::wstring out = dir.file(L"read.txt");
   std::wstring params = L"\"" + out + L"\" " + command + L" " +
-                        std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) + (more.empty() ? L"" : L" \"" + more + L"\"");
+                        std::to_wstring(reinterpret_cast<ULONG_PTR>(window)) +
+                        (more.empty() ? L"" : L" \"" + more + L"\"");
   HANDLE process = utility::process::create(VORLANE_ACCESSIBLE_CLIENT, params, false);
   if (!process) return false;
   pumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000);
@@ -59,8 +61,8 @@ std::vector<AccessibleItem> readAccessibleTree(HWND window) {
   return items;
 }
 
-const AccessibleItem* findAccessibleItem(const std::vector<AccessibleItem>& items, const std::wstring& name,
-                                         long role) {
+const AccessibleItem* findAccessibleItem(const std::vector<AccessibleItem>& items,
+                                         const std::wstring& name, long role) {
   for (const AccessibleItem& item : items) {
     if (item.name == name && (role == 0 || item.role == role)) return &item;
   }

@@ -23,8 +23,8 @@ struct AccessibleItem {
 // client could not read the window.
 std::vector<AccessibleItem> readAccessibleTree(HWND window);
 // The first item named `name` (with role `role` unless it is 0), or null.
-const AccessibleItem* findAccessibleItem(const std::vector<AccessibleItem>& items, const std::wstring& name,
-                                         long role = 0);
+const AccessibleItem* findAccessibleItem(const std::vector<AccessibleItem>& items,
+                                         const std::wstring& name, long role = 0);
 // Has the client run the default action of the window's control named
 // `name`; the call's HRESULT (E_FAIL when the client failed).
 HRESULT doAccessibleAction(HWND window, const std::wstring& name);

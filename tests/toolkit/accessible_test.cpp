@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "skin/language_table.h"
+#include "tests/support/accessible_child.h"
 #include "tests/support/test_support.h"
 #include "tests/toolkit/layout_window.h"
 #include "toolkit/dpi.h"
@@ -19,6 +20,8 @@
 
 namespace DuiLib {
 namespace {
+
+using testing_support::accessibleChild;
 
 const char kLayout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Window size="420,460">
@@ -55,14 +58,6 @@ const char kLayout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 constexpr long kStates = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED |
                          STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_DEFAULT |
                          STATE_SYSTEM_READONLY | STATE_SYSTEM_PROTECTED | STATE_SYSTEM_LINKED;
-
-VARIANT childId(long id) {
-  VARIANT child;
-  VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
 
 std::wstring taken(BSTR text) {
   std::wstring copy = text ? text : L"";
@@ -105,9 +100,13 @@ class AccessibleTree : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     setLanguage(L"en_US", L"en_US");
-    for (auto [key, text] : {std::pair{L"acc_title", L"Files"}, {L"acc_logo", L"Vorlane logo"},
-                             {L"acc_save", L"Save"}, {L"acc_tip", L"Minimize"}, {L"acc_close", L"Close"},
-                             {L"acc_agree", L"I agree"}, {L"acc_folder", L"Folder"},
+    for (auto [key, text] : {std::pair{L"acc_title", L"Files"},
+                             {L"acc_logo", L"Vorlane logo"},
+                             {L"acc_save", L"Save"},
+                             {L"acc_tip", L"Minimize"},
+                             {L"acc_close", L"Close"},
+                             {L"acc_agree", L"I agree"},
+                             {L"acc_folder", L"Folder"},
                              {L"acc_bar", L"Download"}}) {
       setLangText(key, text);
     }
@@ -132,7 +131,7 @@ class AccessibleTree : public ::testing::Test {
   }
   Read read(long child) const {
     Read seen;
-    VARIANT about = childId(child);
+    VARIANT about = accessibleChild(child);
     VARIANT role;
     if (object->get_accRole(about, &role) == S_OK) seen.role = role.lVal;
     BSTR text = nullptr;
@@ -160,7 +159,7 @@ class AccessibleTree : public ::testing::Test {
   }
   RECT location(long child) const {
     LONG left = 0, top = 0, width = 0, height = 0;
-    EXPECT_EQ(object->accLocation(&left, &top, &width, &height, childId(child)), S_OK);
+    EXPECT_EQ(object->accLocation(&left, &top, &width, &height, accessibleChild(child)), S_OK);
     return {left, top, left + width, top + height};
   }
 };
@@ -177,20 +176,26 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
       {L"title", ROLE_SYSTEM_STATICTEXT, L"Files", L"", STATE_SYSTEM_READONLY, L""},
       {L"rich", ROLE_SYSTEM_STATICTEXT, L"Bold and plain", L"", STATE_SYSTEM_READONLY, L""},
       {L"logo", ROLE_SYSTEM_GRAPHIC, L"Vorlane logo", L"", 0, L""},
-      {L"save", ROLE_SYSTEM_PUSHBUTTON, L"Save", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_DEFAULT, L"Press"},
+      {L"save", ROLE_SYSTEM_PUSHBUTTON, L"Save", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_DEFAULT,
+       L"Press"},
       {L"iconbtn", ROLE_SYSTEM_PUSHBUTTON, L"Minimize", L"", STATE_SYSTEM_FOCUSABLE, L"Press"},
       // A tooltip key the table lacks names nothing: the layout's name follows.
       {L"closebtn", ROLE_SYSTEM_PUSHBUTTON, L"Close", L"", STATE_SYSTEM_FOCUSABLE, L"Press"},
       {L"nameless", ROLE_SYSTEM_PUSHBUTTON, L"", L"", STATE_SYSTEM_FOCUSABLE, L"Press"},
       {L"off", ROLE_SYSTEM_PUSHBUTTON, L"Off", L"", STATE_SYSTEM_UNAVAILABLE, L"Press"},
-      {L"gone", ROLE_SYSTEM_PUSHBUTTON, L"Gone", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_INVISIBLE, L"Press"},
-      {L"terms", ROLE_SYSTEM_LINK, L"Terms", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED, L"Jump"},
-      {L"agree", ROLE_SYSTEM_CHECKBUTTON, L"I agree", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Uncheck"},
-      {L"small", ROLE_SYSTEM_RADIOBUTTON, L"Small", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Check"},
+      {L"gone", ROLE_SYSTEM_PUSHBUTTON, L"Gone", L"",
+       STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_INVISIBLE, L"Press"},
+      {L"terms", ROLE_SYSTEM_LINK, L"Terms", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED,
+       L"Jump"},
+      {L"agree", ROLE_SYSTEM_CHECKBUTTON, L"I agree", L"",
+       STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Uncheck"},
+      {L"small", ROLE_SYSTEM_RADIOBUTTON, L"Small", L"",
+       STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Check"},
       {L"large", ROLE_SYSTEM_RADIOBUTTON, L"Large", L"", STATE_SYSTEM_FOCUSABLE, L"Check"},
       // The typed text is the value, never the name.
       {L"folder", ROLE_SYSTEM_TEXT, L"Folder", L"C:\\Games", STATE_SYSTEM_FOCUSABLE, L""},
-      {L"secret", ROLE_SYSTEM_TEXT, L"Password", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_PROTECTED, L""},
+      {L"secret", ROLE_SYSTEM_TEXT, L"Password", L"",
+       STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_PROTECTED, L""},
       {L"bar", ROLE_SYSTEM_PROGRESSBAR, L"Download", L"42%", 0, L""},
       {L"choice", ROLE_SYSTEM_COMBOBOX, L"Language", L"Arabic", STATE_SYSTEM_FOCUSABLE, L""},
   };
@@ -206,8 +211,9 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
   // texts and pictures, the combo box's items and what the layout leaves out
   // are not among them.
   std::vector<long> expected;
-  for (const wchar_t* name : {L"title", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off",
-                              L"terms", L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
+  for (const wchar_t* name :
+       {L"title", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off", L"terms",
+        L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
     expected.push_back(id(name));
   }
   EXPECT_EQ(children(), expected);
@@ -219,18 +225,18 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
 }
 
 TEST_F(AccessibleTree, DefaultActionClicksFromTheWindowsOwnLoopWhereAClickCould) {
-  EXPECT_EQ(object->accDoDefaultAction(childId(id(L"agree"))), S_OK);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(id(L"agree"))), S_OK);
   EXPECT_EQ(read(id(L"agree")).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);  // not yet
   pump();
   EXPECT_EQ(window->events, (std::vector<std::wstring>{L"click:agree", L"selectchanged:agree"}));
   EXPECT_EQ(read(id(L"agree")).action, L"Check");
 
-  EXPECT_EQ(object->accDoDefaultAction(childId(id(L"off"))), E_FAIL);
-  EXPECT_EQ(object->accDoDefaultAction(childId(id(L"title"))), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(object->accDoDefaultAction(childId(id(L"save"))), S_OK);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(id(L"off"))), E_FAIL);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(id(L"title"))), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(id(L"save"))), S_OK);
   EnableWindow(window->getHWND(), FALSE);  // a box came over the window before the click ran
   pump();
-  EXPECT_EQ(object->accDoDefaultAction(childId(id(L"save"))), E_FAIL);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(id(L"save"))), E_FAIL);
   EXPECT_EQ(window->events.size(), 2u);
 }
 
@@ -240,26 +246,27 @@ TEST_F(AccessibleTree, FocusHitTestAndNavigationNameTheControls) {
   VARIANT focus;
   ASSERT_EQ(object->get_accFocus(&focus), S_OK);
   EXPECT_EQ(focus.lVal, CHILDID_SELF);
-  EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, childId(id(L"save"))), S_OK);
+  EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, accessibleChild(id(L"save"))), S_OK);
   EXPECT_EQ(window->manager().getFocus(), window->findControl(L"save"));
   ASSERT_EQ(object->get_accFocus(&focus), S_OK);
   EXPECT_EQ(focus.lVal, id(L"save"));
   EXPECT_EQ(read(id(L"save")).state & STATE_SYSTEM_FOCUSED, STATE_SYSTEM_FOCUSED);
-  EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, childId(id(L"off"))), E_FAIL);
+  EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, accessibleChild(id(L"off"))), E_FAIL);
 
   RECT save = location(id(L"save"));
   VARIANT hit;
-  ASSERT_EQ(object->accHitTest((save.left + save.right) / 2, (save.top + save.bottom) / 2, &hit), S_OK);
+  ASSERT_EQ(object->accHitTest((save.left + save.right) / 2, (save.top + save.bottom) / 2, &hit),
+            S_OK);
   EXPECT_EQ(hit.lVal, id(L"save"));
   EXPECT_EQ(object->accHitTest(-5000, -5000, &hit), S_FALSE);
   EXPECT_EQ(hit.vt, VT_EMPTY);
 
   VARIANT reached;
-  ASSERT_EQ(object->accNavigate(NAVDIR_FIRSTCHILD, childId(CHILDID_SELF), &reached), S_OK);
+  ASSERT_EQ(object->accNavigate(NAVDIR_FIRSTCHILD, accessibleChild(CHILDID_SELF), &reached), S_OK);
   EXPECT_EQ(reached.lVal, id(L"title"));
-  ASSERT_EQ(object->accNavigate(NAVDIR_NEXT, childId(id(L"save")), &reached), S_OK);
+  ASSERT_EQ(object->accNavigate(NAVDIR_NEXT, accessibleChild(id(L"save")), &reached), S_OK);
   EXPECT_EQ(reached.lVal, id(L"iconbtn"));
-  EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, childId(id(L"choice")), &reached), S_FALSE);
+  EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, accessibleChild(id(L"choice")), &reached), S_FALSE);
 }
 
 TEST_F(AccessibleTree, LocationsAreScreenPixelsAtEveryScale) {
@@ -285,8 +292,8 @@ TEST_F(AccessibleTree, LocationsAreScreenPixelsAtEveryScale) {
 TEST_F(AccessibleTree, ChangesAreHeard) {
   std::vector<std::string> heard;
   g_heard = &heard;
-  HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &hear, GetCurrentProcessId(), 0,
-                                       WINEVENT_OUTOFCONTEXT);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, &hear, GetCurrentProcessId(),
+                                       0, WINEVENT_OUTOFCONTEXT);
   ASSERT_NE(hook, nullptr);
   SetForegroundWindow(window->getHWND());
   SetFocus(window->getHWND());
@@ -328,9 +335,9 @@ TEST_F(AccessibleTree, AClientThatOutlivesTheWindowGetsErrorsOnly) {
   LONG count = 0;
   EXPECT_EQ(object->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
   BSTR name = nullptr;
-  EXPECT_EQ(object->get_accName(childId(save), &name), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(object->get_accName(accessibleChild(save), &name), CO_E_OBJNOTCONNECTED);
   EXPECT_EQ(name, nullptr);
-  EXPECT_EQ(object->accDoDefaultAction(childId(save)), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(object->accDoDefaultAction(accessibleChild(save)), CO_E_OBJNOTCONNECTED);
 }
 
 }  // namespace

@@ -311,8 +311,8 @@ TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsFirstButt
     calls.clear();
     // The download-failed box, as the main window builds it.
     msg::twoButtonBox(owner, {langText("Yes"), [this] { calls.push_back("yes"); }, true},
-                      {langText("No"), [this] { calls.push_back("no"); }, false}, 0, langText("noice"),
-                      langText("download_error_tip2"));
+                      {langText("No"), [this] { calls.push_back("no"); }, false}, 0,
+                      langText("noice"), langText("download_error_tip2"));
     DuiLib::WindowImplBase* box = onlyBox();
     ASSERT_NE(box, nullptr);
     auto items = testing_support::readAccessibleTree(box->getHWND());
