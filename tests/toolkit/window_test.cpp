@@ -228,6 +228,13 @@ TEST_F(WindowFixture, KeyboardWalksTheTabOrderPressesTicksAndEscapes) {
   EXPECT_EQ(focused(), L"nameedit");
   HWND typing = static_cast<CEditUI*>(window.findControl(L"nameedit"))->nativeWindow();
   EXPECT_FALSE(key(VK_SPACE, typing));  // typed into the box
+  // Alt+F4 while typing asks the window to close, as its close button does,
+  // rather than closing the system edit box, which is a window of its own.
+  MSG altF4{typing, WM_SYSKEYDOWN, VK_F4, 1 << 29, 0, {0, 0}};
+  EXPECT_TRUE(preTranslateMessage(&altF4));
+  pump();
+  EXPECT_TRUE(IsWindow(typing));
+  EXPECT_EQ(window.events.back(), L"escape");
   ASSERT_TRUE(key(VK_TAB, typing));
   EXPECT_EQ(focused(), L"agree");
   EXPECT_EQ(window.events.back(), L"kill:start");
@@ -237,7 +244,7 @@ TEST_F(WindowFixture, KeyboardWalksTheTabOrderPressesTicksAndEscapes) {
   EXPECT_TRUE(key(VK_RETURN));  // on a check box: the default button, the box stays ticked
   EXPECT_EQ(window.events.back(), L"ok:click");
   EXPECT_TRUE(key(VK_RETURN, nullptr, true));
-  EXPECT_EQ(window.events.size(), 4u);
+  EXPECT_EQ(window.events.size(), 5u);
   std::vector<std::wstring> visited;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(key(VK_TAB));  // skips the disabled button
@@ -256,23 +263,33 @@ TEST_F(WindowFixture, KeyboardWalksTheTabOrderPressesTicksAndEscapes) {
 
   EXPECT_TRUE(key(VK_ESCAPE));
   EXPECT_EQ(window.events.back(), L"escape");
+  EXPECT_EQ(window.events.size(), 6u);
   EXPECT_FALSE(key('A'));
   MSG other{window.getHWND(), WM_CHAR, VK_RETURN, 0, 0, {0, 0}};
   EXPECT_FALSE(preTranslateMessage(&other));
 }
 
-TEST_F(WindowFixture, AltF4InTheEditBoxAsksTheWindowNotTheBox) {
-  click(L"nameedit");
-  HWND typing = static_cast<CEditUI*>(window.findControl(L"nameedit"))->nativeWindow();
-  ASSERT_NE(typing, nullptr);
-  MSG altF4{typing, WM_SYSKEYDOWN, VK_F4, 1 << 29, 0, {0, 0}};
-  EXPECT_TRUE(preTranslateMessage(&altF4));
-  pump();
-  EXPECT_TRUE(IsWindow(typing));
-  EXPECT_EQ(window.events.back(), L"escape");  // the window's close, as its close button
+}  // namespace
+}  // namespace DuiLib
+
+namespace DuiLib {
+namespace {
+
+// A window's controls are pressed with the mouse here, where a test needs no
+// activated window.
+void clickAt(LayoutWindow& window, const wchar_t* name) {
+  RECT pos = window.findControl(name)->getPos();
+  LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
+  SendMessageW(window.getHWND(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(window.getHWND(), WM_LBUTTONUP, 0, at);
 }
 
-TEST_F(WindowFixture, KeyboardFocusShowsAMarkInTheAccentUntilTheMouseIsUsed) {
+TEST(WindowFocusMark, KeyboardFocusIsMarkedInTheAccentUntilTheMouseIsUsed) {
+  LayoutWindow window;
+  ASSERT_TRUE(window.open(R"(<Window size="300,120" accentcolor="#FFFF0000">
+      <VerticalLayout inset="20,20,20,20" bkcolor="#FF202020"><Label name="title" height="30"/>
+      <HorizontalLayout childpadding="20"><Button name="okbtn"/><Button name="otherbtn"/></HorizontalLayout>
+      </VerticalLayout></Window>)"));
   auto markShown = [&](const wchar_t* name) {
     window.manager().render();
     const Surface& picture = window.manager().picture();
@@ -283,19 +300,13 @@ TEST_F(WindowFixture, KeyboardFocusShowsAMarkInTheAccentUntilTheMouseIsUsed) {
   };
   window.manager().setFocus(window.findControl(L"okbtn"));
   EXPECT_FALSE(markShown(L"okbtn"));  // focused, but not by the keyboard
-  ASSERT_TRUE(key(VK_TAB));
-  ASSERT_EQ(focused(), L"otherbtn");
+  ASSERT_TRUE(window.manager().moveFocus(false));
+  ASSERT_EQ(window.manager().getFocus(), window.findControl(L"otherbtn"));
   EXPECT_TRUE(markShown(L"otherbtn"));
   EXPECT_FALSE(markShown(L"okbtn"));
-  click(L"title");
+  clickAt(window, L"title");
   EXPECT_FALSE(markShown(L"otherbtn"));
 }
-
-}  // namespace
-}  // namespace DuiLib
-
-namespace DuiLib {
-namespace {
 
 TEST(WindowCloseKeys, EscapeAndAltF4ClickTheCloseButtonWhileItIsShown) {
   LayoutWindow window;
