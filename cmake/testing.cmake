@@ -56,6 +56,18 @@ add_library(vorlane_test_ui STATIC ${CMAKE_SOURCE_DIR}/tests/support/ui_testing.
             ${CMAKE_SOURCE_DIR}/tests/support/gallery.cpp)
 target_link_libraries(vorlane_test_ui PUBLIC vorlane_toolkit vorlane_skin vorlane_test_support)
 
+# A client of the toolkit's accessible objects in a process of its own, as a
+# screen reader is, and the tests' side of it (tests/support/accessible_reader.h).
+add_executable(accessible_client ${CMAKE_SOURCE_DIR}/tests/support/accessible_client.cpp)
+target_link_libraries(accessible_client PRIVATE oleacc oleaut32 ole32)
+target_compile_options(accessible_client PRIVATE ${VORLANE_WARNINGS})
+target_link_options(accessible_client PRIVATE -municode)
+add_library(vorlane_test_accessible STATIC ${CMAKE_SOURCE_DIR}/tests/support/accessible_reader.cpp)
+target_link_libraries(vorlane_test_accessible PUBLIC vorlane_test_support vorlane_utility)
+target_compile_definitions(vorlane_test_accessible PRIVATE
+  "VORLANE_ACCESSIBLE_CLIENT=L\"Z:$<TARGET_FILE:accessible_client>\"")
+add_dependencies(vorlane_test_accessible accessible_client)
+
 # vorlane_test_skin(NAME): a target NAME that stages the skin, the layouts of
 # skin/files and the drawn images, in a "skin" folder of the current build
 # folder, where the test programs beside it find it.

@@ -107,17 +107,6 @@ void CButtonUI::paintStatusImage(PaintContext& context) {
   }
 }
 
-void CButtonUI::paintBorder(PaintContext& context) {
-  CLabelUI::paintBorder(context);
-  // Keyboard users see where the focus is even without a focus image.
-  CPaintManagerUI* manager = getManager();
-  if (isFocused() && focusedImage_.empty() && manager && manager->showsFocusCues()) {
-    RECT ring = pos_;
-    InflateRect(&ring, -scaled(2), -scaled(2));
-    drawFrame(context, ring, 0xFF4C9AFF, std::max(1, scaled(1)));
-  }
-}
-
 DWORD CButtonUI::currentTextColor() const {
   if (isEnabled()) {
     if (isPushed() && pushedTextColor_ != 0) return pushedTextColor_;

@@ -36,8 +36,8 @@ class CButtonUI : public CLabelUI {
  protected:
   void activate() override;
   void paintStatusImage(PaintContext& context) override;
-  void paintBorder(PaintContext& context) override;
   DWORD currentTextColor() const override;
+  AccessibleRole naturalRole() const override { return AccessibleRole::PushButton; }
   bool sizeFollowsText() const override { return CLabelUI::sizeFollowsText() || minWidthEx_ > 0; }
   // Draws the first available of `images` in the control; false when none drew.
   bool drawFirstImage(PaintContext& context, std::initializer_list<const std::wstring*> images);

@@ -42,7 +42,14 @@ bool CComboUI::selectItem(int index, bool notify) {
   if (index == getCurSel()) return true;
   selected_ = index;
   redraw();
+  notifyAccessible(EVENT_OBJECT_VALUECHANGE);
   if (notify) sendNotify(L"itemselect", static_cast<WPARAM>(index));
+  return true;
+}
+
+bool CComboUI::accessibleValue(std::wstring& value) const {
+  CControlUI* item = getItemAt(getCurSel());
+  value = item ? item->resolvedText() : L"";
   return true;
 }
 

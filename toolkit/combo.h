@@ -23,9 +23,12 @@ class CComboUI : public CContainerUI {
   int getCurSel() const { return selected_ < getCount() ? selected_ : -1; }
   // Selects item `index` (-1: none); false when out of range.
   bool selectItem(int index, bool notify = false);
+  // The chosen item's text.
+  bool accessibleValue(std::wstring& value) const override;
 
  protected:
   void activate() override;
+  AccessibleRole naturalRole() const override { return AccessibleRole::ComboBox; }
 
  private:
   std::wstring normalImage_;

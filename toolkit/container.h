@@ -43,6 +43,8 @@ class CContainerUI : public CControlUI {
   void paint(PaintContext& context) override;
 
  protected:
+  // A layout is no more than its children to assistive technology.
+  AccessibleRole naturalRole() const override { return AccessibleRole::None; }
   // The area left for children: the position less the inset.
   RECT innerRect() const;
   // Places a floating child at its own position inside this container.

@@ -1,6 +1,7 @@
 #include "toolkit/control.h"
 
 #include "skin/language_table.h"
+#include "toolkit/accessible.h"
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
 #include "toolkit/dpi.h"
@@ -44,9 +45,23 @@ const AttributeRule<CControlUI> ControlAttributes::rules[] = {
     {L"bordercolor", [](CControlUI& c, const std::wstring& v) { parseColor(v, c.borderColor_); }},
     {L"bordersize", [](CControlUI& c, const std::wstring& v) { c.borderSize_ = parseInt(v); }},
     {L"bkimage", [](CControlUI& c, const std::wstring& v) { c.setBkImage(v); }},
+    {L"accname", [](CControlUI& c, const std::wstring& v) { c.accessibleName_ = v; }},
+    {L"accrole", [](CControlUI& c, const std::wstring& v) { c.hasRole_ = parseAccessibleRole(v, c.role_); }},
+    {L"taborder", [](CControlUI& c, const std::wstring& v) { c.tabOrder_ = parseInt(v); }},
 };
 
-CControlUI::CControlUI() = default;
+namespace {
+
+// Ids for assistive technology: positive (0 names a window itself) and never
+// reused, so that a late question about a control that is gone finds nothing.
+long nextAccessibleId() {
+  static long last = 0;
+  return ++last;
+}
+
+}  // namespace
+
+CControlUI::CControlUI() : accessibleId_(nextAccessibleId()) {}
 
 CControlUI::~CControlUI() {
   if (manager_) manager_->forgetControl(this);
@@ -57,6 +72,8 @@ void* CControlUI::getInterface(std::wstring_view name) { return name == L"Contro
 void CControlUI::setText(const std::wstring& text) {
   if (text_ == text) return;
   text_ = text;
+  notifyAccessible(textIsValue(accessibleRole()) ? EVENT_OBJECT_VALUECHANGE
+                                                 : EVENT_OBJECT_NAMECHANGE);
   if (sizeFollowsText()) {
     invalidate();
   } else {
@@ -110,7 +127,10 @@ bool CControlUI::isVisible() const {
 void CControlUI::setVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
-  if (!visible && manager_) manager_->controlHidden(this);
+  if (manager_) {
+    if (!visible) manager_->controlHidden(this);
+    manager_->accessibleChildrenChanged();
+  }
   invalidate();
 }
 
@@ -128,6 +148,7 @@ void CControlUI::setEnabled(bool enabled) {
     state_ = 0;
     if (manager_) manager_->controlHidden(this);
   }
+  notifyAccessible(EVENT_OBJECT_STATECHANGE);
   invalidate();
 }
 
@@ -136,6 +157,14 @@ bool CControlUI::isFocused() const { return manager_ && manager_->getFocus() == 
 void CControlUI::setBkColor(DWORD argb) {
   bkColor_ = argb;
   invalidate();
+}
+
+AccessibleRole CControlUI::naturalRole() const {
+  return bkImage_.empty() ? AccessibleRole::None : AccessibleRole::Graphic;
+}
+
+void CControlUI::notifyAccessible(unsigned long event) const {
+  if (manager_ && isVisible()) manager_->raiseAccessibleEvent(event, this);
 }
 
 void CControlUI::setBkImage(const std::wstring& image) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/accessible_role.h"
 #include "toolkit/render.h"
 
 namespace DuiLib {
@@ -93,6 +94,8 @@ class CControlUI {
   void setMouseEnabled(bool enabled) { mouseEnabled_ = enabled; }
   // Takes keyboard focus (a Tab stop) when visible and enabled.
   virtual bool wantsFocus() const { return false; }
+  // Tab visits lower orders first and equal orders in layout order ("taborder", 0 by default).
+  int getTabOrder() const { return tabOrder_; }
   // Takes clicks itself: a caption area under it does not drag the window.
   virtual bool isInteractive() const { return false; }
   bool isFocused() const;
@@ -104,6 +107,17 @@ class CControlUI {
   void setBkColor(DWORD argb);
   const std::wstring& getBkImage() const { return bkImage_; }
   void setBkImage(const std::wstring& image);
+
+  // What assistive technology is told (toolkit/accessible.h). The id names the
+  // control to it, unique in the process and never reused.
+  long accessibleId() const { return accessibleId_; }
+  // The layout's "accrole" when it gave one, else the class's natural role.
+  AccessibleRole accessibleRole() const { return hasRole_ ? role_ : naturalRole(); }
+  // The layout's "accname": a name ("@key" for a language text) used when
+  // the control has neither text nor tooltip.
+  const std::wstring& getAccessibleName() const { return accessibleName_; }
+  // The control's value for assistive technology; false when it has none.
+  virtual bool accessibleValue(std::wstring&) const { return false; }
 
   // Applies one layout attribute; false when this class does not know it.
   virtual bool setAttribute(const std::wstring& name, const std::wstring& value);
@@ -143,6 +157,10 @@ class CControlUI {
   virtual void paintBorder(PaintContext& context);
   // A click completed on this control.
   virtual void activate() {}
+  virtual AccessibleRole naturalRole() const;
+  // Tells assistive technology of a change of this control (an EVENT_OBJECT_
+  // constant); nothing while the control is not shown in a window.
+  void notifyAccessible(unsigned long event) const;
   // True when the text decides this control's size, so a new text needs a
   // new layout.
   virtual bool sizeFollowsText() const { return false; }
@@ -167,6 +185,11 @@ class CControlUI {
   std::wstring name_;
   std::wstring toolTip_;
   std::wstring userData_;
+  std::wstring accessibleName_;
+  long accessibleId_;
+  AccessibleRole role_ = AccessibleRole::None;
+  bool hasRole_ = false;
+  int tabOrder_ = 0;
   int fixedWidth_ = 0;
   int fixedHeight_ = 0;
   SIZE minSize_{0, 0};

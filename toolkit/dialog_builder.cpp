@@ -76,6 +76,7 @@ class Builder {
       if (name == L"caption") attributes.caption = parseRect(value);
       if (name == L"roundcorner") attributes.roundCorner = parseSize(value);
       if (name == L"layeredimage") attributes.layeredImage = value;
+      if (name == L"accentcolor") parseColor(value, attributes.accentColor);
     }
   }
 

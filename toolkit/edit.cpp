@@ -57,6 +57,12 @@ void CEditUI::setFocusedImage(const std::wstring& image) {
   invalidate();
 }
 
+bool CEditUI::accessibleValue(std::wstring& value) const {
+  if (password_) return false;
+  value = native_ ? native_->text() : text_;
+  return true;
+}
+
 HWND CEditUI::nativeWindow() const { return native_ ? native_->window() : nullptr; }
 
 void CEditUI::doEvent(TEventUI& event) {

@@ -17,6 +17,11 @@ class CEditUI : public CLabelUI, private NativeEditOwner {
   bool isInteractive() const override { return true; }
   void doEvent(TEventUI& event) override;
   void setText(const std::wstring& text) override;
+  // The text, as typed so far while the system edit box is open; nothing for
+  // a password.
+  bool accessibleValue(std::wstring& value) const override;
+  bool isReadOnly() const { return readOnly_; }
+  bool isPassword() const { return password_; }
 
   void setNormalImage(const std::wstring& image);
   void setHotImage(const std::wstring& image);
@@ -30,6 +35,7 @@ class CEditUI : public CLabelUI, private NativeEditOwner {
  protected:
   void paintStatusImage(PaintContext& context) override;
   void paintText(PaintContext& context) override;
+  AccessibleRole naturalRole() const override { return AccessibleRole::EditableText; }
 
  private:
   friend struct EditAttributes;

@@ -22,6 +22,9 @@ class CGifAnimUI : public CControlUI {
 
  protected:
   void paintBkImage(PaintContext& context) override;
+  AccessibleRole naturalRole() const override {
+    return getBkImage().empty() ? AccessibleRole::None : AccessibleRole::Animation;
+  }
 
  private:
   bool onScreen() const;

@@ -36,6 +36,7 @@ class CLabelUI : public CControlUI {
   // The colour for the current state; subclasses add hot and pushed colours.
   virtual DWORD currentTextColor() const;
   TextStyle textStyle(DWORD color) const;
+  AccessibleRole naturalRole() const override { return AccessibleRole::StaticText; }
   bool sizeFollowsText() const override { return autoWidth_; }
   void setDefaultAlign(UINT align) { align_ = align; }
 

@@ -54,6 +54,7 @@ void COptionUI::selected(bool selected, bool notify) {
     }
   }
   redraw();
+  notifyAccessible(EVENT_OBJECT_STATECHANGE);
   if (notify) sendNotify(L"selectchanged");
 }
 
@@ -75,6 +76,10 @@ void COptionUI::paintStatusImage(PaintContext& context) {
     CButtonUI::paintStatusImage(context);
   }
   drawImage(context, pos_, foreImage_);
+}
+
+AccessibleRole COptionUI::naturalRole() const {
+  return group_.empty() ? AccessibleRole::CheckBox : AccessibleRole::RadioButton;
 }
 
 DWORD COptionUI::currentTextColor() const {

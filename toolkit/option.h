@@ -24,6 +24,7 @@ class COptionUI : public CButtonUI {
   void activate() override;
   void paintStatusImage(PaintContext& context) override;
   DWORD currentTextColor() const override;
+  AccessibleRole naturalRole() const override;
 
  private:
   friend struct OptionAttributes;

@@ -73,6 +73,7 @@ void CPaintManagerUI::setFocus(CControlUI* control) {
   // A killfocus handler may have moved the focus itself; that choice stands.
   if (focus_ || !control) {
     if (!focus_ && window_ && (GetActiveWindow() == window_ || GetFocus() == nullptr)) ::SetFocus(window_);
+    if (!focus_) raiseFocusEvent(nullptr);
     invalidate();
     return;
   }
@@ -81,6 +82,8 @@ void CPaintManagerUI::setFocus(CControlUI* control) {
   if (!native && window_ && GetActiveWindow() == window_) ::SetFocus(window_);
   TEventUI event{UIEvent::SetFocus};
   control->doEvent(event);
+  // The system edit box that an edit control opens tells of its focus itself.
+  if (!native && focus_ == control) raiseFocusEvent(control);
   invalidate();
 }
 
@@ -91,6 +94,9 @@ bool CPaintManagerUI::moveFocus(bool backward) {
     if (control->wantsFocus() && control->isVisible() && control->isEnabled()) stops.push_back(control);
   });
   if (stops.empty()) return false;
+  std::stable_sort(stops.begin(), stops.end(), [](const CControlUI* a, const CControlUI* b) {
+    return a->getTabOrder() < b->getTabOrder();
+  });
   auto current = std::find(stops.begin(), stops.end(), focus_);
   size_t index = 0;
   if (current != stops.end()) {
@@ -114,35 +120,49 @@ CButtonUI* CPaintManagerUI::defaultButton() const {
   return found;
 }
 
-bool CPaintManagerUI::translateKey(WPARAM key, bool shift, const std::function<bool()>& escape) {
+bool CPaintManagerUI::translateKey(WPARAM key, bool shift, bool repeat,
+                                   const std::function<bool()>& escape) {
   CControlUI* focus = focus_;
   bool editing = focus && focus->getInterface(L"Edit");
   auto* focusedButton = focus ? static_cast<CButtonUI*>(focus->getInterface(L"Button")) : nullptr;
   switch (key) {
     case VK_TAB:
       return moveFocus(shift);
-    case VK_RETURN:
+    case VK_RETURN: {
       if (editing) {
         setFocus(nullptr);  // Enter ends the typing, as leaving the box does
         return true;
       }
-      if (!focusedButton) focusedButton = defaultButton();
-      if (!focusedButton) return false;
-      focusedButton->click();
+      // Space ticks a check box; Enter is for the button the window is about.
+      CButtonUI* pressed =
+          focusedButton && !focus->getInterface(L"Option") ? focusedButton : defaultButton();
+      if (!pressed) return false;
+      if (!repeat) pressed->click();
       return true;
+    }
     case VK_SPACE:
       if (!focusedButton) return false;
-      focusedButton->click();
+      if (!repeat) focusedButton->click();
       return true;
     case VK_ESCAPE:
       if (editing) {
         setFocus(nullptr);
         return true;
       }
-      return escape && escape();
+      return repeat || (escape && escape());
     default:
       return false;
   }
+}
+
+void CPaintManagerUI::raiseAccessibleEvent(DWORD event, const CControlUI* control) {
+  if (window_)
+    NotifyWinEvent(event, window_, OBJID_CLIENT, control ? control->accessibleId() : CHILDID_SELF);
+}
+
+void CPaintManagerUI::raiseFocusEvent(const CControlUI* control) {
+  // Only the window with the system's keyboard focus tells of its focus.
+  if (window_ && GetFocus() == window_) raiseAccessibleEvent(EVENT_OBJECT_FOCUS, control);
 }
 
 bool CPaintManagerUI::contains(const CControlUI* ancestor, const CControlUI* control) const {
@@ -262,7 +282,12 @@ void CPaintManagerUI::render() {
   content_.clear(part, 0);
   PaintContext context = content_.context(part, scalePercent_);
   root_->paint(context);
+  paintFocusMark(context);
   GdiFlush();
+  if (childrenChanged_) {
+    childrenChanged_ = false;
+    raiseAccessibleEvent(EVENT_OBJECT_REORDER, nullptr);
+  }
   if (!isLayered()) return;
   if (whole) {
     SIZE corner{scaleByPercent(style_.window.roundCorner.cx, scalePercent_),
@@ -273,6 +298,19 @@ void CPaintManagerUI::render() {
     layered_.update(content_, part);
     presentLayered(window_, layered_.surface(), &part);
   }
+}
+
+void CPaintManagerUI::paintFocusMark(PaintContext& context) const {
+  if (!focusCues_ || !focus_ || !focus_->isVisible()) return;
+  // Around the control, a little apart from it, so that it shows on a
+  // control of the accent's own colour too.
+  RECT ring = focus_->getPos();
+  const int gap = scaleByPercent(3, scalePercent_);
+  InflateRect(&ring, gap, gap);
+  DWORD accent = style_.window.accentColor ? style_.window.accentColor : 0xFF4C9AFF;
+  // Rounded like the skin's buttons, and no more than a small box allows.
+  int radius = std::min<int>(scaleByPercent(10, scalePercent_), (ring.bottom - ring.top) / 2);
+  drawRoundFrame(context, ring, accent, std::max(1, scaleByPercent(2, scalePercent_)), radius);
 }
 
 const Surface& CPaintManagerUI::picture() const { return isLayered() ? layered_.surface() : content_; }

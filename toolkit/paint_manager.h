@@ -60,7 +60,8 @@ class CPaintManagerUI {
   CControlUI* getFocus() const { return focus_; }
   // Moves the focus; the old control gets KillFocus, the new one SetFocus.
   void setFocus(CControlUI* control);
-  // Moves the focus to the next (or previous) visible, enabled Tab stop.
+  // Moves the focus to the next (or previous) visible, enabled Tab stop, in
+  // the order of their "taborder", then of the layout.
   bool moveFocus(bool backward);
   // True after keyboard navigation: focused controls then show a focus mark.
   bool showsFocusCues() const { return focusCues_; }
@@ -68,8 +69,16 @@ class CPaintManagerUI {
   // The visible, enabled button marked default, or null.
   CButtonUI* defaultButton() const;
   // Handles Tab, Enter, Escape and Space for this window; false when the key
-  // is not one of them or nothing took it. `escape` runs for Escape.
-  bool translateKey(WPARAM key, bool shift, const std::function<bool()>& escape);
+  // is not one of them or nothing took it. `escape` runs for Escape. A held
+  // key (`repeat`) presses nothing again.
+  bool translateKey(WPARAM key, bool shift, bool repeat, const std::function<bool()>& escape);
+
+  // Tells assistive technology of a change of `control` (null: the window
+  // itself) with an EVENT_ constant of NotifyWinEvent.
+  void raiseAccessibleEvent(DWORD event, const CControlUI* control);
+  // Controls were shown or hidden: assistive technology hears once, at the
+  // next drawing, that the window's controls changed.
+  void accessibleChildrenChanged() { childrenChanged_ = true; }
 
   // Called by controls: one is being destroyed, or was hidden or disabled.
   void forgetControl(CControlUI* control);
@@ -115,6 +124,9 @@ class CPaintManagerUI {
   bool onSetCursor();
   void onTimer(UINT_PTR id);
   void onPaint();
+  void raiseFocusEvent(const CControlUI* control);
+  // The keyboard focus's mark, drawn over everything in the skin's accent.
+  void paintFocusMark(PaintContext& context) const;
   // True when a drawing has been asked for since the last one.
   bool renderDue() const;
   // Has the window draw itself soon: the whole window, or `part` of it.
@@ -135,6 +147,7 @@ class CPaintManagerUI {
   CControlUI* hot_ = nullptr;
   CControlUI* captured_ = nullptr;
   bool focusCues_ = false;
+  bool childrenChanged_ = false;
   bool trackingMouse_ = false;
   bool renderPosted_ = false;
   bool dirty_ = true;  // a layout and a whole drawing are due

@@ -96,7 +96,10 @@ void CPaintManagerUI::onMouseMove(POINT point) {
 
 void CPaintManagerUI::onButtonDown(POINT point, bool doubleClick) {
   tooltip_.hide();
-  focusCues_ = false;
+  if (focusCues_) {
+    focusCues_ = false;  // the mouse is in use: the focus mark goes
+    invalidate();
+  }
   CControlUI* control = findControlAt(point);
   if (control && !control->isEnabled()) control = nullptr;
   // Leaving an edit box may open a box that disables this window: then the

@@ -33,6 +33,13 @@ void CProgressUI::setValue(int value) {
   if (value == value_) return;
   value_ = value;
   redraw();
+  notifyAccessible(EVENT_OBJECT_VALUECHANGE);
+}
+
+bool CProgressUI::accessibleValue(std::wstring& value) const {
+  int percent = max_ > min_ ? MulDiv(value_ - min_, 100, max_ - min_) : 0;
+  value = std::to_wstring(percent) + L"%";
+  return true;
 }
 
 void CProgressUI::setRange(int min, int max) {

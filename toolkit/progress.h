@@ -17,11 +17,14 @@ class CProgressUI : public CLabelUI {
   int getMinValue() const { return min_; }
   int getMaxValue() const { return max_; }
   void setRange(int min, int max);
+  // The share of the range reached, as "42%".
+  bool accessibleValue(std::wstring& value) const override;
   // The part of the bar the value fills, in window pixels.
   RECT filledRect() const;
 
  protected:
   void paintStatusImage(PaintContext& context) override;
+  AccessibleRole naturalRole() const override { return AccessibleRole::ProgressBar; }
 
  private:
   friend struct ProgressAttributes;

@@ -200,6 +200,28 @@ void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width) {
   fillColor(context, {rect.right - width, rect.top + width, rect.right, rect.bottom - width}, argb);
 }
 
+void drawRoundFrame(PaintContext& context, const RECT& rect, DWORD argb, int width, int radius) {
+  if (argb == 0 || width <= 0 || !context.graphics) return;
+  // The pen runs along the middle of the frame.
+  Gdiplus::REAL inset = width / 2.0f;
+  Gdiplus::REAL left = rect.left + inset, top = rect.top + inset;
+  Gdiplus::REAL right = rect.right - inset, bottom = rect.bottom - inset;
+  Gdiplus::REAL diameter = std::min({2.0f * radius, right - left, bottom - top});
+  if (diameter <= 0) return;
+  Gdiplus::GraphicsPath path;
+  path.AddArc(left, top, diameter, diameter, 180, 90);
+  path.AddArc(right - diameter, top, diameter, diameter, 270, 90);
+  path.AddArc(right - diameter, bottom - diameter, diameter, diameter, 0, 90);
+  path.AddArc(left, bottom - diameter, diameter, diameter, 90, 90);
+  path.CloseFigure();
+  GdiFlush();
+  Gdiplus::SmoothingMode smoothing = context.graphics->GetSmoothingMode();
+  context.graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  Gdiplus::Pen pen(toGdiplus(argb), static_cast<Gdiplus::REAL>(width));
+  context.graphics->DrawPath(&pen, &path);
+  context.graphics->SetSmoothingMode(smoothing);
+}
+
 bool drawImage(PaintContext& context, const RECT& rect, const ImageDesc& desc) {
   if (desc.file.empty()) return false;
   const int scale = context.scalePercent;

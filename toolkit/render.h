@@ -57,6 +57,8 @@ struct TextStyle {
 void fillColor(PaintContext& context, const RECT& rect, DWORD argb);
 // A frame of `width` pixels inside `rect`.
 void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width);
+// The same with rounded corners of `radius` pixels, drawn smoothly.
+void drawRoundFrame(PaintContext& context, const RECT& rect, DWORD argb, int width, int radius);
 // Draws an image description into `rect` (its "dest" part is relative to
 // `rect`): the source part split into a nine-grid by its corners, the borders
 // kept and the middle stretched, sampled smoothly. False when the image could

@@ -54,6 +54,11 @@ void CRichEditUI::setText(const std::wstring& text) {
   CLabelUI::setText(text);
 }
 
+bool CRichEditUI::accessibleValue(std::wstring& value) const {
+  value = resolvedText();
+  return true;
+}
+
 RECT CRichEditUI::textArea() const {
   RECT padding = scaledRect(getTextPadding());
   return {pos_.left + padding.left, pos_.top + padding.top, pos_.right - padding.right - scaled(barWidth_ + 4),

@@ -16,6 +16,9 @@ class CRichEditUI : public CLabelUI {
   void setManager(CPaintManagerUI* manager, CControlUI* parent) override;
   void setText(const std::wstring& text) override;
   void doEvent(TEventUI& event) override;
+  // Its whole text, which assistive technology reads as the value of a
+  // read-only text box.
+  bool accessibleValue(std::wstring& value) const override;
 
   // Scroll position in pixels from the top of the text.
   int scrollPos() const { return scroll_; }
@@ -25,6 +28,7 @@ class CRichEditUI : public CLabelUI {
 
  protected:
   void paintText(PaintContext& context) override;
+  AccessibleRole naturalRole() const override { return AccessibleRole::EditableText; }
 
  private:
   friend struct RichEditAttributes;

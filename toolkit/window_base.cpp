@@ -7,6 +7,9 @@
 #include <map>
 
 #include "skin/resource_map.h"
+#include "toolkit/accessible.h"
+#include "toolkit/accessible_object.h"
+#include "toolkit/button.h"
 #include "toolkit/dpi.h"
 #include "toolkit/edit.h"
 #include "toolkit/image_store.h"
@@ -43,6 +46,7 @@ void logMissingControl(std::wstring_view name) {
 }
 
 WindowImplBase::~WindowImplBase() {
+  dropAccessible();
   if (window_) {
     // Destroyed while its OS window lives: detach so no message reaches us.
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -138,8 +142,43 @@ void WindowImplBase::close(UINT result) {
   if (window_) PostMessageW(window_, WM_CLOSE, result, 0);
 }
 
-bool WindowImplBase::translateKey(WPARAM key, bool shift) {
-  return manager_.translateKey(key, shift, [this] { return onEscape(); });
+bool WindowImplBase::translateKey(WPARAM key, bool shift, bool repeat) {
+  return manager_.translateKey(key, shift, repeat, [this] { return onEscape(); });
+}
+
+bool WindowImplBase::onEscape() {
+  CControlUI* control = findControl(L"closebtn");
+  auto* button = control ? static_cast<CButtonUI*>(control->getInterface(L"Button")) : nullptr;
+  if (!button || !button->isVisible() || !button->isEnabled()) return false;
+  button->click();
+  return true;
+}
+
+LRESULT WindowImplBase::answerAccessible(WPARAM wParam, LPARAM lParam) {
+  // The object id is a 32-bit value, sign-extended or not in a 64-bit lParam.
+  if (static_cast<LONG>(lParam) != OBJID_CLIENT)
+    return DefWindowProcW(window_, WM_GETOBJECT, wParam, lParam);
+  if (!accessible_) accessible_ = AccessibleWindow::create(window_);
+  return accessible_->answer(wParam);
+}
+
+void WindowImplBase::runDefaultAction(long id) {
+  if (!IsWindowEnabled(window_)) return;  // a box over the window came first
+  if (CControlUI* control = findAccessible(manager_.getRoot(), id)) doDefaultAction(*control);
+}
+
+void WindowImplBase::announceDialog(bool shown) {
+  if (!isDialog() || shown == dialogAnnounced_) return;
+  dialogAnnounced_ = shown;
+  NotifyWinEvent(shown ? EVENT_SYSTEM_DIALOGSTART : EVENT_SYSTEM_DIALOGEND, window_, OBJID_WINDOW,
+                 CHILDID_SELF);
+}
+
+void WindowImplBase::dropAccessible() {
+  if (!accessible_) return;
+  accessible_->disconnect();
+  accessible_->Release();
+  accessible_ = nullptr;
 }
 
 WindowImplBase* WindowImplBase::fromHandle(HWND window) {
@@ -192,6 +231,21 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       onClose(static_cast<UINT>(wParam));
       DestroyWindow(window_);
       return 0;
+    case WM_SYSCOMMAND:
+      // Alt+F4 and the system's Close act as the close button does.
+      if ((wParam & 0xFFF0) == SC_CLOSE && onEscape()) return 0;
+      break;
+    case WM_GETOBJECT:
+      return answerAccessible(wParam, lParam);
+    case kDefaultActionMessage:
+      runDefaultAction(static_cast<long>(wParam));
+      return 0;
+    case WM_SHOWWINDOW:
+      announceDialog(wParam != 0);
+      break;
+    case WM_DESTROY:
+      announceDialog(false);  // destroyed while shown: hidden without WM_SHOWWINDOW
+      break;
     case WM_NCCALCSIZE:
       return 0;  // the client area is the whole window
     case WM_NCPAINT:
@@ -238,6 +292,7 @@ LRESULT CALLBACK WindowImplBase::windowProc(HWND window, UINT message, WPARAM wP
   }
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    self->dropAccessible();
     LRESULT result = DefWindowProcW(window, message, wParam, lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     liveWindows().erase(window);

@@ -1,7 +1,8 @@
 // The base of every skinned window: creates the OS window, builds its control
 // tree from the skin layout, draws it (layered with a shadow when the layout
-// asks for one), routes notifications to the window's table, and destroys
-// itself through the final-message hook. UI thread only.
+// asks for one), routes notifications to the window's table, answers
+// assistive technology (toolkit/accessible_object.h), and destroys itself
+// through the final-message hook. UI thread only.
 #pragma once
 #include <windows.h>
 
@@ -13,11 +14,17 @@
 
 namespace DuiLib {
 
+class AccessibleWindow;
+
 // Logs a control name that a window asked for and its layout lacks.
 void logMissingControl(std::wstring_view name);
 
 class WindowImplBase : public INotifyUI {
  public:
+  // A private message: the window does what a click on the control whose
+  // accessible id is wParam does (assistive technology's default action).
+  static constexpr UINT kDefaultActionMessage = WM_APP + 0x3A2;
+
   WindowImplBase() = default;
   virtual ~WindowImplBase();
   WindowImplBase(const WindowImplBase&) = delete;
@@ -39,8 +46,11 @@ class WindowImplBase : public INotifyUI {
   template <class T>
   T* find(std::wstring_view name) const;
 
-  // Handles Tab, Enter, Escape and Space for this window (the message loop's filter).
-  bool translateKey(WPARAM key, bool shift);
+  // Handles Tab, Enter, Escape and Space for this window (the message loop's
+  // filter); `repeat` for a key held down.
+  bool translateKey(WPARAM key, bool shift, bool repeat = false);
+  // A dialog to assistive technology (a message box), rather than a window.
+  virtual bool isDialog() const { return false; }
   // The toolkit window that `window` is, or whose edit box it is; null for any
   // other window, children of a toolkit window included (they keep their keys).
   static WindowImplBase* fromHandle(HWND window);
@@ -65,8 +75,9 @@ class WindowImplBase : public INotifyUI {
   virtual void onClick(TNotifyUI& msg);
   // WM_CLOSE: `result` as given to close(). The window is destroyed after it.
   virtual void onClose(UINT) {}
-  // Escape pressed with no edit box focused; true when handled.
-  virtual bool onEscape() { return false; }
+  // Escape pressed with no edit box focused, or the system's Close (Alt+F4);
+  // true when handled. By default a click on a shown, enabled "closebtn".
+  virtual bool onEscape();
   virtual LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
@@ -74,8 +85,16 @@ class WindowImplBase : public INotifyUI {
   bool registerWindowClass();
   void onCreate();
   LRESULT hitTest(LPARAM lParam) const;
+  LRESULT answerAccessible(WPARAM wParam, LPARAM lParam);
+  void runDefaultAction(long id);
+  // Tells assistive technology that a dialog opens or closes, once each.
+  void announceDialog(bool shown);
+  // Cuts the accessible object off from the window that goes.
+  void dropAccessible();
 
   HWND window_ = nullptr;
+  AccessibleWindow* accessible_ = nullptr;  // made at the first question
+  bool dialogAnnounced_ = false;
   CPaintManagerUI manager_;
 };
 

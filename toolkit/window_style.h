@@ -17,6 +17,7 @@ struct WindowAttributes {
   RECT caption{};
   SIZE roundCorner{0, 0};    // corner ellipse width and height
   std::wstring layeredImage;  // drawn under the content: the drop shadow
+  DWORD accentColor = 0;      // "accentcolor": the keyboard focus's mark; 0 for the toolkit's own
 };
 
 struct WindowStyle {

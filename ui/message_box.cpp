@@ -63,6 +63,7 @@ void CMessageBox::setLeaveHooks(LeaveInstallationHooks hooks) { leaveHooks() = s
 
 void CMessageBox::configure() {
   setText(*this, L"titlelabel", langText("noice"));
+  SetWindowTextW(getHWND(), langText("noice").c_str());  // its name to assistive technology
   setText(*this, L"btnLeft", langText("Yes"));
   setText(*this, L"btnRight", langText("No"));
   setText(*this, L"btnSure", langText("Yes"));
@@ -93,11 +94,6 @@ void CMessageBox::onLeftClick(DuiLib::TNotifyUI&) {
 void CMessageBox::onRightClick(DuiLib::TNotifyUI&) { close(1); }
 
 void CMessageBox::onSureClick(DuiLib::TNotifyUI&) { close(1); }
-
-bool CMessageBox::onEscape() {
-  close(1);  // as the close button does
-  return true;
-}
 
 void CMessageBox::onClose(UINT) {
   // Giving the owner back before the box is destroyed lets it take the activation.

@@ -37,6 +37,7 @@ class CMessageBox : public DuiLib::WindowImplBase {
   static void setLeaveHooks(LeaveInstallationHooks hooks);
 
   int kind() const { return kind_; }
+  bool isDialog() const override { return true; }
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"vlbox"; }
@@ -44,7 +45,6 @@ class CMessageBox : public DuiLib::WindowImplBase {
   std::wstring getSkinFile() const override { return L"messagebox.xml"; }
   bool notifyFromTable(DuiLib::TNotifyUI& msg) override;
   void onClose(UINT result) override;
-  bool onEscape() override;
   void onFinalMessage(HWND window) override;
 
  private:

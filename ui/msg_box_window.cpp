@@ -37,6 +37,7 @@ void MessageBoxWindow::setIcon(const std::wstring& path) {
 
 void MessageBoxWindow::setTitle(const std::wstring& text) {
   if (DuiLib::CControlUI* title = find<DuiLib::CControlUI>(L"titlelabel")) title->setText(text);
+  SetWindowTextW(getHWND(), text.c_str());
 }
 
 void MessageBoxWindow::setText(const std::wstring& text) {
@@ -54,6 +55,10 @@ void MessageBoxWindow::setCloseAction(std::function<void()> action) { closeActio
 void MessageBoxWindow::insertButton(std::unique_ptr<CSelectionUI> button) {
   auto* row = find<DuiLib::CContainerUI>(L"bottombar");
   if (!row) return;
+  bool first = true;
+  for (int i = 0; i < row->getCount(); ++i)
+    first = first && !row->getItemAt(i)->getInterface(L"Selection");
+  button->setDefault(first);
   // In front of the row's last spacer, so the buttons stay between the two.
   row->addAt(std::move(button), std::max(0, row->getCount() - 1));
 }
@@ -85,13 +90,7 @@ void MessageBoxWindow::notify(DuiLib::TNotifyUI& msg) {
 void MessageBoxWindow::onClose(UINT) { ownerLock_.release(); }
 
 bool MessageBoxWindow::onEscape() {
-  DuiLib::CControlUI* closeButton = findControl(L"closebtn");
-  if (closeButton && closeButton->isVisible() && closeButton->isEnabled()) {
-    DuiLib::TNotifyUI msg{L"click", closeButton};
-    notify(msg);
-  } else {
-    close(IDCANCEL);
-  }
+  if (!WindowImplBase::onEscape()) close(IDCANCEL);  // a box always goes
   return true;
 }
 

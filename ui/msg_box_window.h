@@ -19,6 +19,7 @@ class IMessageBox {
   // Shows `path` in the icon control; an empty path hides the icon and widens
   // the description to 340.
   virtual void setIcon(const std::wstring& path) = 0;
+  // The title row's text, and the box's name to assistive technology.
   virtual void setTitle(const std::wstring& text) = 0;
   // The description, centred on several lines; it is also the box's key in
   // the open-box registry.
@@ -26,7 +27,7 @@ class IMessageBox {
   // Runs when the close button is clicked; replaces an earlier one.
   virtual void setCloseAction(std::function<void()> action) = 0;
   // Adds a button in front of the button row's last spacer: buttons line up
-  // left to right in the order added.
+  // left to right in the order added. The first is the one Enter presses.
   virtual void addButton(const ButtonSpec& spec) = 0;
   virtual void addRemoteButton(const ButtonSpec& spec) = 0;
 
@@ -50,6 +51,7 @@ class MessageBoxWindow : public DuiLib::WindowImplBase, public IMessageBox {
   // A click on one of the buttons or on the close button closes the box
   // first, then runs the button's (or the close) action.
   void notify(DuiLib::TNotifyUI& msg) override;
+  bool isDialog() const override { return true; }
 
  protected:
   const wchar_t* getWindowClassName() const override { return L"MessageBox"; }

@@ -36,6 +36,13 @@ struct State {
 std::vector<State> states() {
   return {
       {"start", [](CAppMainFrame&) {}},
+      // The first Tab's stop, with the mark the keyboard's focus shows.
+      {"keyboard_focus", [](CAppMainFrame& f) { f.manager().moveFocus(false); }},
+      {"keyboard_focus_licence",
+       [](CAppMainFrame& f) {
+         f.manager().moveFocus(false);
+         f.manager().moveFocus(false);
+       }},
       {"licence_unticked",
        [](CAppMainFrame& f) { f.find<DuiLib::COptionUI>(L"acceptOpt")->selected(false, true); }},
       {"folder_panel", [](CAppMainFrame& f) { f.showUserDefine(true); }},

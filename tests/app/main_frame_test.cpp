@@ -13,6 +13,7 @@
 #include "offer/sdk_wrapper.h"
 #include "skin/language_table.h"
 #include "standins/standins.h"
+#include "tests/app/main_frame_fixture.h"
 #include "tests/app/model_fixture.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/offer_standin.h"
@@ -36,80 +37,7 @@ using testing_support::windowsOfClass;
 
 namespace {
 
-class MainFrameTest : public ::testing::Test {
- protected:
-  ModelFixture world;
-  testing_support::OpenedUrls opened;
-  testing_support::OfferStandIn offerLibrary;
-  CAppMainFrame* frame = nullptr;
-  SDKAPIImpl* offer = nullptr;
-  HWND window = nullptr;
-
-  void SetUp() override {
-    testing_support::useStagedSkin(L"en_US");
-    offerLibrary.answer(L"display=0");  // no offer unless a test asks for one
-    openFrame();
-  }
-  void TearDown() override {
-    for (auto* box : windowsOfClass(L"MessageBox")) DestroyWindow(box->getHWND());
-    for (auto* box : windowsOfClass(L"vlbox")) DestroyWindow(box->getHWND());
-    if (IsWindow(window)) DestroyWindow(window);
-    pumpFor(50);
-    SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
-    testing_support::endProcesses(L"vdplayer.exe");
-  }
-
-  void openFrame() {
-    // A host of the window's own, never destroyed: its start-up thread may outlive it.
-    offer = new SDKAPIImpl(*new SDKWrapper());
-    MainFrameServices services{&world.model(), &world.config(), &world.reporter(), offer};
-    frame = new CAppMainFrame(services);
-    window = frame->create(nullptr, nullptr, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0);
-    ASSERT_NE(window, nullptr);
-    frame->centerWindow();
-    frame->showWindow(true, true);
-    pumpFor(50);
-  }
-  DuiLib::CControlUI* control(const wchar_t* name) const { return frame->findControl(name); }
-  std::wstring text(const wchar_t* name) const { return control(name)->getText(); }
-  bool shown(const wchar_t* name) const { return control(name)->isVisible(); }
-  int page() const { return static_cast<DuiLib::CTabLayoutUI*>(control(L"maintab"))->getCurSel(); }
-  int bar() const { return static_cast<DuiLib::CProgressUI*>(control(L"installbar"))->getValue(); }
-  // The one generic box that is open, or null.
-  DuiLib::WindowImplBase* box() const {
-    auto boxes = windowsOfClass(L"MessageBox");
-    return boxes.size() == 1 ? boxes.front() : nullptr;
-  }
-  std::wstring boxText() const {
-    return box() ? box()->findControl(L"descriptlabel")->getText() : L"";
-  }
-  // Clicks button `index` (from the left) of the open generic box.
-  void clickBoxButton(int index) {
-    auto* row = static_cast<DuiLib::CContainerUI*>(box()->findControl(L"bottombar"));
-    row->getItemAt(index + 1)->setName(L"picked");
-    ASSERT_TRUE(clickControl(box(), L"picked"));
-  }
-  // The reporter's events once it has posted them.
-  std::vector<std::string> reported(size_t atLeast) {
-    world.reporter().notify();
-    return reportedEvents(world.collection().waitFor(
-        [&](const auto& r) { return reportedEvents(r).size() >= atLeast; }));
-  }
-  std::vector<std::string> analytics(size_t atLeast) {
-    return analyticsEvents(world.analytics().waitFor(
-        [&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
-  }
-  // The emulator stand-in in the installation folder: it notes its start
-  // parameters in "vdplayer_args.txt".
-  void placeStandins() {
-    const std::wstring& folder = world.model().m_installDir;
-    ASSERT_TRUE(CopyFileW(standins::player().c_str(), (folder + L"\\vdplayer.exe").c_str(), FALSE));
-  }
-  bool emulatorStarted(DWORD waitMs) {
-    std::wstring args = world.model().m_installDir + L"\\vdplayer_args.txt";
-    return pumpUntil([&] { return utility::ufile::exists(args); }, waitMs);
-  }
-};
+using main_frame_testing::MainFrameTest;
 
 TEST_F(MainFrameTest, FirstPageShowsTheFolderTheLicenceAndTheVariantsLogo) {
   wchar_t title[64] = {};
@@ -310,12 +238,20 @@ TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
 }
 
 TEST_F(MainFrameTest, ClosingBeforeAnySizedReportAsksWhetherToLeave) {
-  frame->onDownloadPercent(30);                      // the libcurl path reports no sizes
-  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 asks too
-  ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
-  EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
-  EXPECT_EQ(box(), nullptr);
-  EXPECT_TRUE(IsWindow(window));
+  frame->onDownloadPercent(30);  // the libcurl path reports no sizes
+  // Escape and Alt+F4 ask as the close button does.
+  for (UINT key : {VK_ESCAPE, VK_F4}) {
+    if (key == VK_ESCAPE) {
+      EXPECT_TRUE(frame->translateKey(VK_ESCAPE, false));
+    } else {
+      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u) << key;
+    EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
+    EXPECT_EQ(box(), nullptr);
+    EXPECT_TRUE(IsWindow(window));
+    DestroyWindow(CMessageBox::openBox()->getHWND());
+  }
 }
 
 TEST_F(MainFrameTest, LeavingASlowDownloadReportsProgressTimeAndSource) {

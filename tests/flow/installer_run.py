@@ -287,6 +287,11 @@ class Installer:
         subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
         subprocess.run(["xdotool", "key", "Return"], check=True)
 
+    def keys(self, *names):
+        """Presses keys ("Tab", "space", "Return", "shift+Tab", ...) one
+        after the other, as typed on the keyboard."""
+        subprocess.run(["xdotool", "key", "--delay", "150", *names], check=True)
+
     def screenshot(self, label):
         """Saves what the screen shows once it has settled (two captures
         alike, or after a few seconds: an animation never settles)."""
@@ -383,6 +388,8 @@ def demo(build, out):
         install = installer.controls("mainframe", "closed", "0", "installnowbtn")["installnowbtn"]
         error = installer.controls("mainframe", "open", "0", "errorLayout")["errorLayout"]
         installer.screenshot("start-page")
+        installer.keys("Tab")  # the first stop, Install, marked in the skin's accent
+        installer.screenshot("keyboard-focus")
         installer.click("acceptOpt")
         wait_for(lambda: installer.colour_share(install, "yellow") == 0, 10, "the install button disabled")
         installer.screenshot("licence-unticked")
@@ -437,18 +444,21 @@ def demo(build, out):
 
 
 def offer_at_150_percent(build, out, servers, packages):
-    """The offer window over a main window drawn at 150 %: the screen's DPI
-    set to 144 for one more run, which is left once the offer shows."""
+    """A main window drawn at 150 %, with the keyboard's focus on the
+    licence's box, then the offer window over it: the screen's DPI set to
+    144 for one more run, which is left once the offer shows."""
     servers.script([{"package": "signed", "rate": 300000}], [], packages)
     installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
                           env={"VORLANE_STANDIN_OFFER": ""})
-    installer.shot_count = 900
+    installer.shot_count = 899
     dpi = ["HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD"]
     try:
         wine_output("reg", "add", *dpi, "/d", "144", "/f")
         installer.scale = 1.5
         installer.prepare()
         installer.start()
+        installer.keys("Tab", "Tab")  # the licence's box, marked as the keyboard's focus
+        installer.screenshot("keyboard-focus-150-percent")
         installer.click("installnowbtn")
         installer.wait_window(OFFER)
         time.sleep(1)

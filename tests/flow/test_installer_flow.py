@@ -63,14 +63,22 @@ class InstallerFlow(unittest.TestCase):
         self.assertEvents(run["collection"], collection)
         self.assertEqual(run["analytics"], [(name, OPENID) for name in analytics])
 
-    def test_typed_folder_install_and_the_emulator_started(self):
+    def test_keyboard_alone_types_a_folder_installs_and_the_emulator_starts(self):
         installer = self.installer([{"status": 404}], [{"package": "signed", "rate": 4000000}],
                                    env={"VORLANE_STANDIN_PACKAGE": "delay:4000"})
         folder = "C:\\Games\\Vorlane\\"
-        installer.click("userdefineBtn")
-        installer.click("pathedit", panel="open")
-        installer.type("C:\\Games\\Vorlane")
-        installer.click("installnowbtn", panel="open")
+        install = installer.controls("mainframe", "closed", "0", "installnowbtn")["installnowbtn"]
+        # Tab goes to Install first, then to the licence: Space unticks it
+        # (Install is disabled) and ticks it again.
+        installer.keys("Tab", "Tab", "space")
+        installer_run.wait_for(lambda: installer.colour_share(install, "yellow") == 0, 10, "Install disabled")
+        installer.keys("space")
+        installer_run.wait_for(lambda: installer.colour_share(install, "yellow") > 0, 10, "Install enabled")
+        # Past the licence's link to "Setup path": Enter opens the folder
+        # panel, Tab goes into its folder box.
+        installer.keys("Tab", "Tab", "Return", "Tab")
+        installer.type("C:\\Games\\Vorlane")  # Enter ends the typing ...
+        installer.keys("Return")  # ... and with no focus Enter presses Install
         installer.wait_log("download player")
         # The bar fills while the package downloads and while it installs.
         bar = installer.controls("mainframe", "open", "2", "installbar")["installbar"]

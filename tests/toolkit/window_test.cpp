@@ -1,5 +1,6 @@
 // Real windows built from a layout file: notification routing, the base
-// click handling, focus and keyboard, and the layered picture.
+// click handling, focus and keyboard with its focus mark, and the layered
+// picture.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "skin/resource_map.h"
 #include "tests/support/test_support.h"
+#include "tests/toolkit/layout_window.h"
 #include "toolkit/edit.h"
 #include "toolkit/message_filter.h"
 #include "toolkit/option.h"
@@ -16,12 +18,13 @@ namespace DuiLib {
 namespace {
 
 const char kLayout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Window size="300,200" caption="0,0,0,30" layeredimage="file='shadow.png' corner='10,10,10,10'" roundcorner="8,8">
+<Window size="300,200" caption="0,0,0,30" layeredimage="file='shadow.png' corner='10,10,10,10'" roundcorner="8,8"
+        accentcolor="#FFFF0000">
   <VerticalLayout name="root" padding="10,10,10,10" bkcolor="#FF202020">
     <HorizontalLayout height="30">
       <Label name="title" text="Title"/>
-      <Button name="minbtn" width="30"/>
-      <Button name="closebtn" width="30"/>
+      <Button name="minbtn" width="30" taborder="1"/>
+      <Button name="closebtn" width="30" taborder="1"/>
     </HorizontalLayout>
     <Edit name="nameedit" height="30" text="start"/>
     <Option name="agree" height="30" text="agree"/>
@@ -97,9 +100,14 @@ class WindowFixture : public ::testing::Test {
     SendMessageW(window.getHWND(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageW(window.getHWND(), WM_LBUTTONUP, 0, at);
   }
-  bool key(WPARAM vk, HWND target = nullptr) {
-    MSG msg{target ? target : window.getHWND(), WM_KEYDOWN, vk, 0, 0, {0, 0}};
+  // A key pressed (`held`: still down, repeating) in the window or in `target`.
+  bool key(WPARAM vk, HWND target = nullptr, bool held = false) {
+    MSG msg{target ? target : window.getHWND(), WM_KEYDOWN, vk, held ? (1 << 30) : 0, 0, {0, 0}};
     return preTranslateMessage(&msg);
+  }
+  std::wstring focused() {
+    CControlUI* focus = window.manager().getFocus();
+    return focus ? focus->getName() : L"";
   }
 };
 
@@ -211,29 +219,109 @@ TEST_F(WindowFixture, EditTakesTypedTextAndNotifiesKillFocus) {
   EXPECT_EQ(edit->getText(), L"typed");
 }
 
-TEST_F(WindowFixture, KeyboardMovesFocusPressesDefaultAndEscapes) {
+TEST_F(WindowFixture, KeyboardWalksTheTabOrderPressesTicksAndEscapes) {
   EXPECT_TRUE(key(VK_RETURN));  // no focus: the default button
   EXPECT_EQ(window.events, std::vector<std::wstring>{L"ok:click"});
 
+  // The title bar's buttons come last ("taborder"), the rest in layout order.
   EXPECT_TRUE(key(VK_TAB));
-  EXPECT_EQ(window.manager().getFocus()->getName(), L"minbtn");
-  ASSERT_TRUE(key(VK_TAB));
-  ASSERT_TRUE(key(VK_TAB));
-  EXPECT_EQ(window.manager().getFocus()->getName(), L"nameedit");
-  ASSERT_TRUE(key(VK_TAB, static_cast<CEditUI*>(window.findControl(L"nameedit"))->nativeWindow()));
-  EXPECT_EQ(window.manager().getFocus()->getName(), L"agree");
+  EXPECT_EQ(focused(), L"nameedit");
+  HWND typing = static_cast<CEditUI*>(window.findControl(L"nameedit"))->nativeWindow();
+  EXPECT_FALSE(key(VK_SPACE, typing));  // typed into the box
+  // Alt+F4 while typing asks the window to close, as its close button does,
+  // rather than closing the system edit box, which is a window of its own.
+  MSG altF4{typing, WM_SYSKEYDOWN, VK_F4, 1 << 29, 0, {0, 0}};
+  EXPECT_TRUE(preTranslateMessage(&altF4));
+  pump();
+  EXPECT_TRUE(IsWindow(typing));
+  EXPECT_EQ(window.events.back(), L"escape");
+  ASSERT_TRUE(key(VK_TAB, typing));
+  EXPECT_EQ(focused(), L"agree");
   EXPECT_EQ(window.events.back(), L"kill:start");
   EXPECT_TRUE(key(VK_SPACE));
+  EXPECT_TRUE(key(VK_SPACE, nullptr, true));  // held down: once only
   EXPECT_EQ(window.events.back(), L"agree:on");
-  ASSERT_TRUE(key(VK_TAB));  // skips the disabled button
-  ASSERT_TRUE(key(VK_TAB));
-  EXPECT_EQ(window.manager().getFocus()->getName(), L"otherbtn");
+  EXPECT_TRUE(key(VK_RETURN));  // on a check box: the default button, the box stays ticked
+  EXPECT_EQ(window.events.back(), L"ok:click");
+  EXPECT_TRUE(key(VK_RETURN, nullptr, true));
+  EXPECT_EQ(window.events.size(), 5u);
+  std::vector<std::wstring> visited;
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(key(VK_TAB));  // skips the disabled button
+    visited.push_back(focused());
+  }
+  EXPECT_EQ(visited, (std::vector<std::wstring>{L"okbtn", L"otherbtn", L"minbtn", L"closebtn"}));
+  SHORT shift = VK_SHIFT;
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[shift] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(key(VK_TAB));
+  keys[shift] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(focused(), L"minbtn");
 
   EXPECT_TRUE(key(VK_ESCAPE));
   EXPECT_EQ(window.events.back(), L"escape");
+  EXPECT_EQ(window.events.size(), 6u);
   EXPECT_FALSE(key('A'));
   MSG other{window.getHWND(), WM_CHAR, VK_RETURN, 0, 0, {0, 0}};
   EXPECT_FALSE(preTranslateMessage(&other));
+}
+
+}  // namespace
+}  // namespace DuiLib
+
+namespace DuiLib {
+namespace {
+
+// A window's controls are pressed with the mouse here, where a test needs no
+// activated window.
+void clickAt(LayoutWindow& window, const wchar_t* name) {
+  RECT pos = window.findControl(name)->getPos();
+  LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
+  SendMessageW(window.getHWND(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(window.getHWND(), WM_LBUTTONUP, 0, at);
+}
+
+TEST(WindowFocusMark, KeyboardFocusIsMarkedInTheAccentUntilTheMouseIsUsed) {
+  LayoutWindow window;
+  ASSERT_TRUE(window.open(R"(<Window size="300,120" accentcolor="#FFFF0000">
+      <VerticalLayout inset="20,20,20,20" bkcolor="#FF202020"><Label name="title" height="30"/>
+      <HorizontalLayout childpadding="20"><Button name="okbtn"/><Button name="otherbtn"/></HorizontalLayout>
+      </VerticalLayout></Window>)"));
+  auto markShown = [&](const wchar_t* name) {
+    window.manager().render();
+    const Surface& picture = window.manager().picture();
+    RECT pos = window.findControl(name)->getPos();
+    // Two pixels above the button, half-way along.
+    uint32_t pixel = picture.pixels()[(pos.top - 2) * picture.width() + (pos.left + pos.right) / 2];
+    return ((pixel >> 16) & 0xFF) > 200 && ((pixel >> 8) & 0xFF) < 80;
+  };
+  window.manager().setFocus(window.findControl(L"okbtn"));
+  EXPECT_FALSE(markShown(L"okbtn"));  // focused, but not by the keyboard
+  ASSERT_TRUE(window.manager().moveFocus(false));
+  ASSERT_EQ(window.manager().getFocus(), window.findControl(L"otherbtn"));
+  EXPECT_TRUE(markShown(L"otherbtn"));
+  EXPECT_FALSE(markShown(L"okbtn"));
+  clickAt(window, L"title");
+  EXPECT_FALSE(markShown(L"otherbtn"));
+}
+
+TEST(WindowCloseKeys, EscapeAndAltF4ClickTheCloseButtonWhileItIsShown) {
+  LayoutWindow window;
+  ASSERT_TRUE(window.open(R"(<Window size="200,100"><HorizontalLayout>
+      <Button name="closebtn" width="30"/><Button name="other"/></HorizontalLayout></Window>)"));
+  MSG escape{window.getHWND(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
+  EXPECT_TRUE(preTranslateMessage(&escape));
+  SendMessageW(window.getHWND(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(window.events, (std::vector<std::wstring>{L"click:closebtn", L"click:closebtn"}));
+  // Without a close button Escape is not the window's; Close closes it.
+  window.findControl(L"closebtn")->setVisible(false);
+  EXPECT_FALSE(preTranslateMessage(&escape));
+  SendMessageW(window.getHWND(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(window.events.size(), 2u);
+  EXPECT_FALSE(IsWindow(window.getHWND()));
 }
 
 }  // namespace

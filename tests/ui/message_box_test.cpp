@@ -3,10 +3,13 @@
 #include "ui/message_box.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
 
+#include "skin/language_table.h"
+#include "tests/support/accessible_reader.h"
 #include "tests/support/ui_testing.h"
 #include "tests/ui/box_fixture.h"
 #include "toolkit/container.h"
@@ -286,6 +289,58 @@ TEST_F(BoxFixture, NoKeepsTheInstallationAndYesLeavesThroughTheHooks) {
   EXPECT_TRUE(pumpFor(100));  // the quit message
   EXPECT_EQ(CMessageBox::openBox(), nullptr);
   EXPECT_TRUE(IsIconic(owner));
+}
+
+TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsFirstButton) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  struct Case {
+    const wchar_t* locale;
+    const wchar_t* title;
+    const wchar_t* yes;
+    const wchar_t* no;
+    const wchar_t* close;
+    bool rightToLeft;
+  } cases[] = {
+      {L"en_US", L"Prompt", L"Yes", L"No", L"Close", false},
+      {L"zh_CN", L"\x63D0\x793A", L"\x662F", L"\x5426", L"\x5173\x95ED", false},
+      {L"ar_IL", L"\x062A\x0646\x0628\x064A\x0647", L"\x0646\x0639\x0645", L"\x0644\x0627",
+       L"\x0625\x063A\x0644\x0627\x0642", true},
+  };
+  for (const Case& c : cases) {
+    testing_support::useStagedSkin(c.locale);
+    calls.clear();
+    // The download-failed box, as the main window builds it.
+    msg::twoButtonBox(owner, {langText("Yes"), [this] { calls.push_back("yes"); }, true},
+                      {langText("No"), [this] { calls.push_back("no"); }, false}, 0,
+                      langText("noice"), langText("download_error_tip2"));
+    DuiLib::WindowImplBase* box = onlyBox();
+    ASSERT_NE(box, nullptr);
+    auto items = testing_support::readAccessibleTree(box->getHWND());
+    ASSERT_FALSE(items.empty()) << c.locale;
+    EXPECT_EQ(items[0].role, ROLE_SYSTEM_DIALOG);
+    EXPECT_EQ(items[0].name, c.title);
+    auto* yes = testing_support::findAccessibleItem(items, c.yes);
+    auto* no = testing_support::findAccessibleItem(items, c.no);
+    auto* close = testing_support::findAccessibleItem(items, c.close);
+    auto* text = testing_support::findAccessibleItem(items, langText("download_error_tip2"));
+    ASSERT_TRUE(yes && no && close && text) << c.locale;
+    EXPECT_EQ(yes->role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(yes->action, L"Press");
+    EXPECT_EQ(yes->state & STATE_SYSTEM_DEFAULT, STATE_SYSTEM_DEFAULT);
+    EXPECT_EQ(no->state & STATE_SYSTEM_DEFAULT, 0);
+    EXPECT_EQ(close->role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(text->role, ROLE_SYSTEM_STATICTEXT);
+    // Read in the language's own direction: the first button stands on its
+    // reading side.
+    EXPECT_EQ(yes->location.left > no->location.left, c.rightToLeft) << c.locale;
+
+    EXPECT_TRUE(box->translateKey(VK_RETURN, false));
+    EXPECT_EQ(calls, std::vector<std::string>{"yes"}) << c.locale;
+    pumpFor(100);
+    EXPECT_TRUE(windowsOfClass(L"MessageBox").empty());
+  }
+  testing_support::useStagedSkin(L"en_US");
+  CoUninitialize();
 }
 
 }  // namespace
