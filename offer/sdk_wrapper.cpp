@@ -1,5 +1,6 @@
 #include "offer/sdk_wrapper.h"
 
+#include "offer/guarded_invoke.h"
 #include "skin/un7z.h"
 #include "utility/system_library.h"
 #include "utility/ufile.h"
@@ -23,11 +24,13 @@ SDKWrapper::SDKWrapper(std::wstring (*tempRoot)(), utility::PrivateFolder::Facts
 
 int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
   try {
-    if (!loadLibrary() || call(offer::kLoad, offer::loadArgument(locale, channel)) == 0) {
+    int loaded = 0;
+    int ready = 0;
+    if (!loadLibrary() || !call(offer::kLoad, offer::loadArgument(locale, channel), 1, &loaded) ||
+        loaded == 0 || !call(offer::kIsReady, offer::kBlockingArgument, 1, &ready)) {
       failureStage_ = 1;
       return kInitFailed;
     }
-    call(offer::kIsReady, offer::kBlockingArgument);
     return kInitLoaded;
   } catch (...) {
     failureStage_ = 1;
@@ -67,24 +70,32 @@ bool SDKWrapper::extractLibrary(const std::wstring& folder) {
   return result == utility::un7z::kOk;
 }
 
-int SDKWrapper::call(offer::Function function, const std::wstring& argument) {
-  return invoke_(function, argument.c_str());
+// Every call goes through the guard (offer/guarded_invoke.h): an exception
+// raised inside the library ends the call there. A C++ exception of this
+// program's own runtime (a library built as it is, on 64-bit Windows) passes
+// the guard and is caught here. Either way the wrapper is at `stage`. Our own
+// exceptions of building an argument are caught by the callers.
+bool SDKWrapper::call(offer::Function function, const std::wstring& argument, int stage,
+                      int* answer) {
+  try {
+    if (offer::invokeGuarded(invoke_, function, argument.c_str(), answer)) return true;
+  } catch (...) {
+  }
+  failureStage_ = stage;
+  return false;
 }
 
 int SDKWrapper::callOrStage(offer::Function function, int stage) {
   if (failureStage_ != 0 || !invoke_) return 0;
-  try {
-    return call(function, L"");
-  } catch (...) {
-    failureStage_ = stage;
-    return 0;
-  }
+  int answer = 0;
+  return call(function, L"", stage, &answer) ? answer : 0;
 }
 
 void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) {
   if (failureStage_ != 0 || !invoke_) return;
   try {
-    call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height));
+    int ignored = 0;
+    call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height), 3, &ignored);
   } catch (...) {
     failureStage_ = 3;
   }
@@ -93,7 +104,8 @@ void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) 
 int SDKWrapper::display(HWND accept, HWND decline) {
   if (failureStage_ != 0 || !invoke_) return 0;
   try {
-    return call(offer::kDisplay, offer::displayArgument(accept, decline));
+    int shown = 0;
+    return call(offer::kDisplay, offer::displayArgument(accept, decline), 4, &shown) ? shown : 0;
   } catch (...) {
     failureStage_ = 4;
     return 0;
@@ -106,14 +118,10 @@ int SDKWrapper::decline() { return callOrStage(offer::kDecline, 6); }
 
 int SDKWrapper::install() {
   if (failureStage_ != 0) return 1;
-  try {
-    if (invoke_ && call(offer::kInstall, L"") != 0) return 1;
-    failureStage_ = 7;
-    return 1;
-  } catch (...) {
-    failureStage_ = 7;
-    return 0;
-  }
+  int installed = 0;
+  if (invoke_ && !call(offer::kInstall, L"", 7, &installed)) return 0;
+  if (!invoke_ || installed == 0) failureStage_ = 7;
+  return 1;
 }
 
 void SDKWrapper::markClosed() {
@@ -124,8 +132,12 @@ void SDKWrapper::markClosed() {
 bool SDKWrapper::release() {
   try {
     int stage = failureStage_;
-    if (invoke_ && stage == kClosedByUser) call(offer::kUnload, offer::kForceArgument);
-    if (invoke_ && stage == 0) call(offer::kUnload, L"");
+    int ignored = 0;
+    bool unloaded = true;
+    if (invoke_ && stage == kClosedByUser)
+      unloaded = call(offer::kUnload, offer::kForceArgument, 9, &ignored);
+    if (invoke_ && stage == 0) unloaded = call(offer::kUnload, L"", 9, &ignored);
+    if (!unloaded) return false;
     invoke_ = nullptr;
     if (module_) FreeLibrary(module_);
     module_ = nullptr;

@@ -5,9 +5,9 @@
 //
 // Nothing here is logged or shown: every failure ends in failureStage(), and
 // from then on the library is not called again, except function 9 at release
-// after a normal end (stage 0) or the user's closing (stage 100). A C++
-// exception of building a call or of the call itself ends in its stage too;
-// a crash inside the library is no exception and takes the process with it.
+// after a normal end (stage 0) or the user's closing (stage 100). Every call
+// goes through one guard (offer/guarded_invoke.h): whatever the library
+// raises, and our own exceptions of building a call, end in the call's stage.
 //
 // init() runs on a worker thread; everything else on the UI thread, only
 // after init() has returned (the host's ready flag orders the two).
@@ -72,7 +72,9 @@ class SDKWrapper {
   const std::wstring& folder() const { return folder_.path(); }
 
  private:
-  int call(offer::Function function, const std::wstring& argument);
+  // Calls the library through its guard; false, with the wrapper at `stage`,
+  // when an exception ended the call.
+  bool call(offer::Function function, const std::wstring& argument, int stage, int* answer);
   int callOrStage(offer::Function function, int stage);
 
   HMODULE module_ = nullptr;

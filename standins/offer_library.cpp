@@ -14,6 +14,10 @@
 //   accept=1     function 5 answers 1 the first time (the offer goes on)
 //   install=0    function 7 answers 0
 //   throw=N      function N throws a C++ exception
+//   raise=N      function N raises a Windows exception (RaiseException), as a
+//                library of another compiler's runtime or a fault would
+// Built with VORLANE_STANDIN_STDCALL, its export is __stdcall (still named
+// "InvokeW"), as partners' libraries often are.
 #include <windows.h>
 
 #include <stdexcept>
@@ -177,6 +181,7 @@ void removeOffer() {
 
 int answer(int function, const std::wstring& argument) {
   if (mode(L"throw=" + std::to_wstring(function))) throw std::runtime_error("offer library failed");
+  if (mode(L"raise=" + std::to_wstring(function))) RaiseException(0xE0564C4E, 0, 0, nullptr);
   switch (function) {
     case offer::kLoad:
       return mode(L"load=0") ? 0 : 1;
@@ -205,7 +210,14 @@ int answer(int function, const std::wstring& argument) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) int __cdecl InvokeW(int function, const wchar_t* argument) {
+#ifdef VORLANE_STANDIN_STDCALL
+#define VORLANE_INVOKE_CONVENTION __stdcall
+#else
+#define VORLANE_INVOKE_CONVENTION __cdecl
+#endif
+
+extern "C" __declspec(dllexport) int VORLANE_INVOKE_CONVENTION InvokeW(int function,
+                                                                     const wchar_t* argument) {
   std::wstring text = argument ? argument : L"";
   record(std::to_wstring(function) + L" " + text);
   return answer(function, text);

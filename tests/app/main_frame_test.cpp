@@ -173,7 +173,11 @@ TEST_F(MainFrameTest, InstallChecksStopWithTheirBoxAndStartNothing) {
   EXPECT_FALSE(world.model().m_downloadThread.isRunning());
 }
 
+// The offer library is told the download is done (function 7) as the window
+// installs: here it raises a Windows exception there, which ends only the
+// offer (stage 7), never the installation.
 TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
+  offerLibrary.answer(L"display=0 raise=7");
   scriptHosts({serveFile(standins::package(L"signed"))}, {});
   world.model().m_url =
       testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
@@ -188,6 +192,7 @@ TEST_F(MainFrameTest, InstallRunsDownloadAndInstallationAndStartsTheEmulator) {
   EXPECT_FALSE(shown(L"ironsourceLayout"));
 
   EXPECT_TRUE(emulatorStarted(60000));
+  EXPECT_EQ(offerLibrary.arguments(7), std::vector<std::string>{""});  // and it raised there
   EXPECT_EQ(bar(), 100);
   EXPECT_EQ(opened.list(1),
             std::vector<std::string>{utility::wideToUtf8(world.config().afterInstallPageUrl())});
