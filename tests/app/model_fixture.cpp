@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_impl.h"
+#include "app/window_ipc.h"
 #include "net/curl_downloader.h"
 #include "standins/standins.h"
 #include "utility/text.h"
@@ -36,6 +38,22 @@ std::string memberText(const rapidjson::Value& object, const char* name) {
   return "";
 }
 
+// The installer's IPC window, handing the package's messages to the model as
+// the application object does.
+class InstallerWindow : public utility::IWindowIPCHandle {
+ public:
+  explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
+  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
+    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
+    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
+    return 0;
+  }
+
+ private:
+  CAppModel& model_;
+  utility::WindowIPC endpoint_;
+};
+
 }  // namespace
 
 void scriptHosts(const std::vector<std::string>& primary, const std::vector<std::string>& spare) {
@@ -69,11 +87,17 @@ std::vector<std::string> requestedHosts() {
 }
 
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
-  CAppModel& model = f.model();
   const std::wstring path = L"/download/package/Vorlane9.0.exe";
-  model.m_url =
-      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
-  model.m_spareUrl = testing_support::testServerUrl("SPARE") + path;
+  return downloadFrom(
+      f, (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path,
+      testing_support::testServerUrl("SPARE") + path);
+}
+
+DownloadRun downloadFrom(ModelFixture& f, const std::wstring& primaryUrl,
+                         const std::wstring& spareUrl) {
+  CAppModel& model = f.model();
+  model.m_url = primaryUrl;
+  model.m_spareUrl = spareUrl;
   DWORD start = GetTickCount();
   model.startDownloadPlayer();
   EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
@@ -89,6 +113,17 @@ DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
       f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
   return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
           analyticsEvents(analytics)};
+}
+
+std::vector<std::string> install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
+  InstallerWindow window(f.model());
+  runInstallTask(f.model());
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.installsFinished > 0; }, 60000));
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
+  auto got = f.collection().waitFor(
+      [&](const auto& r) { return reportedEvents(r).size() >= events; }, 5000);
+  return reportedEvents(got);
 }
 
 // "name" followed by every own property of the event (the members after the
@@ -139,7 +174,9 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
   options.packageSigner = standins::testSigner();
   options.packageWaitMs = packageWaitMs;
-  options.stallLimitMs = stallLimitMs;
+  options.downloadLimits.stallMs = stallLimitMs;
+  // The product waits 1 s before its first resume; the rule is the same.
+  options.downloadLimits.firstBackoffMs = kTestResumeBackoffMs;
   options.retryTickMs = 100;
   model_ = std::make_unique<CAppModel>(options);
   model_->m_analytics.init(config_.gaMeasurementId(), config_.gaApiSecret());

@@ -46,6 +46,9 @@ struct ProgressReport {
   DWORD tick;  // when it reached the UI thread
 };
 
+// The fixture's wait before a source's first resume (doubled before each later one).
+inline constexpr DWORD kTestResumeBackoffMs = 50;
+
 class ModelFixture {
  public:
   explicit ModelFixture(DWORD packageWaitMs = 600000,
@@ -87,5 +90,13 @@ struct DownloadRun {
 // Downloads with the model from the two hosts (or from `primaryHost` in place
 // of the primary one) and waits for the outcome and its events.
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost = L"");
+// The same from two whole addresses.
+DownloadRun downloadFrom(ModelFixture& f, const std::wstring& primaryUrl,
+                         const std::wstring& spareUrl);
+
+// Runs the install task on the package file, with the package stand-in told
+// `behaviour` (null: succeed), through a real IPC window as the application
+// object has it; waits for the outcome and for `events` reporter events.
+std::vector<std::string> install(ModelFixture& f, const wchar_t* behaviour, size_t events);
 
 }  // namespace model_testing

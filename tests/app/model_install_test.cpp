@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/app_impl.h"
-#include "app/window_ipc.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
 #include "utility/process.h"
@@ -18,37 +16,9 @@ using testing_support::readFile;
 
 namespace {
 
-// The installer's IPC window, handing the package's messages to the model as
-// the application object does.
-class InstallerWindow : public utility::IWindowIPCHandle {
- public:
-  explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
-  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
-    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
-    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
-    return 0;
-  }
-
- private:
-  CAppModel& model_;
-  utility::WindowIPC endpoint_;
-};
-
 void placePackage(ModelFixture& f) {
   CopyFileW(standins::package(L"signed").c_str(),
             f.config().packagePath(f.model().m_installDir).c_str(), FALSE);
-}
-
-// Runs the install task and waits for it and the reporter's immediate batch.
-std::vector<std::string> install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
-  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
-  InstallerWindow window(f.model());
-  runInstallTask(f.model());
-  EXPECT_TRUE(pumpUntil([&] { return f.installsFinished > 0; }, 60000));
-  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
-  auto got = f.collection().waitFor([&](const auto& r) { return reportedEvents(r).size() >= events; },
-                                    5000);
-  return reportedEvents(got);
 }
 
 std::string firstAnalytics(ModelFixture& f) {

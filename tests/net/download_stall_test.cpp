@@ -1,5 +1,6 @@
 // A server that stops sending ends a download of either engine after the stall
-// limit; one that still sends, however slowly, is never cut.
+// limit; one that still sends, however slowly, is never cut. (What follows a
+// stall once bytes have arrived, the resume, is tested on its own.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -18,17 +19,24 @@ using testing_support::TempDir;
 
 namespace {
 
-// One download of `path` on the package server into `file`; the result.
+// One download of `path` on the package server into `file`, without resumes; the result.
 using Engine =
     std::function<bool(const std::string& path, const std::wstring& file, DWORD stallMs)>;
 
+DownloadLimits stallOnly(DWORD stallMs) {
+  DownloadLimits limits;
+  limits.stallMs = stallMs;
+  limits.maxResumes = 0;
+  return limits;
+}
+
 bool curlDownload(const std::string& path, const std::wstring& file, DWORD stallMs) {
-  return CCurlDownloader::downloadFile(file, net_test::url(path), {}, stallMs);
+  return CCurlDownloader::downloadFile(file, net_test::url(path), {}, stallOnly(stallMs));
 }
 
 bool winInetDownload(const std::string& path, const std::wstring& file, DWORD stallMs) {
   utility::CHttpDownloader downloader;
-  if (stallMs != kDownloadStallLimitMs) downloader.setReceiveTimeout(stallMs);
+  downloader.setLimits(stallOnly(stallMs));
   return downloader.download(utility::utf8ToWide(net_test::url(path)), file, nullptr);
 }
 
