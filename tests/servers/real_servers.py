@@ -17,6 +17,10 @@ place in PATH NGINX_ROOT:
   /stall-once/<k>/<name>    a request without a Range header stops sending after
                             about k bytes (the client's stall limit must end it)
   /libcurl-only/<path>      404 to WinINet (its form content type), else <path>
+  /cut-at/<name>            with VORLANE_TEST_CUTS="P1,P2,P3" (ascending byte
+                            positions at least 2 MiB apart) in the environment:
+                            each request is cut at the next of those positions
+                            after where it starts, the last one served whole
   /to-http/<path>           302 to http://127.0.0.1:<NGINX_VIA><path>
   /to-https/<path>          302 to https://127.0.0.1:<NGINX_TLS><path>
 A cut: nginx relays the file from an inner server of its own that slows to a
@@ -81,11 +85,57 @@ def cut_location(mode, inner, rate, folder="slow", stall=False):
       proxy_set_header X-Cut-After $after;
       proxy_set_header X-Cut-Rate {rate};
       proxy_buffering {"on" if stall else "off"};
+      proxy_buffer_size 256k;
+      proxy_buffers 4 256k;
+      proxy_busy_buffers_size 512k;
       proxy_read_timeout {"600s" if stall else CUT_TIMEOUT};
     }}"""
 
 
-def nginx_config(folder, ports):
+def below(limit):
+    """A regular expression for the decimal numbers under `limit`."""
+    digits = str(limit)
+    parts = [r"\d{1,%d}" % (len(digits) - 1)] if len(digits) > 1 else []
+    for i, digit in enumerate(digits):
+        lowest = 1 if i == 0 and len(digits) > 1 else 0  # no leading zeros
+        if int(digit) > lowest:
+            parts.append(digits[:i] + "[%d-%d]" % (lowest, int(digit) - 1) +
+                         r"\d{%d}" % (len(digits) - i - 1))
+    return "^(" + "|".join(parts) + ")$"
+
+
+def cut_points_config(cuts):
+    """Maps for /cut-at/: how many bytes the answer to a request starting at
+    $range_start may carry before its cut, and whether it is cut at all. A
+    request resumes about where the last cut fell; 1 MiB of slack tells them apart."""
+    if not cuts:
+        return ""
+    slack = 1 << 20
+    after = [f'  "" {cuts[0]};']
+    rate = ['  "" 1;']
+    for done, next_cut in zip(cuts, cuts[1:]):
+        after.append(f'  "~{below(next_cut - slack)}" {next_cut - done};')
+        rate.append(f'  "~{below(next_cut - slack)}" 1;')
+    return ("  map $http_range $range_start { \"~^bytes=(?<start>\\d+)-$\" $start; default \"\"; }\n"
+            "  map $range_start $cut_at_after {\n" + "\n".join(after) + "\n  default 0;\n  }\n"
+            "  map $range_start $cut_at_rate {\n" + "\n".join(rate) + "\n  default 0;\n  }\n")
+
+
+def cut_at_location(inner):
+    return f"""
+    location ~ ^/cut-at/(?<name>[^/]+)$ {{
+      proxy_pass http://127.0.0.1:{inner}/slow/$name;
+      proxy_set_header X-Cut-After $cut_at_after;
+      proxy_set_header X-Cut-Rate $cut_at_rate;
+      proxy_buffering off;
+      proxy_buffer_size 256k;
+      proxy_buffers 4 256k;
+      proxy_busy_buffers_size 512k;
+      proxy_read_timeout {CUT_TIMEOUT};
+    }}"""
+
+
+def nginx_config(folder, ports, cuts):
     root = os.path.join(folder, "root")
     temp = os.path.join(folder, "temp")
     return f"""
@@ -106,7 +156,7 @@ http {{
                    '$http_range\\t$http_if_range\\t$http_via';
   # Cuts apply to the first request only, unless the location says otherwise.
   map $http_range $first_cut_rate {{ "" 1; default 0; }}
-
+{cut_points_config(cuts)}
   server {{
     listen 127.0.0.1:{ports["NGINX_TLS"]} ssl;
     ssl_certificate {folder}/cert.pem;
@@ -122,6 +172,7 @@ http {{
     {cut_location("no-ranges", ports["INNER"], "$first_cut_rate", "slow-no-ranges")}
     {cut_location("changed", ports["INNER"], "$first_cut_rate")}
     {cut_location("stall-once", ports["INNER"], "$first_cut_rate", stall=True)}
+    {cut_at_location(ports["INNER"]) if cuts else ""}
     location ~ ^/to-http(?<rest>/.*)$ {{ return 302 http://127.0.0.1:{ports["NGINX_VIA"]}$rest; }}
     location ~ ^/to-https(?<rest>/.*)$ {{ return 302 https://127.0.0.1:{ports["NGINX_TLS"]}$rest; }}
   }}
@@ -174,9 +225,9 @@ def write(path, text):
         f.write(text)
 
 
-def start_servers(folder, ports):
+def start_servers(folder, ports, cuts):
     """The started processes, or None when one did not come up."""
-    write(os.path.join(folder, "nginx.conf"), nginx_config(folder, ports))
+    write(os.path.join(folder, "nginx.conf"), nginx_config(folder, ports, cuts))
     write(os.path.join(folder, "proxy.conf"), tinyproxy_config(folder, "proxy", ports["PROXY"], ""))
     write(os.path.join(folder, "proxy-auth.conf"),
           tinyproxy_config(folder, "proxy-auth", ports["PROXY_AUTH"], "BasicAuth vorlane secret"))
@@ -232,12 +283,13 @@ def main():
         signal.pause()
         return
     folder = prepare_folder()
+    cuts = [int(n) for n in os.environ.get("VORLANE_TEST_CUTS", "").split(",") if n.strip()]
     procs = []
     try:
         for _ in range(3):  # a free port may be taken before nginx binds it
             ports = {name: free_port() for name in
                      ("NGINX_TLS", "NGINX_VIA", "INNER", "PROXY", "PROXY_AUTH")}
-            procs = start_servers(folder, ports) or []
+            procs = start_servers(folder, ports, cuts) or []
             if procs:
                 break
         if not procs:
