@@ -87,14 +87,15 @@ int main(int argc, char** argv) {
   char cuts[256] = {};
   GetEnvironmentVariableA("VORLANE_TEST_CUTS", cuts, sizeof(cuts));
   if (!real_servers::available() || !cuts[0]) {
-    std::fprintf(stderr, "start the real servers with VORLANE_TEST_CUTS: see net_resume_bench.sh\n");
+    std::fprintf(stderr,
+                 "start the real servers with VORLANE_TEST_CUTS: see net_resume_bench.sh\n");
     return 2;
   }
   curl_global_init(CURL_GLOBAL_ALL);
   testing_support::TempDir dir;
   std::wstring source = dir.file(L"source.bin");
   std::wstring target = dir.file(L"download.bin");
-  if (!writePattern(source, bytes) || !real_servers::place(source, kName)) {
+  if (!writePattern(source, bytes) || !real_servers::placeFile(source, kName)) {
     std::fprintf(stderr, "cannot place the package\n");
     return 1;
   }
@@ -117,9 +118,8 @@ int main(int argc, char** argv) {
   for (const auto& engine : engines) {
     Measure uncut = measure([&] { return engine.download(real_servers::tlsUrl(relayed)); });
     uncut.ok = uncut.ok && sameFile(source, target);
-    Measure cut = measure([&] {
-      return engine.download(real_servers::tlsUrl(std::string("/cut-at/") + kName));
-    });
+    Measure cut = measure(
+        [&] { return engine.download(real_servers::tlsUrl(std::string("/cut-at/") + kName)); });
     cut.ok = cut.ok && sameFile(source, target);
     // The three back-offs (1 + 2 + 4 s) are waited on purpose; the rest is the cost
     // of noticing the cuts and asking again.

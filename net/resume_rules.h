@@ -24,11 +24,11 @@ bool parseContentRange(std::string_view text, ContentRange& range);
 
 // What one source knows between its attempts. Lives as long as the source.
 struct ResumePoint {
-  int64_t bytes = 0;          // written to the file, from its start
-  int64_t total = -1;         // the whole length; -1 while unknown
-  std::string validator;      // the If-Range value: a strong ETag or a date
-  bool rangesRefused = false; // the server said "Accept-Ranges: none"
-  int64_t askedFrom = 0;      // where the last request asked to start
+  int64_t bytes = 0;           // written to the file, from its start
+  int64_t total = -1;          // the whole length; -1 while unknown
+  std::string validator;       // the If-Range value: a strong ETag or a date
+  bool rangesRefused = false;  // the server said "Accept-Ranges: none"
+  int64_t askedFrom = 0;       // where the last request asked to start
 };
 
 // The If-Range value a whole answer gives: its ETag unless weak, else its

@@ -42,7 +42,9 @@ std::string memberText(const rapidjson::Value& object, const char* name) {
 // the application object does.
 class InstallerWindow : public utility::IWindowIPCHandle {
  public:
-  explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
+  explicit InstallerWindow(CAppModel& model) : model_(model) {
+    endpoint_.open(kInstanceGuid, this);
+  }
   int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
     if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
     if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();

@@ -26,7 +26,7 @@ class ResumedDownload : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!real_servers::available()) GTEST_SKIP() << "nginx and tinyproxy are not installed";
-    ASSERT_TRUE(real_servers::place(standins::package(L"signed"), kPackage));
+    ASSERT_TRUE(real_servers::placeFile(standins::package(L"signed"), kPackage));
     size_ = (long)readFile(standins::package(L"signed")).size();
   }
   // "/<mode>/<bytes>/<package>", cut after that share of the package.
@@ -42,7 +42,8 @@ TEST_F(ResumedDownload, ACutTransferGoesOnAndThePackageInstalls) {
   const std::vector<std::string> aws_ie = {"ad_download_success ext_field=aws",
                                            "ad_download_duration duration=<int> ext_field=aws_ie"};
   const std::vector<std::string> aws_curl = {
-      "ad_download_success ext_field=aws", "ad_download_duration duration=<int> ext_field=aws_curl"};
+      "ad_download_success ext_field=aws",
+      "ad_download_duration duration=<int> ext_field=aws_curl"};
   const std::string missing = "/files/missing.exe";
   struct Case {
     const char* what;
@@ -53,12 +54,20 @@ TEST_F(ResumedDownload, ACutTransferGoesOnAndThePackageInstalls) {
       {"WinINet, cut at 30 %", cutAt("cut-once", 30), missing, {200, 206}, aws_ie},
       {"WinINet, cut at 90 %", cutAt("cut-once", 90), missing, {200, 206}, aws_ie},
       // nginx answers WinINet's requests there with 404, so libcurl's rows run.
-      {"libcurl, cut at 30 %", "/libcurl-only" + cutAt("cut-once", 30),
-       "/libcurl-only" + missing, {404, 404, 200, 206}, aws_curl},
-      {"libcurl, cut at 90 %", "/libcurl-only" + cutAt("cut-once", 90),
-       "/libcurl-only" + missing, {404, 404, 200, 206}, aws_curl},
-      {"three cuts in a row: the next source", cutAt("cut-always", 20),
-       std::string("/files/") + kPackage, {200, 206, 206, 206, 200},
+      {"libcurl, cut at 30 %",
+       "/libcurl-only" + cutAt("cut-once", 30),
+       "/libcurl-only" + missing,
+       {404, 404, 200, 206},
+       aws_curl},
+      {"libcurl, cut at 90 %",
+       "/libcurl-only" + cutAt("cut-once", 90),
+       "/libcurl-only" + missing,
+       {404, 404, 200, 206},
+       aws_curl},
+      {"three cuts in a row: the next source",
+       cutAt("cut-always", 20),
+       std::string("/files/") + kPackage,
+       {200, 206, 206, 206, 200},
        {"ad_download_success ext_field=res",
         "ad_download_duration duration=<int> ext_field=res_ie"}},
   };
@@ -96,8 +105,8 @@ TEST_F(ResumedDownload, AProxyWantingCredentialsMovesOnToTheNextSource) {
   DownloadRun run = downloadFrom(f, local, local);
   EXPECT_FALSE(run.ok);
   EXPECT_LT(run.elapsedMs, 20000u);
-  EXPECT_EQ(log.count("utility::CHttpDownload2FileSink::onHttpRecvHead", L"onHttpErro status = 407"),
-            2);
+  EXPECT_EQ(
+      log.count("utility::CHttpDownload2FileSink::onHttpRecvHead", L"onHttpErro status = 407"), 2);
   EXPECT_EQ(log.count("CCurlDownloader::downloadFile", L"download file error proxy status 407"), 2);
   EXPECT_EQ(run.reported, (std::vector<std::string>{"download_fail failure_reason=0_0"}));
   ASSERT_FALSE(run.analytics.empty());

@@ -5,18 +5,14 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <functional>
 
-#include "net/curl_downloader.h"
-#include "net/http_downloader.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/real_servers.h"
 #include "tests/support/test_support.h"
-#include "utility/text.h"
 
+using net_test::DownloadEngine;
+using net_test::kDownloadEngines;
 using net_test::packageBytes;
-using testing_support::readFile;
-using testing_support::TempDir;
 
 namespace {
 
@@ -36,42 +32,34 @@ class Pieces : public utility::CHttpDownloader::IHttpDownloadSink {
   std::vector<Piece> pieces;
 };
 
-// The tests' limits: the product's rules with short waits.
-DownloadLimits testLimits() {
-  DownloadLimits limits;
-  limits.stallMs = 1000;
-  limits.firstBackoffMs = 50;
-  return limits;
-}
-
-struct Engine {
-  const char* name;
-  std::function<bool(const std::string& url, const std::wstring& file, Pieces& pieces)> download;
-};
-
-const Engine kEngines[] = {
-    {"libcurl",
-     [](const std::string& url, const std::wstring& file, Pieces&) {
-       return CCurlDownloader::downloadFile(file, url, {}, testLimits());
-     }},
-    {"WinINet",
-     [](const std::string& url, const std::wstring& file, Pieces& pieces) {
-       utility::CHttpDownloader downloader;
-       downloader.setLimits(testLimits());
-       return downloader.download(utility::utf8ToWide(url), file, &pieces);
-     }},
+// What one download did: its result, the requests nginx saw, the file.
+struct DownloadRun {
+  bool ok;
+  std::vector<real_servers::HostRequest> requests;
+  std::string file;
 };
 
 class DownloadResume : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!real_servers::available()) GTEST_SKIP() << "nginx and tinyproxy are not installed";
-    std::wstring source = dir_.file(L"source.bin");
-    ASSERT_TRUE(testing_support::writeFile(source, packageBytes(kSize)));
-    ASSERT_TRUE(real_servers::place(source, kName));
-    ASSERT_TRUE(real_servers::place(source, kName, true));
+    ASSERT_TRUE(real_servers::place(packageBytes(kSize), kName));
+    ASSERT_TRUE(real_servers::place(packageBytes(kSize), kName, true));
   }
-  TempDir dir_;
+
+  // Downloads `path` + the file from nginx with the product's rules and short waits.
+  DownloadRun download(const DownloadEngine& engine, const std::string& path,
+                       Pieces* pieces = nullptr) {
+    DownloadLimits limits;
+    limits.stallMs = 1000;
+    limits.firstBackoffMs = 50;
+    std::wstring file = dir_.file(L"download.bin");
+    real_servers::LogMark mark = real_servers::mark();
+    bool ok = engine.download(real_servers::tlsUrl(path + kName), file, limits, pieces);
+    return {ok, real_servers::hostRequestsSince(mark), testing_support::readFile(file)};
+  }
+
+  testing_support::TempDir dir_;
 };
 
 }  // namespace
@@ -88,30 +76,30 @@ TEST_F(DownloadResume, WhatTheHostDoesWithTheRangeDecides) {
       {"stalled at 50 %: the rest", "/stall-once/1000000/", true, {200, 206}},
       {"no range support: from zero", "/no-ranges/600000/", true, {200, 200}},
       {"the file changed: from zero", "/changed/600000/", true, {200, 200}},
-      {"cut every time: three resumes, then the source fails", "/cut-always/300000/", false,
+      {"cut every time: three resumes, then the source fails",
+       "/cut-always/300000/",
+       false,
        {200, 206, 206, 206}},
   };
   const std::string content = packageBytes(kSize);
-  for (const auto& engine : kEngines) {
+  for (const auto& engine : kDownloadEngines) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(engine.name) + ": " + c.what);
-      std::wstring file = dir_.file(L"download.bin");
       Pieces pieces;
-      real_servers::LogMark mark = real_servers::mark();
-      EXPECT_EQ(engine.download(real_servers::tlsUrl(c.path + kName), file, pieces), c.ok);
-      auto requests = real_servers::hostRequestsSince(mark);
+      DownloadRun got = download(engine, c.path, &pieces);
+      EXPECT_EQ(got.ok, c.ok);
       std::vector<int> statuses;
-      for (const auto& request : requests) statuses.push_back(request.status);
+      for (const auto& request : got.requests) statuses.push_back(request.status);
       EXPECT_EQ(statuses, c.statuses);
 
       // Each later request asks for the rest from the bytes the client has (the host
       // may have sent a little more into a connection that then broke), on the
       // condition that the file is the same; a 206 goes on from there.
-      long long sent = 0, start = 0;
-      for (size_t i = 0; i < requests.size(); ++i) {
-        const auto& request = requests[i];
+      long long sent = 0;
+      for (size_t i = 0; i < got.requests.size(); ++i) {
+        const auto& request = got.requests[i];
         EXPECT_EQ(request.ifRange.empty(), i == 0) << i;
-        start = 0;
+        long long start = 0;
         if (i > 0) {
           ASSERT_EQ(request.range.rfind("bytes=", 0), 0u) << request.range;
           long long asked = atoll(request.range.c_str() + 6);
@@ -121,13 +109,12 @@ TEST_F(DownloadResume, WhatTheHostDoesWithTheRangeDecides) {
         }
         sent = start + request.bodyBytes;
       }
-      std::string got = readFile(file);
-      EXPECT_TRUE(got == content.substr(0, got.size()));
+      EXPECT_TRUE(got.file == content.substr(0, got.file.size()));
       if (c.ok) {
-        EXPECT_EQ(got.size(), kSize);
+        EXPECT_EQ(got.file.size(), kSize);
         EXPECT_EQ(sent, (long long)kSize);  // the last request brought the end, no more
       } else {
-        EXPECT_LE((long long)got.size(), sent);
+        EXPECT_LE((long long)got.file.size(), sent);
       }
 
       // WinINet's pieces count on from the bytes there; a whole file counts from zero.
@@ -144,27 +131,18 @@ TEST_F(DownloadResume, WhatTheHostDoesWithTheRangeDecides) {
 // A redirect from https to http is not followed by either method; one that
 // stays on https is.
 TEST_F(DownloadResume, RedirectsFromHttpsToHttpAreRefused) {
-  struct Case {
-    std::string path;
-    bool ok;
-  } cases[] = {
-      {"/to-http/open/", false},
-      {"/to-https/files/", true},
-  };
-  for (const auto& engine : kEngines) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(engine.name) + " " + c.path);
-      std::wstring file = dir_.file(L"redirected.bin");
-      Pieces pieces;
-      real_servers::LogMark mark = real_servers::mark();
-      EXPECT_EQ(engine.download(real_servers::tlsUrl(c.path + kName), file, pieces), c.ok);
-      auto requests = real_servers::hostRequestsSince(mark);
-      // The plain host never hears of a refused redirect.
-      ASSERT_EQ(requests.size(), 2u - (c.ok ? 0 : 1));
-      EXPECT_EQ(requests[0].status, 302);
-      if (c.ok) {
-        EXPECT_TRUE(readFile(file) == packageBytes(kSize));
-      }
-    }
+  for (const auto& engine : kDownloadEngines) {
+    SCOPED_TRACE(engine.name);
+    DownloadRun refused = download(engine, "/to-http/open/");
+    EXPECT_FALSE(refused.ok);
+    // The plain host never hears of it.
+    ASSERT_EQ(refused.requests.size(), 1u);
+    EXPECT_EQ(refused.requests[0].status, 302);
+
+    DownloadRun followed = download(engine, "/to-https/files/");
+    EXPECT_TRUE(followed.ok);
+    ASSERT_EQ(followed.requests.size(), 2u);
+    EXPECT_EQ(followed.requests[0].status, 302);
+    EXPECT_TRUE(followed.file == packageBytes(kSize));
   }
 }

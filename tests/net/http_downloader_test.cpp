@@ -96,7 +96,8 @@ TEST(HttpDownload, OutcomeFileProgressAndLogPerResponse) {
     EXPECT_EQ(exists(path), c.fileMade);
     EXPECT_TRUE(readFile(path) == c.file) << readFile(path).size() << " bytes";
     // Each request from zero reports the file's pieces from its start again.
-    size_t last = progress.bytes.size() >= c.file.size() ? progress.bytes.size() - c.file.size() : 0;
+    size_t last =
+        progress.bytes.size() >= c.file.size() ? progress.bytes.size() - c.file.size() : 0;
     EXPECT_TRUE(progress.bytes.substr(last) == c.file);
     int received = 0;
     for (const auto& r : progress.reports) {

@@ -70,8 +70,9 @@ TEST(ProxyRules, BypassListAndItsLibcurlForm) {
   for (const auto& c : cases)
     EXPECT_EQ(proxy_rules::bypasses(c.host, c.list), c.bypassed) << c.host << " / " << c.list;
 
-  EXPECT_EQ(proxy_rules::noProxyList("<local>; *.example.com;10.*, 127.0.0.1 http://dl.example.net"),
-            ".example.com,127.0.0.1,dl.example.net");
+  EXPECT_EQ(
+      proxy_rules::noProxyList("<local>; *.example.com;10.*, 127.0.0.1 http://dl.example.net"),
+      ".example.com,127.0.0.1,dl.example.net");
   EXPECT_EQ(proxy_rules::noProxyList("a;*;b"), "*");
   EXPECT_EQ(proxy_rules::noProxyList(""), "");
 }

@@ -15,10 +15,10 @@ TEST(ResumeContentRange, OneSatisfiedRangeWithAKnownTotal) {
       {"bytes 100-999/1000", true, 100, 999, 1000},
       {"  BYTES 0-0/1 ", true, 0, 0, 1},
       {"bytes 12582912-12582912/12582913", true, 12582912, 12582912, 12582913},
-      {"bytes 100-999/*", false},       // total unknown
-      {"bytes */1000", false},          // unsatisfied
-      {"bytes 100-1000/1000", false},   // beyond the end
-      {"bytes 500-100/1000", false},    // backwards
+      {"bytes 100-999/*", false},      // total unknown
+      {"bytes */1000", false},         // unsatisfied
+      {"bytes 100-1000/1000", false},  // beyond the end
+      {"bytes 500-100/1000", false},   // backwards
       {"bytes -1-999/1000", false},
       {"bytes 100-999/1000x", false},
       {"items 100-999/1000", false},
@@ -64,10 +64,10 @@ TEST(ResumeValidator, StrongETagElseDateOnlyFromAWholeFile) {
 TEST(ResumeSource, RequestsAndAnswersInOrder) {
   struct Step {
     HttpAnswerHead answer;
-    long long written;        // body bytes written after the answer (the break comes then)
-    std::string firstLine;    // of the request before the answer; "" for none
+    long long written;      // body bytes written after the answer (the break comes then)
+    std::string firstLine;  // of the request before the answer; "" for none
     Answer meaning;
-    long long bytesAfter;     // where the source stands after the body
+    long long bytesAfter;  // where the source stands after the body
   };
   auto head = [](int status, long long length, std::string range = "", std::string etag = "",
                  std::string acceptRanges = "") {
@@ -113,8 +113,7 @@ TEST(ResumeSource, RequestsAndAnswersInOrder) {
       {"ranges refused: the whole file again",
        {{head(200, 1000, "", kTag, "none"), 300, "", Answer::whole, 300},
         {head(200, 1000, "", kTag, "none"), 1000, "", Answer::whole, 1000}}},
-      {"a proxy wanting credentials",
-       {{head(407, 50), 0, "", Answer::refused, 0}}},
+      {"a proxy wanting credentials", {{head(407, 50), 0, "", Answer::refused, 0}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -140,10 +139,10 @@ TEST(ResumeSource, AnotherTryAfterABreakWithBytesOrAWrongAnswerThreeTimesAtMost)
     int resumesDone;
     bool again;
   } cases[] = {
-      {300, AttemptEnd::broken, 0, true},   {300, AttemptEnd::broken, 2, true},
-      {300, AttemptEnd::broken, 3, false},  {0, AttemptEnd::broken, 0, false},
-      {0, AttemptEnd::restart, 1, true},    {300, AttemptEnd::restart, 3, false},
-      {300, AttemptEnd::failed, 0, false},  {300, AttemptEnd::done, 0, false},
+      {300, AttemptEnd::broken, 0, true},  {300, AttemptEnd::broken, 2, true},
+      {300, AttemptEnd::broken, 3, false}, {0, AttemptEnd::broken, 0, false},
+      {0, AttemptEnd::restart, 1, true},   {300, AttemptEnd::restart, 3, false},
+      {300, AttemptEnd::failed, 0, false}, {300, AttemptEnd::done, 0, false},
   };
   for (const auto& c : cases) {
     ResumePoint point;

@@ -5,15 +5,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "net/curl_downloader.h"
-#include "net/http_downloader.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/real_servers.h"
 #include "tests/support/test_support.h"
 #include "utility/text.h"
 
+using net_test::kDownloadEngines;
 using net_test::LogCapture;
 using net_test::packageBytes;
 using real_servers::SystemProxySettings;
@@ -29,16 +28,6 @@ bool curlDownload(const std::string& url, const std::wstring& file) {
   return CCurlDownloader::downloadFile(file, url, {});
 }
 
-bool winInetDownload(const std::string& url, const std::wstring& file) {
-  utility::CHttpDownloader downloader;
-  return downloader.download(utility::utf8ToWide(url), file, nullptr);
-}
-
-const struct {
-  const char* name;
-  std::function<bool(const std::string& url, const std::wstring& file)> download;
-} kEngines[] = {{"libcurl", curlDownload}, {"WinINet", winInetDownload}};
-
 // "127.0.0.1:<port>" of an address.
 std::string hostAndPort(const std::string& url) {
   size_t start = url.find("://") + 3;
@@ -53,9 +42,7 @@ class SystemProxy : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!real_servers::available()) GTEST_SKIP() << "nginx and tinyproxy are not installed";
-    std::wstring source = dir_.file(L"source.bin");
-    ASSERT_TRUE(testing_support::writeFile(source, packageBytes(kSize)));
-    ASSERT_TRUE(real_servers::place(source, kName));
+    ASSERT_TRUE(real_servers::place(packageBytes(kSize), kName));
   }
   TempDir dir_;
 };
@@ -76,13 +63,13 @@ TEST_F(SystemProxy, BothMethodsGoThroughIt) {
       {"HTTPS, tunnelled", L"", secure, true, "CONNECT " + hostAndPort(secure)},
       {"bypassed: straight to the host, which refuses", L"<local>;127.0.0.1", plain, false, ""},
   };
-  for (const auto& engine : kEngines) {
+  for (const auto& engine : kDownloadEngines) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(engine.name) + ": " + c.what);
       SystemProxySettings proxy(real_servers::proxyAddress(), c.bypass);
       std::wstring file = dir_.file(L"download.bin");
       real_servers::LogMark mark = real_servers::mark();
-      bool done = engine.download(c.url, file);
+      bool done = engine.download(c.url, file, {}, nullptr);
       // libcurl writes the host's refusal like any page; WinINet refuses it.
       bool whole = done && readFile(file) == packageBytes(kSize);
       EXPECT_EQ(whole, c.ok);
@@ -143,18 +130,18 @@ TEST_F(SystemProxy, AProxyWantingCredentialsFailsTheSourceAtOnce) {
       {"HTTPS", real_servers::tlsUrl(std::string("/files/") + kName)},
   };
   SystemProxySettings settings(real_servers::authProxyAddress(), L"");
-  for (const auto& engine : kEngines) {
+  for (const auto& engine : kDownloadEngines) {
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(engine.name) + ": " + c.what);
       LogCapture log;
       DWORD start = GetTickCount();
-      EXPECT_FALSE(engine.download(c.url, dir_.file(L"download.bin")));
+      EXPECT_FALSE(engine.download(c.url, dir_.file(L"download.bin"), {}, nullptr));
       EXPECT_LT(GetTickCount() - start, 10000u);
       if (std::string(engine.name) == "libcurl")
-        EXPECT_EQ(log.messagesOf(kCurl),
-                  (std::vector<std::wstring>{L"downloadfile start",
-                                             L"download error proxy status 407",
-                                             L"download file error proxy status 407"}));
+        EXPECT_EQ(
+            log.messagesOf(kCurl),
+            (std::vector<std::wstring>{L"downloadfile start", L"download error proxy status 407",
+                                       L"download file error proxy status 407"}));
       else
         EXPECT_EQ(log.messagesOf(kWinInet),
                   (std::vector<std::wstring>{L"onHttpErro status = 407"}));

@@ -50,7 +50,8 @@ std::vector<std::string> linesFrom(const std::wstring& path, size_t from) {
 std::vector<std::string> fields(const std::string& line) {
   std::vector<std::string> out;
   std::istringstream stream(line);
-  for (std::string field; std::getline(stream, field, '\t');) out.push_back(field == "-" ? "" : field);
+  for (std::string field; std::getline(stream, field, '\t');)
+    out.push_back(field == "-" ? "" : field);
   return out;
 }
 
@@ -106,19 +107,22 @@ std::wstring authProxyAddress() {
   return L"127.0.0.1:" + std::to_wstring(testing_support::testServerPort("PROXY_AUTH"));
 }
 
-bool place(const std::wstring& source, const std::string& name, bool changed) {
-  std::wstring target = sharedPath("NGINX_ROOT") + (changed ? L"\\changed\\" : L"\\") +
-                        std::wstring(name.begin(), name.end());
-  if (!CopyFileW(source.c_str(), target.c_str(), FALSE)) return false;
-  if (!changed) return true;
-  HANDLE file = CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+namespace {
+
+std::wstring placed(const std::string& name, bool changed) {
+  return sharedPath("NGINX_ROOT") + (changed ? L"\\changed\\" : L"\\") +
+         std::wstring(name.begin(), name.end());
+}
+
+// A changed copy is an hour younger than any copy made now: the host's ETag,
+// made of the time and the size, differs.
+bool markChanged(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  // An hour later than any copy made now: the host's ETag, made of the time
-  // and the size, differs.
-  ULARGE_INTEGER time;
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER time;
   time.LowPart = now.dwLowDateTime;
   time.HighPart = now.dwHighDateTime;
   time.QuadPart += 36000000000ull;
@@ -126,6 +130,18 @@ bool place(const std::wstring& source, const std::string& name, bool changed) {
   bool ok = SetFileTime(file, nullptr, nullptr, &later);
   CloseHandle(file);
   return ok;
+}
+
+}  // namespace
+
+bool place(const std::string& bytes, const std::string& name, bool changed) {
+  std::wstring target = placed(name, changed);
+  return testing_support::writeFile(target, bytes) && (!changed || markChanged(target));
+}
+
+bool placeFile(const std::wstring& source, const std::string& name, bool changed) {
+  std::wstring target = placed(name, changed);
+  return CopyFileW(source.c_str(), target.c_str(), FALSE) && (!changed || markChanged(target));
 }
 
 LogMark mark() {
@@ -164,8 +180,10 @@ SystemProxySettings::SystemProxySettings(const std::wstring& proxy, const std::w
   const struct {
     const wchar_t* key;
     const wchar_t* name;
-  } kValues[] = {{kSettingsKey, L"ProxyEnable"},   {kSettingsKey, L"ProxyServer"},
-                 {kSettingsKey, L"ProxyOverride"}, {kSettingsKey, L"AutoConfigURL"},
+  } kValues[] = {{kSettingsKey, L"ProxyEnable"},
+                 {kSettingsKey, L"ProxyServer"},
+                 {kSettingsKey, L"ProxyOverride"},
+                 {kSettingsKey, L"AutoConfigURL"},
                  {kConnectionsKey, kConnectionValue}};
   for (const auto& value : kValues) {
     Saved saved{value.key, value.name, false, 0, {}};

@@ -22,9 +22,11 @@ std::string viaUrl(const std::string& path);
 std::wstring proxyAddress();
 std::wstring authProxyAddress();
 
-// Copies `source` into nginx's files as `name`; with `changed`, a copy with
-// another time (and so another ETag) for the "changed" locations. True when done.
-bool place(const std::wstring& source, const std::string& name, bool changed = false);
+// Puts `bytes` into nginx's files as `name`; with `changed`, a copy with another
+// time (and so another ETag) for the "changed" locations. True when done.
+bool place(const std::string& bytes, const std::string& name, bool changed = false);
+// The same with a copy of the file `source`.
+bool placeFile(const std::wstring& source, const std::string& name, bool changed = false);
 
 // One request in nginx's access log.
 struct HostRequest {
@@ -32,7 +34,7 @@ struct HostRequest {
   std::string uri;
   int status = 0;
   long long bodyBytes = 0;
-  std::string range;   // "" when none
+  std::string range;  // "" when none
   std::string ifRange;
   std::string via;
 };
