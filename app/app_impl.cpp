@@ -132,15 +132,18 @@ bool CAppImpl::createMainFrame() {
 
 int CAppImpl::onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) {
   LOG(L"ipc, msg = %d", (int)message);
-  if (message == kInstallError) {
+  bool packageResult = message == kInstallError || message == kInstallSuccess;
+  if (packageResult && !CAppModel::instance().takePackageResult()) {
+    LOG(L"no package result awaited: ignored");
+  } else if (message == kInstallError) {
     LOG(L"player install error! %d", (int)wParam);
     CAppModel::instance().onInstallError((int)wParam);
   } else if (message == kInstallSuccess) {
     LOG(L"player install sucess");
     CAppModel::instance().onInstallSuccess();
-  }
-  else if (message == kShowYourself)
+  } else if (message == kShowYourself) {
     showMainFrame();
+  }
   return 0;
 }
 

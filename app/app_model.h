@@ -12,6 +12,7 @@
 #include "net/http_downloader.h"
 #include "report/google_analytics.h"
 #include "utility/file_handle.h"
+#include "utility/private_folder.h"
 #include "utility/tthread.h"
 #include "utility/ui_dispatcher.h"
 
@@ -69,14 +70,24 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // Starts the installed emulator, with the package name when there is one.
   void startPlayer();
   void runPlayer(const std::wstring& parameters);
-  // Ends the emulator's processes before the package installs.
+  // Ends the emulator's processes, and those they started, before the
+  // package installs.
   void killPlayerProcesses();
-  // Starts the package and waits for it; false only when it could not start.
-  // The checked package file is let go once the process has been created.
+  // Starts the package and waits for it; false only when it could not start
+  // (an empty path: there is no checked package). The checked package file is
+  // let go once the process has been created.
   bool runPackage(const std::wstring& path, const std::wstring& switches);
+  // The private folder the package is downloaded into, checked and run from,
+  // with a closing back-slash; empty before the download and once the package
+  // has ended.
+  const std::wstring& packageFolder() const { return packageFolder_.path(); }
 
-  // The package's result messages, handled on the UI thread: the events of
-  // each outcome and an immediate report (the caller logs the message).
+  // Whether a result message of the package counts (UI thread): only while
+  // the package runs, and only its first one; any process may post to the
+  // installer's window. True at most once per run of the package.
+  bool takePackageResult();
+  // The package's result messages, handled on the UI thread once taken: the
+  // events of each outcome and an immediate report (the caller logs the message).
   void onInstallError(int code);
   void onInstallSuccess();
 
@@ -123,6 +134,8 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   CurlSource _downloadByCurl(const std::wstring& packagePath, const std::wstring& url);
   bool _acceptPackage(const std::wstring& path);
   void _threadInsPlayer();
+  // Makes the package's private folder; the package's path in it, or empty.
+  std::wstring _makePackageFolder();
   void _applyStartParameters(const StartParameters& parameters);
   void _retryTick();
   void _reportDownloadOutcome(bool ok);
@@ -136,10 +149,18 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   CReporter* reporter_;
   ModelCallbacks callbacks_;
   const uint32_t m_postKey;
-  // The package file that passed its check, held open from the check until the
-  // package's process exists, so that nobody can write, rename or delete it in
-  // between. Written by the download worker, then by the install task.
+  // The package's own folder, which only administrators can change, and the
+  // package file that passed its check there, held open from the check until
+  // the package's process exists, so that nobody can write, rename or delete
+  // it in between. Both are used by the download worker, then by the install
+  // task, which starts the package by the held file's final path and removes
+  // the folder once the package has ended.
+  utility::PrivateFolder packageFolder_{L"Package_"};
   utility::FileHandle checkedPackage_;
+  // The package runs and has not yet posted its result. UI thread only: the
+  // install task posts the changes, so they come in order with the package's
+  // own messages.
+  bool awaitingPackageResult_ = false;
 };
 
 void runInstallTask(CAppModel& model);

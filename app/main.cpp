@@ -7,6 +7,7 @@
 #include "app/app_impl.h"
 #include "toolkit/message_filter.h"
 #include "utility/log.h"
+#include "utility/system_library.h"
 #include "utility/ufile.h"
 #include "utility/ui_dispatcher.h"
 
@@ -33,11 +34,14 @@ void runMessageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // Before anything can load a DLL: never from the program's own folder.
+  bool searchLocked = utility::lockDllSearchToSystemFolder();
   if (FAILED(CoInitialize(nullptr))) return 0;
   WSADATA winsock;
   WSAStartup(MAKEWORD(2, 2), &winsock);
   startLog();
   LOG(L"\r\n\r\n***** start ****");
+  if (!searchLocked) LOG(L"dll search not restricted by this system: system dlls load by full path");
 
   CAppImpl app;
   if (app.init(instance, commandLine ? commandLine : L"")) {

@@ -38,8 +38,4 @@ std::wstring playerParameters(const std::wstring& package) {
   return L"downloadpackage=" + package + L"|package=" + package;
 }
 
-bool startsPlayerWithoutAdmin(DWORD major, DWORD minor) {
-  return major > 6 || (major == 6 && minor >= 2);
-}
-
 }  // namespace model_rules

@@ -28,8 +28,5 @@ std::wstring packageSwitches(const std::wstring& openId, const std::wstring& lan
                              const std::wstring& installDir);
 // The emulator's start parameters for a package name (empty without one).
 std::wstring playerParameters(const std::wstring& package);
-// Windows 8 (6.2) and later can start the emulator without administrator
-// rights; the version is compared as a pair, so 10.0 counts too.
-bool startsPlayerWithoutAdmin(DWORD major, DWORD minor);
 
 }  // namespace model_rules

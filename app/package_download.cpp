@@ -50,12 +50,12 @@ void CAppModel::_threadDownloadPlayer() {
   LOG(L"download player");
   if (!utility::ufile::exists(m_installDir)) utility::ufile::makeDir(m_installDir);
   m_lastProgressTick = 0;
-  std::wstring packagePath = config_->packagePath(m_installDir);
+  std::wstring packagePath = _makePackageFolder();
   DWORD attemptStart = GetTickCount();
   m_downloadStartTick = attemptStart;
 
-  bool ok = _downloadByNet(packagePath);
-  if (!ok) {
+  bool ok = !packagePath.empty() && _downloadByNet(packagePath);
+  if (!ok && !packagePath.empty()) {
     LOG(L"download by vlcurl");
     config_->useIe = false;
     m_downloadStartTick = GetTickCount();
@@ -68,6 +68,7 @@ void CAppModel::_threadDownloadPlayer() {
       if (ok) break;
     }
   }
+  if (!ok) packageFolder_.remove();
   postToWindow([this, ok] {
     auto& callback = ok ? callbacks_.downloadDone : callbacks_.downloadFailed;
     if (callback) callback();
@@ -75,6 +76,25 @@ void CAppModel::_threadDownloadPlayer() {
   _reportDownloadOutcome(ok);
   LOG(L"download end, success = %d, elapse = %d", ok ? 1 : 0,
       model_rules::elapseSeconds(GetTickCount() - attemptStart));
+}
+
+// The package never lives in the installation folder, which ordinary users
+// may be able to change: it is downloaded, checked and run in a private folder
+// (utility/private_folder.h) in the user's temp folder, or in the system's
+// when that one is refused (behind a junction, say).
+std::wstring CAppModel::_makePackageFolder() {
+  for (const std::wstring& parent :
+       {utility::ufile::localTempFolder(), utility::ufile::systemTempFolder()}) {
+    if (parent.empty() || !packageFolder_.create(parent)) continue;
+    const std::wstring& folder = packageFolder_.path();
+    std::wstring packagePath = config_->packagePath(folder.substr(0, folder.size() - 1));
+    std::wstring name = utility::ufile::fileName(packagePath, true);
+    packageFolder_.noteFile(name);
+    packageFolder_.noteFile(name + L".tmp");
+    return packagePath;
+  }
+  LOG(L"no private folder for the package");
+  return {};
 }
 
 // One libcurl source: accepted above 10 MiB and with the publisher's signature.

@@ -9,6 +9,7 @@
 #include "app/model_rules.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
+#include "utility/desktop_shell.h"
 #include "utility/log.h"
 #include "utility/process.h"
 #include "utility/ufile.h"
@@ -45,19 +46,28 @@ void runInstallTask(CAppModel& model) {
 void CAppModel::_threadInsPlayer() {
   std::wstring switches = model_rules::packageSwitches(m_openId, m_language, m_installDir);
   LOG(L"install:  %s", switches.c_str());
-  std::wstring packagePath = config_->packagePath(m_installDir);
+  // The file that passed the check, wherever its name may point by now.
+  std::wstring packagePath =
+      checkedPackage_.isOpen() ? utility::ufile::finalPathOf(checkedPackage_.handle()) : std::wstring();
   killPlayerProcesses();
   m_installStartTick = GetTickCount();
+  // Posted before the package starts and after it ended: the package's own
+  // posts come between them, in the order the UI thread takes them.
+  postToWindow([this] { awaitingPackageResult_ = true; });
   bool ok = runPackage(packagePath, switches);
+  // The package has ended (a package still running is left to the restart).
+  packageFolder_.remove();
   utility::ufile::makeDir(m_installDir + L"data\\");
   postToWindow([this, ok] {
+    awaitingPackageResult_ = false;
     if (callbacks_.installFinished) callbacks_.installFinished(ok);
   });
 }
 
+// Ended directly: a program started by its bare name, as "taskkill" was,
+// could be one planted beside the installer.
 void CAppModel::killPlayerProcesses() {
-  for (const wchar_t* name : kPlayerProcessNames)
-    utility::process::execute(L"taskkill", std::wstring(L"/F /IM ") + name + L" /T", false, 2000);
+  for (const wchar_t* name : kPlayerProcessNames) utility::process::endProcessesByName(name, true);
 }
 
 bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switches) {
@@ -67,9 +77,10 @@ bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switche
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION info = {};
-  BOOL created = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE,
-                                nullptr, nullptr, &startup, &info);
-  DWORD error = GetLastError();
+  BOOL created = !path.empty() && CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                                                 CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
+                                                 &info);
+  DWORD error = path.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
   checkedPackage_.close();  // the process has its image; the file may change now
   if (!created) {
     std::wstring code = std::to_wstring((unsigned long)error);
@@ -95,6 +106,12 @@ void CAppModel::_reportInstallFailure(const std::wstring& labelSuffix, const std
                       reportProperties({{events::property::kFailureReason, reason}}));
 }
 
+bool CAppModel::takePackageResult() {
+  if (!awaitingPackageResult_) return false;
+  awaitingPackageResult_ = false;
+  return true;
+}
+
 void CAppModel::onInstallError(int code) {
   trackEvent(events::analytics::kInstallError, m_openId);
   reporter_->addEvent(events::report::kInstallFail,
@@ -114,13 +131,18 @@ void CAppModel::onInstallSuccess() {
 
 void CAppModel::startPlayer() { runPlayer(model_rules::playerParameters(m_package)); }
 
+// The emulator never runs with the installer's rights, on any version of
+// Windows: it starts with the desktop shell's token or, where that cannot be
+// had, is started by the desktop's shell itself; failing both, it is not
+// started at all.
 void CAppModel::runPlayer(const std::wstring& parameters) {
-  utility::usystem::WindowsVersion version = utility::usystem::windowsVersion();
   std::wstring player = m_installDir + L"\\" + kPlayerExeName;
-  if (model_rules::startsPlayerWithoutAdmin(version.major, version.minor)) {
-    LOG(L"run by amdin");
-    if (utility::process::runExeFileWithNoAdmin(player, parameters) != -1) return;
-    LOG(L"run by amdin error: %d", (int)GetLastError());
+  LOG(L"run by amdin");
+  if (utility::process::runExeFileWithNoAdmin(player, parameters) != -1) return;
+  LOG(L"run by amdin error: %d", (int)GetLastError());
+  if (utility::desktop_shell::open(player, parameters)) {
+    LOG(L"run by the desktop shell");
+    return;
   }
-  utility::process::shell(player, parameters, true, false);
+  LOG(L"player not started: no way to start it without administrator rights");
 }

@@ -29,7 +29,21 @@ bool allDigits(const std::wstring& text) {
   return true;
 }
 
+bool isLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+bool allLetters(const std::wstring& text) {
+  for (wchar_t c : text)
+    if (!isLetter(c)) return false;
+  return true;
+}
+
 }  // namespace
+
+bool isSwitchSafe(const std::wstring& text) {
+  for (wchar_t c : text)
+    if (!isLetter(c) && !(c >= L'0' && c <= L'9') && c != L'_' && c != L'-') return false;
+  return true;
+}
 
 StartParameters parseStartParameters(const std::wstring& fileNameWithoutExtension) {
   StartParameters parameters;
@@ -44,5 +58,8 @@ StartParameters parseStartParameters(const std::wstring& fileNameWithoutExtensio
     parameters.package = parts[2];
     parameters.id = parts[3];
   }
+  if (!allLetters(parameters.language)) parameters.language.clear();
+  if (!isSwitchSafe(parameters.package)) parameters.package.clear();
+  if (!isSwitchSafe(parameters.id)) parameters.id.clear();
   return parameters;
 }

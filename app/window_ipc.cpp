@@ -6,8 +6,9 @@ namespace utility {
 
 namespace {
 
-// Application-range messages (WM_USER itself excluded) and WM_COPYDATA.
-bool isDispatched(UINT message) { return message > WM_USER || message == WM_COPYDATA; }
+// Application-range messages, WM_USER itself excluded. Nothing of the program
+// sends data blocks (WM_COPYDATA): any process could, so none is taken.
+bool isDispatched(UINT message) { return message > WM_USER; }
 
 const wchar_t* nameOrNull(const std::wstring& name) {
   return name.empty() ? nullptr : name.c_str();

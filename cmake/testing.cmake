@@ -28,7 +28,16 @@ function(vorlane_add_test name)
 endfunction()
 
 add_library(vorlane_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_support.cpp)
-target_link_libraries(vorlane_test_support PUBLIC shell32 user32)
+target_link_libraries(vorlane_test_support PUBLIC vorlane_utility shell32 user32)
+# A folder that leads somewhere else: "link" is a symbolic link to "target",
+# which Windows programs under Wine see as an ordinary folder whose final path
+# lies elsewhere, as behind a junction (Wine makes no junctions of its own).
+# Likewise "linked_file" leads to "files/victim".
+set(VORLANE_JUNCTION ${CMAKE_BINARY_DIR}/tests/support/junction)
+file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/target ${VORLANE_JUNCTION}/files)
+file(CREATE_LINK target ${VORLANE_JUNCTION}/link SYMBOLIC)
+file(CREATE_LINK files/victim ${VORLANE_JUNCTION}/linked_file SYMBOLIC)
+target_compile_definitions(vorlane_test_support PRIVATE "VORLANE_JUNCTION=\"Z:${VORLANE_JUNCTION}\"")
 
 # Source rules that no compiler enforces (runs on the build machine, not Wine).
 add_test(NAME source_rules COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/check_sources.py ${CMAKE_SOURCE_DIR})

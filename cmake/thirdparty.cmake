@@ -14,11 +14,14 @@ set(VORLANE_CURL_DIR "${VORLANE_CURL_DIR_${CMAKE_SYSTEM_PROCESSOR}}")
 if(NOT VORLANE_CURL_DIR)
   message(FATAL_ERROR "No libcurl for ${CMAKE_SYSTEM_PROCESSOR} in the cache: run scripts/setup.sh (as root)")
 endif()
-add_library(thirdparty_curl INTERFACE)
+# An imported library, so that the linker meets the system libraries it needs
+# after it (the delay-loaded ones among them are targets of their own).
+add_library(thirdparty_curl STATIC IMPORTED GLOBAL)
+set_target_properties(thirdparty_curl PROPERTIES IMPORTED_LOCATION ${VORLANE_CURL_DIR}/lib/libcurl.a)
 target_include_directories(thirdparty_curl SYSTEM INTERFACE ${VORLANE_CURL_DIR}/include)
 target_compile_definitions(thirdparty_curl INTERFACE CURL_STATICLIB)
-target_link_libraries(thirdparty_curl INTERFACE ${VORLANE_CURL_DIR}/lib/libcurl.a
-  ws2_32 crypt32 secur32 bcrypt wldap32 normaliz advapi32)
+target_link_libraries(thirdparty_curl INTERFACE
+  ws2_32 delayed_crypt32 delayed_secur32 delayed_bcrypt wldap32 normaliz advapi32)
 
 # The LZMA SDK's 7z decoder (C files of the 7-Zip source).
 include(${CMAKE_CURRENT_LIST_DIR}/lzma_files.cmake)

@@ -59,3 +59,39 @@ function(vorlane_sign_after_link target)
     COMMENT "Signing ${target}"
     VERBATIM)
 endfunction()
+
+# A build to ship. Its configuration fails unless every web host is https://,
+# the package signer is not the test certificate's, the installer is not
+# signed with the test certificate, no test-only relaxation of TLS checks is
+# on and the partner's offer library is named (so the stand-in, with its test
+# hooks, is never packed). Checked at the end of the top CMakeLists.txt, once
+# every setting is known.
+option(VORLANE_RELEASE "A build to ship: refuses every setting of the tests" OFF)
+
+function(vorlane_check_release_settings)
+  if(NOT VORLANE_RELEASE)
+    return()
+  endif()
+  set(problems)
+  foreach(host PRIMARY SPARE REPORT ANALYTICS SITE)
+    if(NOT VORLANE_${host}_HOST MATCHES "^https://")
+      list(APPEND problems "VORLANE_${host}_HOST is not an https:// host: ${VORLANE_${host}_HOST}")
+    endif()
+  endforeach()
+  if(VORLANE_PACKAGE_SIGNER STREQUAL VORLANE_TEST_SIGNER)
+    list(APPEND problems "VORLANE_PACKAGE_SIGNER is the test certificate's name")
+  endif()
+  if(VORLANE_SIGN_WITH_TEST_CERT)
+    list(APPEND problems "VORLANE_SIGN_WITH_TEST_CERT is on")
+  endif()
+  if(VORLANE_TEST_TLS_RELAXED)
+    list(APPEND problems "VORLANE_TEST_TLS_RELAXED is on")
+  endif()
+  if(NOT VORLANE_OFFER_LIBRARY)
+    list(APPEND problems "no partner offer library is named (VORLANE_OFFER_LIBRARY)")
+  endif()
+  if(problems)
+    list(JOIN problems "\n  " text)
+    message(FATAL_ERROR "A release build (VORLANE_RELEASE) cannot carry test settings:\n  ${text}")
+  endif()
+endfunction()

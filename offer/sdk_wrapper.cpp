@@ -1,15 +1,13 @@
 #include "offer/sdk_wrapper.h"
 
-#include <shlobj.h>
-
 #include "skin/un7z.h"
+#include "utility/system_library.h"
+#include "utility/ufile.h"
 
 namespace {
 
 constexpr int kLibraryResource = 134;
 constexpr wchar_t kArchiveType[] = L"ZIPRES";
-
-using KnownFolderPath = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
 
 }  // namespace
 
@@ -18,25 +16,10 @@ SDKWrapper& SDKWrapper::instance() {
   return *wrapper;
 }
 
-std::wstring SDKWrapper::tempFolder() {
-  // Looked up at run time: systems before Vista have no known folders.
-  HMODULE shell = LoadLibraryW(L"Shell32.dll");
-  if (!shell) return {};
-  auto knownFolderPath =
-      reinterpret_cast<KnownFolderPath>(
-      reinterpret_cast<void*>(GetProcAddress(shell, "SHGetKnownFolderPath")));
-  std::wstring folder;
-  PWSTR path = nullptr;
-  if (knownFolderPath && SUCCEEDED(knownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)) &&
-      path) {
-    folder = std::wstring(path) + L"\\Temp\\";
-  }
-  CoTaskMemFree(path);
-  FreeLibrary(shell);
-  return folder;
-}
+std::wstring SDKWrapper::tempFolder() { return utility::ufile::localTempFolder(); }
 
-SDKWrapper::SDKWrapper(std::wstring (*tempRoot)()) : tempRoot_(tempRoot) {}
+SDKWrapper::SDKWrapper(std::wstring (*tempRoot)(), utility::PrivateFolder::FactsHook hook)
+    : folder_(L"Setup_", hook), tempRoot_(tempRoot) {}
 
 int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
   try {
@@ -55,11 +38,9 @@ int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
 bool SDKWrapper::loadLibrary() {
   std::wstring root = tempRoot_ ? tempRoot_() : std::wstring();
   if (root.empty() || !folder_.create(root)) return false;
-  bool unpacked = extractLibrary(folder_.path());
-  folder_.noteUnpacked();  // whatever got there is removed with the folder
-  if (unpacked) {
+  if (extractLibrary(folder_.path())) {
     libraryPath_ = folder_.path() + offer::kLibraryFile;
-    module_ = LoadLibraryW(libraryPath_.c_str());
+    module_ = utility::loadLibraryFromFolder(libraryPath_);
   }
   if (module_) {
     invoke_ = reinterpret_cast<offer::InvokeW>(
@@ -79,7 +60,11 @@ bool SDKWrapper::extractLibrary(const std::wstring& folder) {
   DWORD size = found ? SizeofResource(self, found) : 0;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data || size == 0) return false;
-  return utility::un7z::extractToFolder(data, size, folder) == utility::un7z::kOk;
+  std::vector<std::wstring> written;
+  int result = utility::un7z::extractToFolder(data, size, folder, &written);
+  // What was written is removed with the folder, whatever came of it.
+  for (const std::wstring& name : written) folder_.noteFile(name);
+  return result == utility::un7z::kOk;
 }
 
 int SDKWrapper::call(offer::Function function, const std::wstring& argument) {

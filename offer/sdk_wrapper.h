@@ -1,7 +1,7 @@
 // Loads the offer library and drives it through its numbered functions
 // (offer_protocol.h). The library travels inside the executable as a 7z
 // archive, resource "ZIPRES" 134; it is unpacked into a folder of its own
-// (offer_folder.h), loaded, and at shut-down unloaded with its folder.
+// (utility/private_folder.h), loaded, and at shut-down unloaded with its folder.
 //
 // Nothing here is logged or shown: every failure ends in failureStage(), and
 // from then on the library is not called again, except function 9 at release
@@ -17,8 +17,8 @@
 #include <atomic>
 #include <string>
 
-#include "offer/offer_folder.h"
 #include "offer/offer_protocol.h"
+#include "utility/private_folder.h"
 
 class SDKWrapper {
  public:
@@ -33,8 +33,10 @@ class SDKWrapper {
   // The user's local application-data folder + "Temp\", or empty.
   static std::wstring tempFolder();
 
-  // `tempRoot` gives the folder the library's own folder is made in.
-  explicit SDKWrapper(std::wstring (*tempRoot)() = &SDKWrapper::tempFolder);
+  // `tempRoot` gives the folder the library's own folder is made in; `hook`
+  // lets a test change what that folder's checks see.
+  explicit SDKWrapper(std::wstring (*tempRoot)() = &SDKWrapper::tempFolder,
+                      utility::PrivateFolder::FactsHook hook = nullptr);
   SDKWrapper(const SDKWrapper&) = delete;
   SDKWrapper& operator=(const SDKWrapper&) = delete;
 
@@ -44,10 +46,11 @@ class SDKWrapper {
   // Function 9 (after stage 0 or 100), then frees the library and removes its
   // folder. False when an exception ended it (stage 9).
   virtual bool release();
-  // Unpacks the library into a new folder and loads it; on failure nothing
-  // of it is left.
+  // Unpacks the library into a new private folder (utility/private_folder.h)
+  // and loads it from there; on failure nothing of it is left.
   virtual bool loadLibrary();
-  // Unpacks resource 134 into `folder`; true only when it unpacked whole.
+  // Unpacks resource 134 into `folder`, the wrapper's private folder; true
+  // only when it unpacked whole. The files it wrote are removed at release.
   virtual bool extractLibrary(const std::wstring& folder);
 
   // Functions 3 to 7, called only while failureStage() is 0 and the library
@@ -74,7 +77,7 @@ class SDKWrapper {
 
   HMODULE module_ = nullptr;
   offer::InvokeW invoke_ = nullptr;
-  offer::OfferFolder folder_;
+  utility::PrivateFolder folder_;
   std::wstring libraryPath_;
   std::atomic<int> failureStage_{0};
   std::wstring (*tempRoot_)();

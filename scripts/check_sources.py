@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks a few source rules no compiler enforces: no unbounded string
-formatting or copying into fixed buffers, and no tab-indented C++.
+formatting or copying into fixed buffers, no tab-indented C++, and no DLL
+loaded by the loader's default search in what ships (the program runs
+elevated: utility/system_library.h loads from the system folder or a full path).
 usage: check_sources.py ROOT"""
 import os
 import re
@@ -8,6 +10,8 @@ import sys
 
 FOLDERS = ("app", "net", "report", "ui", "skin", "offer", "utility", "toolkit", "standins",
            "tests", "bench")
+SHIPPED = ("app", "net", "report", "ui", "skin", "offer", "utility", "toolkit")
+LOADS_BY_SEARCH = re.compile(r"\bLoadLibrary(A|W)?\s*\(")
 BANNED = re.compile(r"\b(sprintf|vsprintf|wsprintfW?|wcscpy|strcpy|strcat|wcscat|lstrcpyW?|"
                     r"lstrcatW?|gets|_tcscpy|_stprintf)\s*\(")
 
@@ -28,6 +32,9 @@ def main(root):
                 code = line.split("//", 1)[0]
                 if BANNED.search(code):
                     problems.append(f"{path}:{number}: unbounded copy or format: {line.strip()}")
+                shipped = os.path.relpath(path, root).split(os.sep)[0] in SHIPPED
+                if shipped and LOADS_BY_SEARCH.search(code):
+                    problems.append(f"{path}:{number}: a DLL loaded by the default search: {line.strip()}")
                 if line.startswith("\t"):
                     problems.append(f"{path}:{number}: indented with a tab")
     for problem in problems:

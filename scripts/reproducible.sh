@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the shipped installer twice from this checkout, in two fresh folders
-# whose paths differ, with the product's own settings (nothing signed, no
-# tests), and compares the executables byte for byte.
+# whose paths differ, as a release (VORLANE_RELEASE: the product's own
+# settings; nothing signed, no tests), and compares the executables byte for
+# byte. A release packs a partner's offer library: here the plain stand-in,
+# built once beforehand, which carries no test hooks.
 #   scripts/reproducible.sh [ARCH...]     (default: i686, the shipped one)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,12 +12,18 @@ ARCHS=("${@:-i686}")
 status=0
 
 for arch in "${ARCHS[@]}"; do
+  offer="$OUT/$arch-offer"
+  echo "[reproducible] building the plain offer library stand-in for $arch in $offer"
+  cmake -S "$ROOT" -B "$offer" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
+    -DVORLANE_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$offer" --target vorlane_standin_offer_library_plain >/dev/null
   sums=()
   for folder in "$OUT/$arch-first" "$OUT/$arch-second-build"; do
     rm -rf "$folder"
     echo "[reproducible] building $arch in $folder"
     cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
-      -DVORLANE_BUILD_TESTS=OFF >/dev/null
+      -DVORLANE_BUILD_TESTS=OFF -DVORLANE_RELEASE=ON \
+      -DVORLANE_OFFER_LIBRARY="$offer/standins/offer_plain/ds.dll" >/dev/null
     cmake --build "$folder" --target VorlaneInstaller >/dev/null
     sums+=("$(sha256sum "$folder/app/VorlaneInstaller.exe" | cut -d' ' -f1)")
   done

@@ -84,10 +84,11 @@ int runResult(int writerError, SRes decoderResult) {
 
 }  // namespace
 
-int extractToFolder(const void* archive, uint32_t size, const std::wstring& folder) {
+int extractToFolder(const void* archive, uint32_t size, const std::wstring& folder,
+                    std::vector<std::wstring>* createdFiles) {
   OpenArchive open(archive, size);
   if (open.result() != SZ_OK) return mapDecoderResult(open.result());
-  FolderWriter writer(open.db(), folder);
+  FolderWriter writer(open.db(), folder, createdFiles);
   SRes res = open.decodeInto(writer);
   if (res == SZ_OK) writer.finish();
   return runResult(writer.error(), res);

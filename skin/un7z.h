@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace utility::un7z {
 
@@ -38,8 +39,11 @@ enum Result : int {
 };
 
 // Writes every entry below `folder` (created when missing). Files written
-// before a failure stay on disk.
-int extractToFolder(const void* archive, uint32_t size, const std::wstring& folder);
+// before a failure stay on disk. With `createdFiles`, the archive names
+// (back-slashes between folder levels) of the files it created are added
+// there, also when a later entry fails.
+int extractToFolder(const void* archive, uint32_t size, const std::wstring& folder,
+                    std::vector<std::wstring>* createdFiles = nullptr);
 
 // Calls `callback` once per non-empty file, in archive order, before returning.
 // Directories and empty files are skipped.

@@ -36,8 +36,9 @@ void makeFolders(const std::wstring& path) {
   if (!path.empty()) CreateDirectoryW(path.c_str(), nullptr);
 }
 
-FolderWriter::FolderWriter(const CSzArEx& db, std::wstring folder)
-    : EntryWriter(db), folder_(std::move(folder)) {
+FolderWriter::FolderWriter(const CSzArEx& db, std::wstring folder,
+                           std::vector<std::wstring>* created)
+    : EntryWriter(db), folder_(std::move(folder)), created_(created) {
   makeFolders(targetPath(folder_, L""));
 }
 
@@ -71,6 +72,7 @@ bool FolderWriter::openNext() {
       error_ = kCreateFailed;
       return false;
     }
+    if (created_) created_->push_back(path.substr(path.size() - name_.size()));
     if (entrySize(index_) == 0) {
       closeFile();
       continue;

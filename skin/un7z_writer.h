@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "7z.h"
 #include "skin/un7z.h"
@@ -40,7 +41,8 @@ class EntryWriter : public ByteSink {
 // Folder mode: every entry is created below the target folder.
 class FolderWriter final : public EntryWriter {
  public:
-  FolderWriter(const CSzArEx& db, std::wstring folder);
+  // Names of the files it creates go to `created` when given.
+  FolderWriter(const CSzArEx& db, std::wstring folder, std::vector<std::wstring>* created);
   ~FolderWriter();
   size_t take(const uint8_t* data, size_t size) override;
   // After every block was decoded: creates the entries that follow the last
@@ -54,6 +56,7 @@ class FolderWriter final : public EntryWriter {
   void closeFile();
 
   std::wstring folder_;
+  std::vector<std::wstring>* created_;
   HANDLE file_ = INVALID_HANDLE_VALUE;
   UInt32 crc_ = 0;
   UInt32 expectedCrc_ = 0;

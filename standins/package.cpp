@@ -1,13 +1,15 @@
 // Stand-in for the installer package. It takes the switches
 //   -silence -downloader -openid=ID [-language=CODE] -path="FOLDER"
-// appends its command line to "package_args.txt" beside itself, installs the
-// emulator stand-in (carried as resource 1) under the emulator's four names in
-// FOLDER, posts its outcome to the installer's IPC window and exits.
+// appends its command line to "package_args.txt" in FOLDER (beside itself
+// without one), installs the emulator stand-in (carried as resource 1) under
+// the emulator's four names in FOLDER, posts its outcome to the installer's
+// IPC window and exits.
 //
 // What it does is chosen by the environment variable VORLANE_STANDIN_PACKAGE,
 // blank-separated words, inherited from whoever starts it:
 //   (unset)      install, post 11125, exit 0
 //   delay:MS     sleep MS milliseconds first (a package that runs long)
+//   after:MS     sleep MS milliseconds after posting (a package that ends late)
 //   error:CODE   install nothing, post 11124 with CODE in wParam, exit 1
 //   installed    with error:, install the emulator all the same first
 //   silent       install, post nothing, exit 0
@@ -34,6 +36,7 @@ constexpr const wchar_t* kEmulatorNames[] = {L"vdplayer.exe", L"vdmultiplayer.ex
 
 struct Behaviour {
   DWORD delayMs = 0;
+  DWORD afterMs = 0;
   std::optional<int> errorCode;
   bool silent = false;
   bool installedAnyway = false;
@@ -52,6 +55,7 @@ Behaviour readBehaviour() {
     std::wstring word = text.substr(start, end - start);
     std::wstring value = word.substr(word.find(L':') + 1);
     if (word.starts_with(L"delay:")) behaviour.delayMs = wcstoul(value.c_str(), nullptr, 10);
+    if (word.starts_with(L"after:")) behaviour.afterMs = wcstoul(value.c_str(), nullptr, 10);
     if (word.starts_with(L"error:")) behaviour.errorCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word.starts_with(L"exit:")) behaviour.exitCode = (int)wcstol(value.c_str(), nullptr, 10);
     if (word == L"silent") behaviour.silent = true;
@@ -96,17 +100,24 @@ bool postToInstaller(UINT message, WPARAM wParam) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring line = GetCommandLineW();
-  standins::appendBesideSelf(L"package_args.txt", line);
+  std::wstring folder = switchValue(line, L"-path=");
+  if (folder.empty()) {
+    standins::appendBesideSelf(L"package_args.txt", line);
+  } else {
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    standins::appendLine(standins::joinPath(folder, L"package_args.txt"), line);
+  }
   Behaviour behaviour = readBehaviour();
   if (behaviour.delayMs) Sleep(behaviour.delayMs);
 
   int exitCode = 0;
   bool install = !behaviour.errorCode || behaviour.installedAnyway;
-  if (install && !installEmulator(switchValue(line, L"-path="))) exitCode = 2;
+  if (install && !installEmulator(folder)) exitCode = 2;
   if (behaviour.errorCode) {
     exitCode = postToInstaller(kInstallError, (WPARAM)*behaviour.errorCode) ? 1 : 3;
   } else if (!behaviour.silent && !postToInstaller(kInstallSuccess, 0)) {
     exitCode = 3;
   }
+  if (behaviour.afterMs) Sleep(behaviour.afterMs);
   return behaviour.exitCode.value_or(exitCode);
 }

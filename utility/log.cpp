@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "utility/log_format.h"
 #include "utility/log_stream.h"
 #include "utility/log_writer.h"
 #include "utility/ufile.h"
@@ -24,14 +25,12 @@ void setLogSink(LogSink sink) { g_sink.store(sink); }
 void writeLog(const char* function, int line, const wchar_t* format, ...) {
   LogSink sink = g_sink.load();
   if (!sink) return;
-  wchar_t message[kMessageChars] = {};
   va_list args;
   va_start(args, format);
-  // The Microsoft formatter: "%s" takes a wide string, as every call site
-  // expects. A message longer than the buffer is cut.
-  _vsnwprintf(message, kMessageChars - 1, format, args);
+  // A message longer than the buffer would be is cut.
+  std::wstring message = formatLogMessage(format, args, kMessageChars - 1);
   va_end(args);
-  sink(function, line, message);
+  sink(function, line, message.c_str());
 }
 
 void fileLogSink(const char* function, int line, const wchar_t* message) {

@@ -3,9 +3,31 @@
 #include <chrono>
 #include <vector>
 
-namespace common {
+#include "utility/ufile.h"
 
-LogWriter::LogWriter(const std::wstring& path) : path_(path) {
+namespace common {
+namespace {
+
+// The file is an ordinary file with no other hard links, named `name` in
+// `folder` by its final path too.
+bool isPlainFileIn(HANDLE file, HANDLE folder, const std::wstring& name) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+      info.nNumberOfLinks > 1)
+    return false;
+  std::wstring folderPath = utility::ufile::finalPathOf(folder);
+  std::wstring filePath = utility::ufile::finalPathOf(file);
+  // Where the system cannot tell final paths (before Vista), the checks above stand alone.
+  if (folderPath.empty() && filePath.empty()) return true;
+  std::wstring expected = folderPath + L"\\" + name;
+  return CompareStringOrdinal(expected.c_str(), (int)expected.size(), filePath.c_str(),
+                              (int)filePath.size(), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+LogWriter::LogWriter(const std::wstring& path, FileOpener open) : path_(path), open_(open) {
   for (auto& c : path_)
     if (c == L'/') c = L'\\';
   thread_ = std::thread([this] { run(); });
@@ -56,12 +78,32 @@ void LogWriter::run() {
   file_ = INVALID_HANDLE_VALUE;
 }
 
+HANDLE LogWriter::openWithoutLinks(const std::wstring& path) {
+  std::wstring folderPath = path.substr(0, path.find_last_of(L'\\') + 1);
+  HANDLE folder = CreateFileW(folderPath.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileInformationByHandle(folder, &info) &&
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  }
+  if (file != INVALID_HANDLE_VALUE && !isPlainFileIn(file, folder, path.substr(folderPath.size()))) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
+  CloseHandle(folder);
+  return file;
+}
+
 // Opens for reading and appending with no sharing restriction. A file left in
 // UTF-16 by an older version (FF FE) is emptied.
 void LogWriter::openFile() {
-  file_ = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
+  file_ = open_(path_);
   if (file_ == INVALID_HANDLE_VALUE) return;
   unsigned char head[2] = {};
   DWORD read = 0;

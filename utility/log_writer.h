@@ -21,8 +21,19 @@ class LogWriter {
   static constexpr uint32_t kKeepAfterCut = 2097152;  // 2 MiB
   static constexpr unsigned kCycleMs = 500;
 
-  // Starts the writer thread, which opens (or creates) the file itself.
-  explicit LogWriter(const std::wstring& path);
+  // Opens (or creates) the log file for reading and writing;
+  // INVALID_HANDLE_VALUE when it cannot or may not.
+  using FileOpener = HANDLE (*)(const std::wstring& path);
+  // The program's opener. The log lies in a folder the user controls, and
+  // the program may run elevated: a link put there must never make it write
+  // into another file. The folder must be no reparse point and is held while
+  // the file is opened; the file is opened without following a reparse point
+  // and refused when it is one, has other hard links or is reached under
+  // another path than its own. Then there is no log.
+  static HANDLE openWithoutLinks(const std::wstring& path);
+
+  // Starts the writer thread, which opens the file itself with `open`.
+  explicit LogWriter(const std::wstring& path, FileOpener open = &LogWriter::openWithoutLinks);
   // The product's writer is never destroyed; tests end theirs, which writes
   // what is still pending and closes the file.
   ~LogWriter();
@@ -46,6 +57,7 @@ class LogWriter {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::wstring path_;
+  FileOpener open_;
   HANDLE file_ = INVALID_HANDLE_VALUE;
   bool quit_ = false;
   std::thread thread_;

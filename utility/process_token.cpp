@@ -1,42 +1,20 @@
-// Starting a program without this process's elevation: it borrows the token of
-// the desktop shell, which runs with the user's ordinary rights.
+// Starting a program without this process's elevation: it borrows the token
+// of the desktop's shell, the process that owns the shell window of this
+// session, which runs with the user's ordinary rights.
 #include <windows.h>
-#include <psapi.h>
-#include <tlhelp32.h>
 
 #include "utility/process.h"
+#include "utility/system_library.h"
 
 namespace utility::process {
 
 namespace {
 
-constexpr DWORD kAllProcessAccess = 0x1FFFFF;
 constexpr DWORD kAllTokenAccess = 0xF01FF;
 constexpr size_t kMaxNoAdminCommandLine = 1022;
 
 using CreateProcessWithTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID,
                                                LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
-
-std::wstring shellPath() {
-  wchar_t folder[MAX_PATH] = {};
-  UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  return std::wstring(folder, length) + L"\\explorer.exe";
-}
-
-// The full path of the process's first module; empty when it cannot be read
-// (for instance a 64-bit process seen from this 32-bit one).
-std::wstring firstModulePath(DWORD processId) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-  if (!process) return {};
-  HMODULE module = nullptr;
-  DWORD needed = 0;
-  wchar_t path[MAX_PATH] = {};
-  if (K32EnumProcessModules(process, &module, sizeof(module), &needed))
-    K32GetModuleFileNameExW(process, module, path, MAX_PATH);
-  CloseHandle(process);
-  return path;
-}
 
 HANDLE duplicatePrimaryToken(HANDLE process) {
   HANDLE token = nullptr;
@@ -51,26 +29,17 @@ HANDLE duplicatePrimaryToken(HANDLE process) {
 
 }  // namespace
 
+// The shell is found by its window rather than by the name of its program:
+// any process can be named explorer.exe, and a search by name may meet one
+// of another session or user.
 HANDLE getExplorerToken() {
-  const std::wstring shell = shellPath();
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
-  HANDLE token = nullptr;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    HANDLE process = OpenProcess(kAllProcessAccess, FALSE, entry.th32ProcessID);
-    if (!process) continue;
-    std::wstring image = firstModulePath(entry.th32ProcessID);
-    if (image.empty()) image = entry.szExeFile;
-    // The first shell found is taken even if its token cannot be had.
-    bool isShell = image == shell || image == L"explorer.exe";
-    if (isShell) token = duplicatePrimaryToken(process);
-    CloseHandle(process);
-    if (isShell) break;
-  }
-  CloseHandle(snapshot);
+  HWND shell = GetShellWindow();
+  DWORD processId = 0;
+  if (!shell || !GetWindowThreadProcessId(shell, &processId) || processId == 0) return nullptr;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (!process) return nullptr;
+  HANDLE token = duplicatePrimaryToken(process);
+  CloseHandle(process);
   return token;
 }
 
@@ -81,14 +50,15 @@ int runExeFileWithNoAdmin(const std::wstring& path, const std::optional<std::wst
   if (!token) return -1;
 
   int result = -1;
-  HMODULE advapi = LoadLibraryW(L"ADVAPI32.dll");
-  auto createWithToken = advapi ? reinterpret_cast<CreateProcessWithTokenFn>(reinterpret_cast<void*>(
-                                      GetProcAddress(advapi, "CreateProcessWithTokenW")))
-                                : nullptr;
+  // Looked up: Windows XP has no such call (advapi32 is an import, so loaded).
+  auto createWithToken =
+      loadedSystemFunction<CreateProcessWithTokenFn>(L"advapi32.dll", "CreateProcessWithTokenW");
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (createWithToken && createWithToken(token, LOGON_WITH_PROFILE, nullptr, line.data(), 0,
+  // The program is named as well as put first on its command line: a bare
+  // path with blanks in it must not be read as a shorter program's name.
+  if (createWithToken && createWithToken(token, LOGON_WITH_PROFILE, path.c_str(), line.data(), 0,
                                          nullptr, nullptr, &startup, &info)) {
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
@@ -97,7 +67,6 @@ int runExeFileWithNoAdmin(const std::wstring& path, const std::optional<std::wst
   // Closing handles keeps the error of a failed start for the caller's log.
   DWORD error = GetLastError();
   CloseHandle(token);
-  if (advapi) FreeLibrary(advapi);
   SetLastError(error);
   return result;
 }

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "utility/log.h"
+#include "utility/system_library.h"
 
 namespace utility::ufile {
 
@@ -45,6 +46,47 @@ std::wstring appDataDir() {
   wchar_t buffer[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer);
   return buffer;
+}
+
+std::wstring localTempFolder() {
+  // Looked up at run time: systems before Vista have no known folders.
+  using KnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  auto knownFolderPath =
+      loadedSystemFunction<KnownFolderPathFn>(L"shell32.dll", "SHGetKnownFolderPath");
+  std::wstring folder;
+  PWSTR path = nullptr;
+  if (knownFolderPath && SUCCEEDED(knownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path)) &&
+      path) {
+    folder = std::wstring(path) + L"\\Temp\\";
+  }
+  CoTaskMemFree(path);
+  return folder;
+}
+
+std::wstring systemTempFolder() {
+  // The system's folder rather than the user's: on a terminal server
+  // GetWindowsDirectory names a folder of the user's own.
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return std::wstring(folder, length) + L"\\Temp\\";
+}
+
+std::wstring finalPathOf(HANDLE handle) {
+  using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+  auto finalPath = loadedSystemFunction<FinalPathFn>(L"kernel32.dll", "GetFinalPathNameByHandleW");
+  if (!finalPath) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (length >= path.size()) {
+    path.resize(length + 1);
+    length = finalPath(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
 }
 
 }  // namespace utility::ufile

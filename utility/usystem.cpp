@@ -5,6 +5,9 @@
 
 #include <cwchar>
 
+#include "utility/desktop_shell.h"
+#include "utility/log.h"
+
 namespace utility::usystem {
 
 WindowsVersion windowsVersion() {
@@ -35,6 +38,11 @@ bool isNative64() {
          info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
 }
 
+bool isWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
+  return wine;
+}
+
 void bringToFront(HWND window) {
   if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) {
@@ -48,20 +56,24 @@ void bringToFront(HWND window) {
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
-bool openUrl(const std::wstring& address) {
-  SHELLEXECUTEINFOW info = {};
-  info.cbSize = sizeof(info);
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = address.c_str();
-  info.nShow = SW_SHOW;
-  if (ShellExecuteExW(&info)) {
-    if (info.hProcess) CloseHandle(info.hProcess);
-    return true;
+bool isWebAddress(const std::wstring& address) {
+  for (wchar_t c : address)
+    if (c < 0x20 || c == 0x7F) return false;
+  for (const wchar_t* scheme : {L"http://", L"https://"}) {
+    size_t length = wcslen(scheme);
+    if (address.size() > length && _wcsnicmp(address.c_str(), scheme, length) == 0 &&
+        address[length] != L'/')
+      return true;
   }
-  HINSTANCE result = ShellExecuteW(nullptr, L"open", L"iexplore.exe", address.c_str(), nullptr,
-                                   SW_SHOW);
-  return (INT_PTR)result > 32;
+  return false;
+}
+
+bool openUrl(const std::wstring& address) {
+  if (!isWebAddress(address)) {
+    LOG(L"not a web address, not opened: %s", address.c_str());
+    return false;
+  }
+  return desktop_shell::open(address);
 }
 
 std::wstring newGuidString() {

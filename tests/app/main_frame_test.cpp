@@ -14,6 +14,7 @@
 #include "skin/language_table.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/offer_standin.h"
 #include "tests/support/opened_urls.h"
 #include "tests/support/ui_testing.h"
@@ -98,12 +99,10 @@ class MainFrameTest : public ::testing::Test {
     return analyticsEvents(world.analytics().waitFor(
         [&](const auto& r) { return analyticsEvents(r).size() >= atLeast; }));
   }
-  // The stand-ins in the installation folder: the package, and the emulator
-  // that notes its start parameters in "vdplayer_args.txt".
+  // The emulator stand-in in the installation folder: it notes its start
+  // parameters in "vdplayer_args.txt".
   void placeStandins() {
     const std::wstring& folder = world.model().m_installDir;
-    ASSERT_TRUE(CopyFileW(standins::package(L"signed").c_str(), (folder + L"\\Vorlane.exe").c_str(),
-                          FALSE));
     ASSERT_TRUE(CopyFileW(standins::player().c_str(), (folder + L"\\vdplayer.exe").c_str(), FALSE));
   }
   bool emulatorStarted(DWORD waitMs) {
@@ -291,9 +290,12 @@ TEST_F(MainFrameTest, ProgressReportsFillTheProgressPage) {
 TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
   placeStandins();
   SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", L"delay:6000");
-  frame->onDownloadProgress(97, 508559360, 524288000);
-  frame->onDownloadDone();
-  EXPECT_EQ(text(L"loadprogresslabel"), L"Installing, please wait");
+  // The package from the primary host; the window installs it once it is there.
+  scriptHosts({serveFile(standins::package(L"signed"))}, {});
+  useTestHosts(world);
+  world.model().startDownloadPlayer();
+  EXPECT_TRUE(
+      pumpUntil([&] { return text(L"loadprogresslabel") == L"Installing, please wait"; }, 60000));
   EXPECT_FALSE(control(L"downloadProgeLabel")->isOwnVisible());
   EXPECT_EQ(frame->progressState(), 100);
   // The install-wait timer moves the bar on from 64.
@@ -386,13 +388,21 @@ TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
   EXPECT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 5000));
   EXPECT_EQ(analytics(2), (std::vector<std::string>{"ad_reject_do:100", "ad_accept_do:100"}));
 
-  // The partner's terms open only when their address is longer than 5 characters.
+  // The partner's terms open only when their address is longer than 5
+  // characters, and only when it is a web address: a loose language table
+  // cannot make the installer start a program.
   DuiLib::TNotifyUI terms{L"click", control(L"ironsourceBtn")};
-  DuiLib::setLangText(L"ironsource_url", L"x.com");
-  frame->notify(terms);
-  DuiLib::setLangText(L"ironsource_url", L"http://127.0.0.1:1/terms");
-  frame->notify(terms);
+  testing_support::LogCapture log;
+  for (const wchar_t* address : {L"x.com", L"C:\\Windows\\System32\\calc.exe",
+                                 L"file:///C:/Windows/System32/calc.exe",
+                                 L"http://127.0.0.1:1/terms"}) {
+    DuiLib::setLangText(L"ironsource_url", address);
+    frame->notify(terms);
+  }
   EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/terms"});
+  EXPECT_EQ(log.count("utility::usystem::openUrl",
+                      L"not a web address, not opened: C:\\Windows\\System32\\calc.exe"),
+            1);
 }
 
 TEST_F(MainFrameTest, NothingRunsOnAWindowThatIsGone) {

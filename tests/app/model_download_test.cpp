@@ -84,9 +84,12 @@ TEST(PackageDownload, SourcesAreTriedInOrderUntilOneIsAccepted) {
     EXPECT_EQ(run.reported, c.reported);
     ASSERT_FALSE(run.analytics.empty());
     EXPECT_EQ(run.analytics.front(), c.analytics);
-    std::wstring package = f.config().packagePath(f.model().m_installDir);
+    // The package lies in its private folder, never in the installation folder.
+    std::wstring package = f.model().packageFolder() + L"Vorlane.exe";
     EXPECT_EQ(utility::ufile::exists(package), c.ok);
     EXPECT_FALSE(utility::ufile::exists(package + L".tmp"));
+    EXPECT_EQ(f.model().packageFolder().empty(), !c.ok);  // a failed download leaves nothing
+    EXPECT_FALSE(utility::ufile::exists(f.config().packagePath(f.model().m_installDir)));
   }
 }
 
@@ -151,7 +154,7 @@ TEST(PackageDownload, FaultsOnThePrimaryHostEndInTheNextSource) {
                                 "ad_download_duration duration=<int> ext_field=res_curl"}));
     ASSERT_FALSE(run.analytics.empty());
     EXPECT_EQ(run.analytics.front(), "ad_download_sucess:100");
-    std::wstring package = f.config().packagePath(f.model().m_installDir);
+    std::wstring package = f.model().packageFolder() + L"Vorlane.exe";
     EXPECT_TRUE(readFile(package) == goodBytes);
     EXPECT_FALSE(utility::ufile::exists(package + L".tmp"));
     // A transfer that still moves is never cut.
@@ -171,7 +174,7 @@ TEST(PackageDownload, StallsEverywhereEndInTheFailurePath) {
   EXPECT_EQ(run.reported, (std::vector<std::string>{"download_fail failure_reason=0_0"}));
   ASSERT_FALSE(run.analytics.empty());
   EXPECT_EQ(run.analytics.front(), "ad_download_error:100");
-  EXPECT_FALSE(utility::ufile::exists(f.config().packagePath(f.model().m_installDir)));
+  EXPECT_TRUE(f.model().packageFolder().empty());
 }
 
 // One slow body per engine: WinINet's progress carries bytes and the total,

@@ -38,23 +38,25 @@ std::string memberText(const rapidjson::Value& object, const char* name) {
   return "";
 }
 
-// The installer's IPC window, handing the package's messages to the model as
-// the application object does.
-class InstallerWindow : public utility::IWindowIPCHandle {
- public:
-  explicit InstallerWindow(CAppModel& model) : model_(model) {
-    endpoint_.open(kInstanceGuid, this);
-  }
-  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
-    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
-    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
-    return 0;
-  }
-
- private:
-  CAppModel& model_;
-  utility::WindowIPC endpoint_;
-};
+// Starts the model's download and waits for its outcome and events.
+DownloadRun runDownload(ModelFixture& f) {
+  CAppModel& model = f.model();
+  DWORD start = GetTickCount();
+  model.startDownloadPlayer();
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
+                                         180000));
+  DWORD elapsed = GetTickCount() - start;
+  // The worker queues its events after it told the window.
+  EXPECT_TRUE(
+      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
+  f.reporter().notify();
+  auto reported =
+      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  auto analytics =
+      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
+  return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
+          analyticsEvents(analytics)};
+}
 
 }  // namespace
 
@@ -88,44 +90,41 @@ std::vector<std::string> requestedHosts() {
   return hosts;
 }
 
-DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
+void useTestHosts(ModelFixture& f, const std::wstring& primaryHost) {
   const std::wstring path = L"/download/package/Vorlane9.0.exe";
-  return downloadFrom(
-      f, (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path,
-      testing_support::testServerUrl("SPARE") + path);
+  f.model().m_url =
+      (primaryHost.empty() ? testing_support::testServerUrl("PRIMARY") : primaryHost) + path;
+  f.model().m_spareUrl = testing_support::testServerUrl("SPARE") + path;
+}
+
+DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
+  useTestHosts(f, primaryHost);
+  return runDownload(f);
 }
 
 DownloadRun downloadFrom(ModelFixture& f, const std::wstring& primaryUrl,
                          const std::wstring& spareUrl) {
-  CAppModel& model = f.model();
-  model.m_url = primaryUrl;
-  model.m_spareUrl = spareUrl;
-  DWORD start = GetTickCount();
-  model.startDownloadPlayer();
-  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
-                                         180000));
-  DWORD elapsed = GetTickCount() - start;
-  // The worker queues its events after it told the window.
-  EXPECT_TRUE(
-      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
-  f.reporter().notify();
-  auto reported =
-      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
-  auto analytics =
-      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
-  return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
-          analyticsEvents(analytics)};
+  f.model().m_url = primaryUrl;
+  f.model().m_spareUrl = spareUrl;
+  return runDownload(f);
 }
 
-std::vector<std::string> install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
+Installed install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
+  const size_t reportedBefore = reportedEvents(f.collection().received()).size();
+  const size_t analyticsBefore = analyticsEvents(f.analytics().received()).size();
   SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
   InstallerWindow window(f.model());
   runInstallTask(f.model());
   EXPECT_TRUE(testing_support::pumpUntil([&] { return f.installsFinished > 0; }, 60000));
   SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
-  auto got = f.collection().waitFor(
-      [&](const auto& r) { return reportedEvents(r).size() >= events; }, 5000);
-  return reportedEvents(got);
+  f.reporter().notify();
+  auto reported = reportedEvents(f.collection().waitFor(
+      [&](const auto& r) { return reportedEvents(r).size() >= reportedBefore + events; }, 5000));
+  auto analytics = analyticsEvents(f.analytics().waitFor(
+      [&](const auto& r) { return analyticsEvents(r).size() > analyticsBefore; }, 5000));
+  return {std::vector<std::string>(reported.begin() + std::min(reportedBefore, reported.size()),
+                                   reported.end()),
+          analytics.size() > analyticsBefore ? analytics[analyticsBefore] : ""};
 }
 
 // "name" followed by every own property of the event (the members after the

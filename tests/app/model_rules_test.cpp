@@ -27,6 +27,15 @@ TEST(StartParameters, FileNamePartsByTheirCount) {
       {L"vorlane9_kr__88_x", true, L"vorlane9", L"kr", L"", L""},
       {L"vorlane9_kr_1234_pkgname_x", true, L"vorlane9", L"kr", L"", L"1234"},
       {L"vorlane9_english_12_x", true, L"vorlane9", L"english", L"", L"12"},
+      // What would become switches of the package or the emulator: only
+      // letters, digits, "_" and "-" (letters alone in the language).
+      {L"vorlane9_en_my-pkg9_77-b_x", true, L"vorlane9", L"en", L"my-pkg9", L"77-b"},
+      {L"vorlane9_en_55 66_x", true, L"vorlane9", L"en", L"", L""},
+      {L"vorlane9_en_mypkg_\"77\"_x", true, L"vorlane9", L"en", L"mypkg", L""},
+      {L"vorlane9_en_-path=C:\\x_77_x", true, L"vorlane9", L"en", L"", L"77"},
+      {L"vorlane9_e n_77_x", true, L"vorlane9", L"", L"", L"77"},
+      {L"vorlane9_k\"r_77_x", true, L"vorlane9", L"", L"", L"77"},
+      {L"vorlane9_e1_my pkg -path=x_77", true, L"vorlane9", L"", L"", L""},  // four parts
   };
   for (const auto& c : cases) {
     StartParameters p = parseStartParameters(c.name);
@@ -85,15 +94,4 @@ TEST(ModelRules, PackageCommandLineByteForByte) {
 TEST(ModelRules, PlayerParameters) {
   EXPECT_EQ(model_rules::playerParameters(L"pk123x"), L"downloadpackage=pk123x|package=pk123x");
   EXPECT_EQ(model_rules::playerParameters(L""), L"");
-}
-
-TEST(ModelRules, EmulatorStartsWithoutAdministratorFromWindows8On) {
-  struct Case {
-    DWORD major, minor;
-    bool withoutAdmin;
-  } cases[] = {{5, 1, false}, {6, 0, false}, {6, 1, false},
-               {6, 2, true},  {6, 3, true},  {10, 0, true}};
-  for (const auto& c : cases)
-    EXPECT_EQ(model_rules::startsPlayerWithoutAdmin(c.major, c.minor), c.withoutAdmin)
-        << c.major << "." << c.minor;
 }

@@ -4,6 +4,7 @@ user does, with real clicks and typing, against the loopback package hosts,
 the telemetry endpoints and the stand-in package and emulator: what each way
 through the window leaves behind and reports at both endpoints."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -115,6 +116,36 @@ class InstallerFlow(unittest.TestCase):
                                    *INSTALLED, JUMP],
                              ["ad_run", "ad_iron_show", "ad_iron_accept", "ad_download_sucess",
                               "ad_installSucess"])
+
+    def test_nothing_planted_beside_the_installer_is_loaded_or_run(self):
+        """DLLs named like the system's that the installer loads, and a
+        taskkill.exe, left beside it (where a web page can drop files), with
+        Wine told to prefer DLLs found beside a program: none is ever loaded
+        or started, and the whole installation runs."""
+        names = os.environ["VORLANE_DELAYED_DLLS"].split(",")
+        record = os.path.join(self.out.name, "planted_loads.txt")
+        planted = [os.path.join(self.out.name, f"{name}.dll") for name in names]
+        planted.append(os.path.join(self.out.name, "taskkill.exe"))
+        for path in planted[:-1]:
+            shutil.copy(os.path.join(BUILD, "tests", "flow", "planted.dll"), path)
+        shutil.copy(os.path.join(BUILD, "tests", "app", "planted_program.exe"), planted[-1])
+        ran = os.path.join(self.out.name, "planted_ran.txt")
+        for path in planted + [record, ran]:
+            self.addCleanup(lambda p=path: os.path.exists(p) and os.remove(p))
+        overrides = os.environ.get("WINEDLLOVERRIDES", "")
+        env = {"WINEDLLOVERRIDES": ";".join(filter(None, [overrides, ",".join(names) + "=n,b"])),
+               "VORLANE_PLANTED_RECORD": installer_run.wine_path(record)}
+        installer = self.installer(["signed"], [], env=env)
+        installer.click("installnowbtn")
+        installer.wait_end()
+        run = installer.result()
+        self.assertIn("vdplayer.exe", run["player_args"])
+        self.assertFalse(os.path.exists(record), "planted DLLs were loaded")
+        self.assertFalse(os.path.exists(ran), "the planted taskkill.exe ran")
+        self.assertEndedWith(run, [RUN, START, ("ad_download_success", [("ext_field", "aws")]),
+                                   ("ad_download_duration", [("duration", int), ("ext_field", "aws_ie")]),
+                                   *INSTALLED, JUMP],
+                             ["ad_run", "ad_download_sucess", "ad_installSucess"])
 
     def test_unticked_licence_and_invalid_folder_block_the_install_button(self):
         installer = self.installer(["signed"], [])

@@ -23,5 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   StartParameters p = parseStartParameters(name);
   for (const std::wstring* part : {&p.type, &p.language, &p.package, &p.id})
     if (!isTrimmedPart(*part)) __builtin_trap();
+  for (const std::wstring* part : {&p.language, &p.package, &p.id})
+    if (!isSwitchSafe(*part)) __builtin_trap();
   return 0;
 }

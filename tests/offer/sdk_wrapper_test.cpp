@@ -163,6 +163,42 @@ TEST_F(SdkWrapperTest, AFailedUnpackingLoadsNothingAndLeavesNothing) {
   EXPECT_TRUE(wrapper.release());
 }
 
+std::wstring junctionedTempRoot() { return testing_support::junctionedFolder(); }
+
+// The library's folder must be private, or nothing is unpacked or loaded.
+TEST_F(SdkWrapperTest, AFolderThatIsNotPrivateLoadsNothing) {
+  const struct {
+    const char* what;
+    std::wstring (*tempRoot)();
+    utility::PrivateFolder::FactsHook hook;
+    std::wstring leftIn;
+  } cases[] = {
+      {"a junctioned temp folder", &junctionedTempRoot, nullptr, testing_support::junctionTarget()},
+      {"a volume without ACLs", &testTempRoot,
+       [](utility::FolderFacts& facts) { facts.volumeFlags &= ~FILE_PERSISTENT_ACLS; },
+       g_tempRoot},
+  };
+  for (const auto& c : cases) {
+    OfferStandIn record;
+    SDKWrapper wrapper(c.tempRoot, c.hook);
+    EXPECT_EQ(wrapper.init(L"en", L"normal"), SDKWrapper::kInitFailed) << c.what;
+    EXPECT_EQ(wrapper.failureStage(), 1) << c.what;
+    EXPECT_TRUE(record.loads().empty()) << c.what;
+    EXPECT_TRUE(entries(c.leftIn).empty()) << c.what;
+    EXPECT_TRUE(wrapper.release());
+  }
+}
+
+TEST_F(SdkWrapperTest, TheLoadedLibrarysFolderCannotBeMovedAway) {
+  SDKWrapper wrapper(&testTempRoot);
+  ASSERT_EQ(wrapper.init(L"en", L"normal"), SDKWrapper::kInitLoaded);
+  std::wstring folder = wrapper.folder();
+  folder.pop_back();
+  EXPECT_FALSE(MoveFileExW(folder.c_str(), (g_tempRoot + L"moved").c_str(), 0));
+  EXPECT_TRUE(wrapper.release());
+  EXPECT_TRUE(entries(temp.path()).empty());
+}
+
 TEST_F(SdkWrapperTest, TempFolderIsLocalAppDataTemp) {
   std::wstring folder = SDKWrapper::tempFolder();
   ASSERT_GE(folder.size(), 6u);

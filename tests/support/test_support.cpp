@@ -1,10 +1,12 @@
 #include "tests/support/test_support.h"
 
 #include <shellapi.h>
-#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <vector>
+
+#include "utility/process.h"
 
 namespace testing_support {
 
@@ -58,6 +60,21 @@ std::wstring exeFolder() {
   return folder.substr(0, folder.rfind(L'\\') + 1);
 }
 
+namespace {
+
+std::wstring windowsPath(const char* unixStylePath) {
+  std::wstring path;
+  for (const char* c = unixStylePath; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  return path;
+}
+
+}  // namespace
+
+std::wstring junctionedFolder() { return windowsPath(VORLANE_JUNCTION "/link") + L"\\"; }
+std::wstring junctionTarget() { return windowsPath(VORLANE_JUNCTION "/target") + L"\\"; }
+std::wstring linkedFile() { return windowsPath(VORLANE_JUNCTION "/linked_file"); }
+std::wstring linkedFileTarget() { return windowsPath(VORLANE_JUNCTION "/files/victim"); }
+
 int testServerPort(const char* name) {
   std::string variable = std::string("VORLANE_TEST_") + name + "_PORT";
   char value[16] = {};
@@ -69,19 +86,11 @@ std::wstring testServerUrl(const char* name) {
   return L"http://127.0.0.1:" + std::to_wstring(testServerPort(name));
 }
 
-void endProcesses(const wchar_t* exeName) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (_wcsicmp(entry.szExeFile, exeName) != 0) continue;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
-    if (!process) continue;
-    TerminateProcess(process, 0);
-    CloseHandle(process);
-  }
-  CloseHandle(snapshot);
+void endProcesses(const wchar_t* exeName) { utility::process::endProcessesByName(exeName, false); }
+
+DWORD processIdOf(const wchar_t* exeName) {
+  std::vector<DWORD> ids = utility::process::processIdsByName(exeName);
+  return ids.empty() ? 0 : ids.front();
 }
 
 bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -27,6 +27,13 @@ std::string readFile(const std::wstring& path);
 bool writeFile(const std::wstring& path, const std::string& bytes);
 // The folder of the running test program, ending with a back-slash.
 std::wstring exeFolder();
+// A folder whose final path lies elsewhere, as behind a junction, and where it
+// really is; both end with a back-slash.
+std::wstring junctionedFolder();
+std::wstring junctionTarget();
+// A file name that is a symbolic link to another file, and that file.
+std::wstring linkedFile();
+std::wstring linkedFileTarget();
 
 // The port of a loopback test server started by with_servers.py
 // (VORLANE_TEST_<NAME>_PORT), or 0 when none runs.
@@ -37,6 +44,8 @@ std::wstring testServerUrl(const char* name);
 // Ends every process of this prefix running `exeName`, such as the stand-in
 // emulators a test started, which stay open until closed.
 void endProcesses(const wchar_t* exeName);
+// The id of a running process of that executable name, 0 when none runs.
+DWORD processIdOf(const wchar_t* exeName);
 
 // Runs the calling thread's message loop until `done` holds or `timeoutMs` has
 // passed; true when it held.

@@ -141,6 +141,30 @@ TEST(LogWriter, Utf16FileIsEmptiedOtherFilesAreAppendedTo) {
   }
 }
 
+// The log lies in a folder the user controls: a link there must never lead
+// this (elevated) process's writing into another file.
+TEST(LogWriter, ALogFileThatLinksToAnotherFileLeavesThatFileUntouched) {
+  TempDir dir;
+  const std::wstring victim = dir.file(L"victim.txt");
+  const struct {
+    const char* what;
+    std::wstring log, victim;
+  } cases[] = {
+      {"a hard link", dir.file(L"log.txt"), victim},
+      {"a symbolic link", testing_support::linkedFile(), testing_support::linkedFileTarget()},
+  };
+  ASSERT_TRUE(writeFile(victim, "not the log's\r\n"));
+  ASSERT_TRUE(CreateHardLinkW(cases[0].log.c_str(), victim.c_str(), nullptr));
+  for (const auto& c : cases) {
+    ASSERT_TRUE(writeFile(c.victim, "not the log's\r\n")) << c.what;
+    {
+      common::LogWriter writer(c.log);
+      writer.append("injected\r\n");
+    }
+    EXPECT_EQ(readFile(c.victim), "not the log's\r\n") << c.what;
+  }
+}
+
 TEST(LogWriter, FileReaching50MiBKeepsExactlyItsLast2MiBEveryTime) {
   TempDir dir;
   std::wstring path = dir.file(L"log.txt");
@@ -184,7 +208,11 @@ TEST(LogWriter, LoggingNeverWaitsForTheDisk) {
   HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
                                  4096, 4096, 0, nullptr);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
-  auto writer = std::make_unique<common::LogWriter>(name);
+  auto openPipe = [](const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+  };
+  auto writer = std::make_unique<common::LogWriter>(name, openPipe);
   ASSERT_TRUE(ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED);
   DWORD written = 0;
   WriteFile(pipe, "ok", 2, &written, nullptr);  // what the writer reads first

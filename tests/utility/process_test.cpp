@@ -47,3 +47,47 @@ TEST(Process, CreateGivesHandleAndIdOrNothing) {
   EXPECT_EQ(process::create(testing_support::exeFolder() + L"missing.exe", L"", false), nullptr);
   EXPECT_FALSE(process::execute(testing_support::exeFolder() + L"missing.exe", L"", false, 0));
 }
+
+namespace {
+
+// A copy of the sleeping helper under `name` in `folder`.
+std::wstring sleeperNamed(const testing_support::TempDir& folder, const wchar_t* name) {
+  std::wstring path = folder.file(name);
+  CopyFileW(helper().c_str(), path.c_str(), FALSE);
+  return path;
+}
+
+bool stillRuns(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+
+}  // namespace
+
+TEST(Process, EndByNameEndsTheNamedProcessesAndWhatTheyStarted) {
+  testing_support::TempDir folder;
+  const std::wstring named = sleeperNamed(folder, L"vdplayer.exe");
+  const std::wstring child = sleeperNamed(folder, L"child.exe");
+  const std::wstring other = sleeperNamed(folder, L"other.exe");
+  // vdplayer.exe starts child.exe; other.exe is no one's child.
+  DWORD parentId = 0;
+  HANDLE parent = process::create(named, L"0 60000 " + child + L" 0 60000", false, &parentId);
+  HANDLE unrelated = process::create(other, L"0 60000", false);
+  ASSERT_TRUE(parent && unrelated);
+  HANDLE started = nullptr;
+  testing_support::pumpUntil(
+      [&] {
+        DWORD childId = testing_support::processIdOf(L"child.exe");
+        if (childId) started = OpenProcess(SYNCHRONIZE, FALSE, childId);
+        return started != nullptr;
+      },
+      10000);
+  ASSERT_NE(started, nullptr);
+
+  // Its console host may be among what it started.
+  EXPECT_GE(process::endProcessesByName(L"VDPlayer.EXE", true), 2);
+  EXPECT_EQ(WaitForSingleObject(parent, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(started, 5000), WAIT_OBJECT_0);
+  EXPECT_TRUE(stillRuns(unrelated));
+  EXPECT_EQ(process::endProcessesByName(L"vdplayer.exe", true), 0);  // nothing left of it
+
+  TerminateProcess(unrelated, 0);
+  for (HANDLE h : {parent, unrelated, started}) CloseHandle(h);
+}

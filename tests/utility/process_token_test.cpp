@@ -4,12 +4,9 @@
 // these tests can show is the command line and that the program starts, not
 // that it runs un-elevated.
 //
-// Where the shell is: Windows runs it from the Windows folder, and so does
-// 32-bit Wine as seen from a 32-bit process (which cannot read a 64-bit
-// process's modules and falls back to the bare name "explorer.exe"). 64-bit
-// Wine runs it as C:\windows\system32\explorer.exe, a full path that a 64-bit
-// process reads and that the shell rule does not take. There these tests put
-// an idle stand-in shell in the Windows folder for their duration.
+// The shell is the process that owns the session's shell window. Wine's
+// desktop sets none; where none is set these tests make a window of their own
+// the shell window for their duration, so that the shell is this program.
 #include <gtest/gtest.h>
 
 #include "standins/standins.h"
@@ -23,51 +20,29 @@ using testing_support::readFile;
 
 namespace {
 
-std::wstring windowsFolderShell() {
-  wchar_t folder[MAX_PATH] = {};
-  UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
-  return std::wstring(folder, length) + L"\\explorer.exe";
-}
-
-// Makes sure a process the shell rule takes runs while the tests run: when none
-// does, an idle program runs as explorer.exe from the Windows folder, and the
-// file it replaced comes back at the end.
-class ShellForTheRule : public ::testing::Environment {
+class ShellWindowForTheTests : public ::testing::Environment {
  public:
   void SetUp() override {
-    HANDLE token = process::getExplorerToken();
-    if (token) {
-      CloseHandle(token);
-      return;
-    }
-    const std::wstring shell = windowsFolderShell();
-    saved_ = shell + L".saved";
-    if (!MoveFileExW(shell.c_str(), saved_.c_str(), MOVEFILE_REPLACE_EXISTING)) saved_.clear();
-    std::wstring idle = testing_support::exeFolder() + L"exit_with.exe";
-    ASSERT_TRUE(CopyFileW(idle.c_str(), shell.c_str(), FALSE));
-    std::wstring line = L"\"" + shell + L"\" 0 600000";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(CreateProcessW(shell.c_str(), line.data(), nullptr, nullptr, FALSE,
-                               CREATE_NO_WINDOW, nullptr, nullptr, &startup, &standIn_));
-    CloseHandle(standIn_.hThread);
+    if (GetShellWindow()) return;
+    using SetShellWindowFn = BOOL(WINAPI*)(HWND);
+    auto setShellWindow = reinterpret_cast<SetShellWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+    window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                              nullptr);
+    ASSERT_TRUE(setShellWindow && setShellWindow(window_));
   }
   void TearDown() override {
-    if (!standIn_.hProcess) return;
-    TerminateProcess(standIn_.hProcess, 0);
-    WaitForSingleObject(standIn_.hProcess, 5000);
-    CloseHandle(standIn_.hProcess);
-    const std::wstring shell = windowsFolderShell();
-    if (saved_.empty()) DeleteFileW(shell.c_str());
-    else MoveFileExW(saved_.c_str(), shell.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (window_) DestroyWindow(window_);  // the session has no shell window again
+    window_ = nullptr;
   }
+  bool ownsTheShellWindow() const { return window_ != nullptr; }
 
  private:
-  PROCESS_INFORMATION standIn_ = {};
-  std::wstring saved_;
+  HWND window_ = nullptr;
 };
 
-const auto* const kShell = ::testing::AddGlobalTestEnvironment(new ShellForTheRule);
+auto* const kShell = static_cast<ShellWindowForTheTests*>(
+    ::testing::AddGlobalTestEnvironment(new ShellWindowForTheTests));
 
 class NoAdminStart : public ::testing::Test {
  protected:
@@ -102,7 +77,7 @@ class NoAdminStart : public ::testing::Test {
 
 }  // namespace
 
-TEST(ExplorerToken, IsAPrimaryTokenOfTheShell) {
+TEST(ExplorerToken, IsAPrimaryTokenOfTheShellWindowsProcess) {
   HANDLE token = process::getExplorerToken();
   ASSERT_NE(token, nullptr);
   TOKEN_TYPE type = TokenImpersonation;
@@ -110,6 +85,24 @@ TEST(ExplorerToken, IsAPrimaryTokenOfTheShell) {
   EXPECT_TRUE(GetTokenInformation(token, TokenType, &type, sizeof(type), &size));
   EXPECT_EQ(type, TokenPrimary);
   CloseHandle(token);
+}
+
+// A program merely named like the shell is not the shell: without a shell
+// window there is no token, whatever runs as explorer.exe.
+TEST(ExplorerToken, NoShellWindowNoToken) {
+  if (!kShell->ownsTheShellWindow()) GTEST_SKIP() << "the session has a shell of its own";
+  testing_support::TempDir dir;
+  std::wstring named = dir.file(L"explorer.exe");
+  ASSERT_TRUE(CopyFileW((testing_support::exeFolder() + L"exit_with.exe").c_str(), named.c_str(),
+                        FALSE));
+  HANDLE impostor = process::create(named, L"0 60000", false);
+  ASSERT_NE(impostor, nullptr);
+  kShell->TearDown();
+  EXPECT_EQ(GetShellWindow(), nullptr);
+  EXPECT_EQ(process::getExplorerToken(), nullptr);
+  kShell->SetUp();
+  TerminateProcess(impostor, 0);
+  CloseHandle(impostor);
 }
 
 TEST_F(NoAdminStart, CommandLineIsQuotedPathAndParametersOrBarePath) {

@@ -20,3 +20,27 @@ TEST(Usystem, VersionQueriesAnswerOnThisSystem) {
   EXPECT_TRUE(utility::usystem::isVistaOrLater());
   EXPECT_TRUE(utility::usystem::isNative64());
 }
+
+// Only web addresses are ever opened: a text from a loose language table or
+// skin must not make the installer start a program.
+TEST(Usystem, OnlyWebAddressesAreOpened) {
+  const struct {
+    const wchar_t* address;
+    bool web;
+  } cases[] = {
+      {L"https://www.vorlane.com/", true},
+      {L"HTTP://127.0.0.1:1/terms", true},
+      {L"http://", false},
+      {L"https:///x", false},
+      {L"C:\\Windows\\System32\\calc.exe", false},
+      {L"calc.exe", false},
+      {L"file:///C:/Windows/System32/calc.exe", false},
+      {L"\\\\server\\share\\run.exe", false},
+      {L"javascript:alert(1)", false},
+      {L" http://x", false},
+      {L"http://x\r\nsecond line", false},
+      {L"", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(utility::usystem::isWebAddress(c.address), c.web) << c.address;
+}

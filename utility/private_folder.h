@@ -1,0 +1,69 @@
+// A folder only administrators and the system can change, for what this
+// elevated program runs or loads: the downloaded package, the offer library.
+// It is made new under a unique name, with its security set as it is created
+// and opened in the same step, and held open until it is removed, so that
+// nobody can rename it and put another in its place. It is refused (and
+// nothing of it is left) when it is a reparse point, lies on a volume that
+// keeps no ACLs, has an owner other than Administrators or the system, or
+// when its final path is not the path asked for: a junction or a redirected
+// folder on the way. Every later step uses the final path read from the held
+// handle. One thread at a time.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace utility {
+
+// What the checks read from the folder's open handle.
+struct FolderFacts {
+  enum class Owner { administrators, system, other };
+  bool isDirectory = false;
+  bool isReparsePoint = false;
+  DWORD volumeFlags = 0;            // GetVolumeInformationByHandleW's flags
+  Owner owner = Owner::other;
+  bool systemKeepsOwners = true;    // Wine reports the creating user for every file
+  std::wstring finalPath;           // without "\\?\" and without a closing back-slash
+};
+
+// Why a folder with these facts may not be used for `requestedPath` (no
+// closing back-slash), or null when it may.
+const wchar_t* privateFolderRefusal(const FolderFacts& facts, const std::wstring& requestedPath);
+
+class PrivateFolder {
+ public:
+  // Lets a test change what the checks see (a volume without ACLs, say).
+  using FactsHook = void (*)(FolderFacts& facts);
+
+  // Folders are named `prefix` followed by a new GUID.
+  explicit PrivateFolder(std::wstring prefix, FactsHook hook = nullptr);
+  ~PrivateFolder() { remove(); }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  // Makes and holds a new folder in `parent` (which ends with a back-slash
+  // and is made when missing). False, with nothing left, when it cannot or
+  // the folder is refused; the refusal is logged.
+  bool create(const std::wstring& parent);
+  bool exists() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // The folder's final path with a closing back-slash; empty when none is held.
+  const std::wstring& path() const { return path_; }
+  // Remembers a file of the folder (a name in it, or a path below it) for
+  // removal: only files put there on purpose are ever deleted.
+  void noteFile(const std::wstring& name);
+  // Deletes the noted files and the folder. What cannot be deleted now (a
+  // program still running from it) is left to be deleted at the next restart.
+  void remove();
+
+ private:
+  bool open(const std::wstring& path);
+
+  std::wstring prefix_;
+  FactsHook hook_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
+  std::vector<std::wstring> files_;
+};
+
+}  // namespace utility
