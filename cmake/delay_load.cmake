@@ -7,8 +7,8 @@
 # system folder only (utility/system_library.cpp). The installer's imports
 # check (tests/app/check_installer_imports.py) refuses any other DLL in the
 # import table.
-set(VORLANE_DELAYED_DLLS bcrypt comctl32 crypt32 gdiplus iphlpapi secur32 usp10 version wininet
-    wintrust)
+set(VORLANE_DELAYED_DLLS bcrypt comctl32 crypt32 gdiplus iphlpapi secur32 usp10 version winhttp
+    wininet wintrust)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(delay_machine i386:x86-64)
