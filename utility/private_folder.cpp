@@ -113,9 +113,22 @@ std::wstring fullPath(const std::wstring& path) {
   return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
 }
 
-void deleteAtRestart(const std::wstring& path) {
+// Deletes with `deleteOnce`, which says whether it deleted. Anti-virus
+// programs and indexers open new files for a moment: a deletion that meets
+// one is tried again for up to half a second. What still cannot be deleted
+// (a program running from the folder) is left for the next restart.
+template <typename Delete>
+void deleteNowOrAtRestart(const std::wstring& path, Delete deleteOnce) {
+  DWORD error = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (attempt > 0) Sleep(50);
+    if (deleteOnce()) return;
+    error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
+  }
   if (MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-    LOG(L"left for deletion at restart: %s", path.c_str());
+    LOG(L"left for deletion at restart: %s, error = %d", path.c_str(), (int)error);
   else
     LOG(L"cannot delete %s, error = %d", path.c_str(), (int)GetLastError());
 }
@@ -126,8 +139,7 @@ void deleteAtRestart(const std::wstring& path) {
 // when it is empty.
 void closeAndRemove(HANDLE handle, const std::wstring& path) {
   CloseHandle(handle);
-  if (!RemoveDirectoryW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-    deleteAtRestart(path);
+  deleteNowOrAtRestart(path, [&] { return RemoveDirectoryW(path.c_str()) != FALSE; });
 }
 
 }  // namespace
@@ -183,7 +195,7 @@ void PrivateFolder::remove() {
   // The files go while the folder is still held, so the names reach them.
   for (const std::wstring& name : files_) {
     std::wstring file = path_ + name;
-    if (!DeleteFileW(file.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) deleteAtRestart(file);
+    deleteNowOrAtRestart(file, [&] { return DeleteFileW(file.c_str()) != FALSE; });
   }
   files_.clear();
   closeAndRemove(handle_, path_.substr(0, path_.size() - 1));

@@ -84,8 +84,9 @@ class InstallerFlow(unittest.TestCase):
         installer.wait_end()
         installer.wait_no_window(MAIN)
         run = installer.result(folder)
-        for expected in ("Vorlane.exe", "vdplayer.exe", "data"):
+        for expected in ("vdplayer.exe", "data"):
             self.assertIn(expected, run["files"])
+        self.assertNotIn("Vorlane.exe", run["files"])  # the package ran from a folder of its own
         self.assertIn("vdplayer.exe", run["player_args"])
         self.assertIn(f"-path=\"{folder}\"", run["log"])
         self.assertEqual(run["opened"], [AFTER_INSTALL_PAGE])
@@ -122,7 +123,9 @@ class InstallerFlow(unittest.TestCase):
         taskkill.exe, left beside it (where a web page can drop files), with
         Wine told to prefer DLLs found beside a program: none is ever loaded
         or started, and the whole installation runs."""
-        names = os.environ["VORLANE_DELAYED_DLLS"].split(",")
+        # Wine's own user32 imports version.dll and takes it as the process
+        # starts, before any of the installer's code runs (Windows' does not).
+        names = [n for n in os.environ["VORLANE_DELAYED_DLLS"].split(",") if n != "version"]
         record = os.path.join(self.out.name, "planted_loads.txt")
         planted = [os.path.join(self.out.name, f"{name}.dll") for name in names]
         planted.append(os.path.join(self.out.name, "taskkill.exe"))

@@ -94,7 +94,11 @@ TEST_F(ReporterTest, TwoEventsInOnePassTravelAsOneBatchSignedWith2048) {
   ASSERT_GE(worker.size(), 6u);
   EXPECT_EQ(worker[0], L"waitfor event");
   EXPECT_EQ(worker[1], L"event comming");
-  EXPECT_EQ(worker[2], utility::ansiToWide(batch["body"].GetString()));
+  // The body as one log line: its line breaks are written as "\n".
+  std::wstring body = utility::ansiToWide(batch["body"].GetString());
+  for (size_t at = 0; (at = body.find(L'\n', at)) != std::wstring::npos; at += 2)
+    body.replace(at, 1, L"\\n");
+  EXPECT_EQ(worker[2], body);
   EXPECT_EQ(worker[3], L"post report quest");
   EXPECT_EQ(worker[4], L"report ret:{\"code\": 0, \"msg\": \"ok\", \"count\": 2}");
   EXPECT_EQ(worker[5], L"waitfor event");
