@@ -12,7 +12,8 @@ ARCHS := i686 x86_64
 # Test and demo builds reach loopback servers on five fixed ports from
 # VORLANE_PORT_BASE (primary and spare package hosts, collection endpoint,
 # analytics endpoint, web site), trust the test signing certificate and sign
-# the installer with it.
+# the installer with it, and let WinINet accept the certificate of the
+# loopback HTTPS host the tests make.
 export VORLANE_PORT_BASE ?= 18080
 port = $(shell echo $$(($(VORLANE_PORT_BASE) + $(1))))
 LOOPBACK_SETTINGS := \
@@ -21,7 +22,8 @@ LOOPBACK_SETTINGS := \
   -DVORLANE_REPORT_HOST=http://127.0.0.1:$(call port,2) \
   -DVORLANE_ANALYTICS_HOST=http://127.0.0.1:$(call port,3) \
   -DVORLANE_SITE_HOST=http://127.0.0.1:$(call port,4) \
-  -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing" -DVORLANE_SIGN_WITH_TEST_CERT=ON
+  -DVORLANE_PACKAGE_SIGNER="Vorlane Test Signing" -DVORLANE_SIGN_WITH_TEST_CERT=ON \
+  -DVORLANE_TEST_TLS_RELAXED=ON
 
 .PHONY: test demo fuzz setup build reproducible $(addprefix build-,$(ARCHS))
 

@@ -45,7 +45,7 @@ CAppModel::CAppModel(ModelOptions options)
       config_(options_.config ? options_.config : &ConfigImp::instance()),
       reporter_(options_.reporter ? options_.reporter : &CReporter::instance()),
       m_postKey(newPostKey()) {
-  m_netDownloader.setReceiveTimeout(options_.stallLimitMs);
+  m_netDownloader.setLimits(options_.downloadLimits);
 }
 
 void CAppModel::init(const wchar_t*, HINSTANCE instance) {

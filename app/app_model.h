@@ -37,7 +37,7 @@ struct ModelOptions {
   AnalyticsOptions analytics;
   std::wstring packageSigner;       // empty: the product's publisher
   DWORD packageWaitMs = 600000;     // how long the package may run
-  DWORD stallLimitMs = kDownloadStallLimitMs;  // a download receiving nothing this long fails
+  DownloadLimits downloadLimits;    // stall limit and resumes of both download methods
   UINT retryTickMs = 1000;          // the wait-for-addresses tick
   std::wstring modulePath;          // empty: this program's own file
 };

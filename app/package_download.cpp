@@ -109,7 +109,7 @@ CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath
     });
   };
   if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent,
-                                     options_.stallLimitMs)) {
+                                     options_.downloadLimits)) {
     if (utility::ufile::exists(packagePath)) utility::ufile::removeFile(packagePath);
     return CurlSource::failed;
   }

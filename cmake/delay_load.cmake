@@ -8,7 +8,7 @@
 # check (tests/app/check_installer_imports.py) refuses any other DLL in the
 # import table.
 set(VORLANE_DELAYED_DLLS bcrypt comctl32 crypt32 gdiplus iphlpapi oleacc secur32 usp10 version
-    wininet wintrust)
+    winhttp wininet wintrust)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(delay_machine i386:x86-64)

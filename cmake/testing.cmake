@@ -91,3 +91,8 @@ target_link_libraries(vorlane_test_opened_urls PUBLIC vorlane_test_support advap
 target_compile_definitions(vorlane_test_opened_urls PRIVATE
   "VORLANE_URL_RECORDER=\"${CMAKE_BINARY_DIR}/tests/support/record_url.sh\""
   "VORLANE_OPENED_URLS_FILE=\"Z:${VORLANE_OPENED_URLS}\"")
+
+# The real servers (tests/servers/real_servers.py) as tests see them, and the
+# system proxy settings of the Wine prefix (tests/support/real_servers.h).
+add_library(vorlane_test_real_servers STATIC ${CMAKE_SOURCE_DIR}/tests/support/real_servers.cpp)
+target_link_libraries(vorlane_test_real_servers PUBLIC vorlane_test_support advapi32 wininet)

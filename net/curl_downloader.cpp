@@ -7,10 +7,17 @@
 
 #include "net/curl_global.h"
 #include "net/curl_rules.h"
+#include "net/proxy_rules.h"
+#include "net/resumable_download.h"
+#include "net/system_proxy.h"
+#include "utility/file_handle.h"
 #include "utility/log.h"
 #include "utility/text.h"
 
 namespace {
+
+using resume_rules::Answer;
+using resume_rules::AttemptEnd;
 
 const curl_off_t kMaxReceiveBytesPerSecond = 20971520;  // 20 MiB/s
 const long kPostConnectTimeoutMs = 8000;
@@ -19,6 +26,19 @@ const char kJsonContentType[] = "Content-Type:application/json;charset=UTF-8";
 struct ProgressState {
   DWORD lastTick = 0;
   CurlProgressFunc progress;
+  // The bytes in the file before the running answer's body, so that the
+  // percentage counts what a resume already has; -1 until the answer is known.
+  int64_t base = -1;
+};
+
+// One request of a download, on the downloading thread's stack.
+struct Attempt {
+  CURL* handle;
+  utility::FileHandle& file;
+  resume_rules::ResumePoint& point;
+  ProgressState& progress;
+  bool decided = false;
+  Answer answer = Answer::whole;
 };
 
 struct MemoryChunk {
@@ -26,14 +46,21 @@ struct MemoryChunk {
   uint32_t size = 0;
 };
 
-// Options both kinds of transfer share: follow redirects, no certificate checks,
-// a fresh connection each time, no signals.
+// Options both kinds of transfer share: follow redirects (never from https
+// to http), no certificate checks, a fresh connection each time, no signals,
+// and the system's proxy (never the environment's).
 void setTransportOptions(CURL* handle, const std::string& url) {
   curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR,
+                   proxy_rules::isSecureUrl(url) ? "https" : "http,https");
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 0L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
   curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+  // Both set, even when empty: an unset one makes libcurl read the environment.
+  CurlProxySettings proxy = systemProxyFor(url);
+  curl_easy_setopt(handle, CURLOPT_PROXY, proxy.proxy.c_str());
+  curl_easy_setopt(handle, CURLOPT_NOPROXY, proxy.noProxy.c_str());
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
 }
 
@@ -44,29 +71,77 @@ long stallSeconds(DWORD stallLimitMs) {
 
 std::wstring curlErrorText(CURLcode code) { return utility::ansiToWide(curl_easy_strerror(code)); }
 
-// The content-type line, then the caller's lines; null when a line cannot be added.
-curl_slist* buildHeaderList(const CurlHeaderList& headers) {
-  curl_slist* list = curl_slist_append(nullptr, kJsonContentType);
-  for (const auto& line : headers) {
-    if (!list) return nullptr;
+// `first` (may be null), then each line; null when a line cannot be added.
+curl_slist* appendLines(curl_slist* first, const std::vector<std::string>& lines) {
+  curl_slist* list = first;
+  for (const auto& line : lines) {
     curl_slist* longer = curl_slist_append(list, line.c_str());
-    if (!longer) curl_slist_free_all(list);  // a failed append leaves the list to us
+    if (!longer) {  // a failed append leaves the list to us
+      curl_slist_free_all(list);
+      return nullptr;
+    }
     list = longer;
   }
   return list;
+}
+
+// The content-type line, then the caller's lines; null when a line cannot be added.
+curl_slist* buildHeaderList(const CurlHeaderList& headers) {
+  curl_slist* list = curl_slist_append(nullptr, kJsonContentType);
+  return list ? appendLines(list, headers) : nullptr;
+}
+
+std::string headerValue(CURL* handle, const char* name) {
+  curl_header* header = nullptr;
+  if (curl_easy_header(handle, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header ||
+      !header->value)
+    return {};
+  return header->value;
+}
+
+long responseCode(CURL* handle, CURLINFO what) {
+  long code = 0;
+  curl_easy_getinfo(handle, what, &code);
+  return code;
+}
+
+// The head of the answer being received (the last one after redirects).
+HttpAnswerHead answerHead(CURL* handle) {
+  HttpAnswerHead head;
+  head.status = static_cast<int>(responseCode(handle, CURLINFO_RESPONSE_CODE));
+  curl_off_t length = -1;
+  curl_easy_getinfo(handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+  head.contentLength = length;
+  head.contentRange = headerValue(handle, "Content-Range");
+  head.etag = headerValue(handle, "ETag");
+  head.lastModified = headerValue(handle, "Last-Modified");
+  head.acceptRanges = headerValue(handle, "Accept-Ranges");
+  return head;
+}
+
+// What the answer's body is, decided once, as it starts; true when it is to
+// be written (from byte 0 for a whole file, else after what is there).
+bool bodyWanted(Attempt& attempt) {
+  if (!attempt.decided) {
+    attempt.decided = true;
+    attempt.answer = resume_rules::acceptAnswer(attempt.point, answerHead(attempt.handle));
+    if (attempt.answer == Answer::whole && !attempt.file.truncate()) return false;
+    attempt.progress.base = attempt.point.bytes;
+  }
+  return attempt.answer == Answer::whole || attempt.answer == Answer::append;
 }
 
 }  // namespace
 
 // Outside the anonymous namespace so that the log shows the bare function names.
 
-static size_t WriteFileCallback(char* buffer, size_t size, size_t count, void* file) {
+static size_t WriteFileCallback(char* buffer, size_t size, size_t count, void* attemptPtr) {
+  auto* attempt = static_cast<Attempt*>(attemptPtr);
   size_t total = size * count;
-  DWORD written = 0;
-  if (!WriteFile(static_cast<HANDLE>(file), buffer, static_cast<DWORD>(total), &written, nullptr) ||
-      written != total)
+  if (!bodyWanted(*attempt) || !attempt->file.write(buffer, static_cast<uint32_t>(total)))
     return 0;  // libcurl ends the transfer with a write error
-  return written;
+  attempt->point.bytes += static_cast<int64_t>(total);
+  return total;
 }
 
 static size_t WriteMemoryCallbackPost(char* bytes, size_t size, size_t count, void* chunkPtr) {
@@ -87,7 +162,8 @@ static size_t WriteMemoryCallbackPost(char* bytes, size_t size, size_t count, vo
 static int ProgressCallback(void* statePtr, double downloadTotal, double downloadedNow, double,
                             double) {
   auto* state = static_cast<ProgressState*>(statePtr);
-  int percent = curl_rules::progressPercent(downloadTotal, downloadedNow);
+  if (state->base < 0) return 0;
+  int percent = curl_rules::resumedProgressPercent(state->base, downloadTotal, downloadedNow);
   if (percent < 0) return 0;
   DWORD now = GetTickCount();
   if (!curl_rules::progressDue(now, state->lastTick)) return 0;
@@ -96,8 +172,61 @@ static int ProgressCallback(void* statePtr, double downloadTotal, double downloa
   return 0;  // a download is never cancelled from here
 }
 
+namespace {
+
+// One request of a download into `file` from where `point` stands. `reason`
+// receives the text of a failure.
+AttemptEnd runAttempt(CURL* handle, utility::FileHandle& file, const std::string& url,
+                      resume_rules::ResumePoint& point, ProgressState& state, DWORD stallMs,
+                      std::wstring& reason) {
+  std::vector<std::string> lines = resume_rules::nextRequestLines(point);
+  curl_slist* headers = appendLines(nullptr, lines);
+  if (!lines.empty() && !headers) {
+    reason = L"out of memory";
+    return AttemptEnd::failed;
+  }
+  Attempt attempt{handle, file, point, state};
+  state.base = -1;
+  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteFileCallback);
+  curl_easy_setopt(handle, CURLOPT_WRITEDATA, &attempt);
+  curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
+  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(kMaxDownloadRedirects));
+  // A server that stops sending must not hold the download for ever: less than
+  // a byte a second over the whole stall limit ends it.
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds(stallMs));
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, &state);
+  curl_easy_setopt(handle, CURLOPT_PROGRESSFUNCTION, &ProgressCallback);
+  setTransportOptions(handle, url);
+
+  CURLcode code = curl_easy_perform(handle);
+  if (code == CURLE_OK) bodyWanted(attempt);  // an answer without a body
+  curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
+  curl_slist_free_all(headers);
+
+  AttemptEnd end = AttemptEnd::failed;
+  if (responseCode(handle, CURLINFO_HTTP_CONNECTCODE) == 407 ||
+      (attempt.decided && attempt.answer == Answer::refused)) {
+    reason = L"proxy status 407";
+  } else if (attempt.decided && attempt.answer == Answer::restart) {
+    reason = L"not the rest of the file, status " +
+             std::to_wstring(responseCode(handle, CURLINFO_RESPONSE_CODE));
+    end = AttemptEnd::restart;
+  } else if (code == CURLE_OK) {
+    return AttemptEnd::done;
+  } else {
+    reason = curlErrorText(code);
+    if (curl_rules::isBrokenTransfer(code)) end = AttemptEnd::broken;
+  }
+  return end;
+}
+
+}  // namespace
+
 bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& url,
-                                   CurlProgressFunc progress, DWORD stallLimitMs) {
+                                   CurlProgressFunc progress, const DownloadLimits& limits) {
   LOG(L"downloadfile start");
   curl_global::TransferPlace place;
   CURL* handle = place ? curl_easy_init() : nullptr;
@@ -105,37 +234,29 @@ bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& 
     LOG(L"init error");
     return false;
   }
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  utility::FileHandle file;
+  if (!file.create(path)) {
     LOG(L"open file error: %s. %d", path.c_str(), static_cast<int>(GetLastError()));
     curl_easy_cleanup(handle);
     return false;
   }
   ProgressState state;
   state.progress = std::move(progress);
-
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteFileCallback);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
-  curl_easy_setopt(handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
-  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(kMaxDownloadRedirects));
-  // A server that stops sending must not hold the download for ever: less than
-  // a byte a second over the whole stall limit ends it.
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds(stallLimitMs));
-  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, &state);
-  curl_easy_setopt(handle, CURLOPT_PROGRESSFUNCTION, &ProgressCallback);
-  setTransportOptions(handle, url);
-
-  CURLcode code = curl_easy_perform(handle);
+  resume_rules::ResumePoint point;
+  std::wstring reason;
+  auto attempt = [&] {
+    AttemptEnd end = runAttempt(handle, file, url, point, state, limits.stallMs, reason);
+    if (end != AttemptEnd::done) LOG(L"download error %s", reason.c_str());
+    return end;
+  };
+  bool ok = runResumableDownload(limits, point, attempt, [](DWORD waitMs) {
+    Sleep(waitMs);
+    return true;
+  });
   curl_easy_cleanup(handle);
-  CloseHandle(file);
-  if (code != CURLE_OK) {
-    std::wstring text = curlErrorText(code);
-    LOG(L"download error %s", text.c_str());
-    LOG(L"download file error %s", text.c_str());
+  file.close();
+  if (!ok) {
+    LOG(L"download file error %s", reason.c_str());
     return false;
   }
   LOG(L"download  file sucess");

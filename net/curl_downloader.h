@@ -20,11 +20,14 @@ using CurlHeaderList = std::vector<std::string>;
 class CCurlDownloader {
  public:
   // Downloads `url` (ANSI code page) into `path` (created or truncated), capped at
-  // 20 MiB/s. `progress` (may be empty) gets at most one call a second and never 100.
-  // True when libcurl reports no error; an HTTP error page is written like any body.
-  // A transfer that receives nothing for `stallLimitMs` (whole seconds) fails.
+  // 20 MiB/s. `progress` (may be empty) gets at most one call a second and never 100;
+  // its percentages count the bytes a resume already has. True when libcurl reports
+  // no error; an HTTP error page is written like any body. A transfer that breaks
+  // after bytes arrived (or that receives nothing for the stall limit) asks the same
+  // address for the rest, up to limits.maxResumes times (resume_rules); a proxy that
+  // wants credentials fails the download at once.
   static bool downloadFile(const std::wstring& path, const std::string& url,
-                           CurlProgressFunc progress, DWORD stallLimitMs = kDownloadStallLimitMs);
+                           CurlProgressFunc progress, const DownloadLimits& limits = {});
 
   // Posts `body` (ANSI code page, sent as UTF-8 JSON) to `url` with the content-type
   // line followed by `headers`. True when libcurl reports no error, whatever the HTTP

@@ -13,11 +13,36 @@ int progressPercent(double total, double now) {
   return static_cast<int>(percent);
 }
 
+int resumedProgressPercent(int64_t base, double total, double now) {
+  if (total > -0.1 && total < 0.1) return -1;
+  double before = static_cast<double>(base);
+  return progressPercent(before + total, before + now);
+}
+
 bool progressDue(uint32_t now, uint32_t lastTick) { return now - lastTick > 1000; }
 
 uint32_t grownLength(uint32_t size, size_t count) {
   uint64_t sum = uint64_t{size} + count;
   return sum > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(sum);
+}
+
+bool isBrokenTransfer(CURLcode code) {
+  switch (code) {
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_GOT_NOTHING:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace curl_rules

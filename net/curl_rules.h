@@ -1,6 +1,8 @@
 // Pure rules of the libcurl transfers, kept apart from the transfer so they can
 // be checked with tables of values.
 #pragma once
+#include <curl/curl.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -10,6 +12,10 @@ namespace curl_rules {
 // known (|total| < 0.1), otherwise truncated toward zero and never above 99.
 int progressPercent(double total, double now);
 
+// The same for a resumed transfer: libcurl counts only this answer's body
+// (`total` announced, `now` received), after the `base` bytes already there.
+int resumedProgressPercent(int64_t base, double total, double now);
+
 // Whether a report may go out at tick `now` when the last one went out at
 // `lastTick`: more than 1000 ms later, across the 32-bit tick wrap.
 bool progressDue(uint32_t now, uint32_t lastTick);
@@ -17,5 +23,10 @@ bool progressDue(uint32_t now, uint32_t lastTick);
 // Length of a response buffer of `size` bytes after appending `count`; a sum that
 // does not fit in 32 bits gives the largest 32-bit value, which no allocation meets.
 uint32_t grownLength(uint32_t size, size_t count);
+
+// Whether a transfer that ended with `code` broke on the way (reset, cut short,
+// stalled, the peer or the connection lost), as opposed to a failure that
+// asking again would meet again (the disk, a redirect, a refused protocol).
+bool isBrokenTransfer(CURLcode code);
 
 }  // namespace curl_rules

@@ -8,3 +8,16 @@ inline constexpr DWORD kDownloadStallLimitMs = 60000;
 
 // Redirects a download follows in a row; one more fails it.
 inline constexpr int kMaxDownloadRedirects = 5;
+
+// How often one source asks again for the rest of a broken transfer, and the
+// wait before the first of those requests (doubled before each later one).
+inline constexpr int kMaxDownloadResumes = 3;
+inline constexpr DWORD kFirstResumeBackoffMs = 1000;
+
+// The limits of one download. The product uses the defaults; tests pass
+// shorter waits.
+struct DownloadLimits {
+  DWORD stallMs = kDownloadStallLimitMs;
+  int maxResumes = kMaxDownloadResumes;
+  DWORD firstBackoffMs = kFirstResumeBackoffMs;
+};

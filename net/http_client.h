@@ -9,6 +9,7 @@
 #include <string>
 
 #include "net/download_limits.h"
+#include "net/http_answer_head.h"
 
 namespace utility {
 
@@ -31,6 +32,11 @@ class CHttpClient {
     virtual void onHttpError(int step, int error) = 0;
     // The response head: content length (-1 when none) and status. True reads the body.
     virtual bool onHttpRecvHeader(int contentLength, int status) = 0;
+    // The whole response head, which the client hands over; a sink that needs
+    // only the length and the status leaves this to call onHttpRecvHeader.
+    virtual bool onHttpRecvHead(const HttpAnswerHead& head) {
+      return onHttpRecvHeader(static_cast<int>(head.contentLength), head.status);
+    }
     // One piece of the body; true goes on.
     virtual bool onHttpRecvData(const char* data, int count) = 0;
     // The body ended.
@@ -47,7 +53,8 @@ class CHttpClient {
   bool open(const std::wstring& url, const std::wstring& headers, IHttpClientSink* sink);
   // Sends the GET and reads the whole body into the sink; blocks until the body has
   // ended (true) or a step, a read or the sink has stopped it (false). Follows up
-  // to kMaxDownloadRedirects redirects; the status after them decides.
+  // to kMaxDownloadRedirects redirects, never from https to http; the status
+  // after them decides.
   bool request();
   // Closes the internet handle if one is open; safe from any thread.
   void closeInternet();

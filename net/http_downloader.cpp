@@ -1,6 +1,10 @@
 #include "net/http_downloader.h"
 
+#include <chrono>
+
 #include "net/http_download_file_sink.h"
+#include "net/resumable_download.h"
+#include "utility/text.h"
 
 namespace utility {
 
@@ -9,17 +13,48 @@ const wchar_t kDownloadHeaders[] = L"Content-Type: application/x-www-form-urlenc
 const DWORD kStopWaitMs = 2000;
 }  // namespace
 
+void CHttpDownloader::setLimits(const DownloadLimits& limits) {
+  limits_ = limits;
+  setReceiveTimeout(limits.stallMs);
+}
+
 bool CHttpDownloader::download(const std::wstring& url, const std::wstring& path,
                                IHttpDownloadSink* sink) {
+  using resume_rules::AttemptEnd;
   closeInternet();
+  const unsigned stopsAtStart = stops_.load();
   CHttpDownload2FileSink fileSink(path, &cancel_, sink);
-  bool ok = open(url, kDownloadHeaders, &fileSink) && request();
+  auto attempt = [&] {
+    std::wstring headers = kDownloadHeaders;
+    for (const auto& line : resume_rules::nextRequestLines(fileSink.point()))
+      headers += L"\r\n" + utf8ToWide(line);
+    fileSink.beginAttempt();
+    // Checked after the handle exists: a stop() from now on closes it.
+    bool done = open(url, headers, &fileSink) && stops_.load() == stopsAtStart && request();
+    closeInternet();
+    return done ? AttemptEnd::done : fileSink.attemptEnd();
+  };
+  bool ok = runResumableDownload(limits_, fileSink.point(), attempt, [&](DWORD waitMs) {
+    return waitUnlessStopped(waitMs, stopsAtStart);
+  });
   closeInternet();
   fileSink.onHttpComplete();  // closes the file on every path
   return ok;
 }
 
+bool CHttpDownloader::waitUnlessStopped(DWORD milliseconds, unsigned stopsAtStart) {
+  std::unique_lock<std::mutex> lock(stopMutex_);
+  return !stopped_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                            [&] { return stops_.load() != stopsAtStart; });
+}
+
 void CHttpDownloader::stop() {
+  stops_.fetch_add(1);
+  {
+    // Taken so that a waiter between its check and its sleep cannot miss the wake-up.
+    std::lock_guard<std::mutex> lock(stopMutex_);
+  }
+  stopped_.notify_all();
   cancel_.signal();
   closeInternet();
   cancel_.stop(kStopWaitMs);  // no thread to wait for: this only clears the request

@@ -2,10 +2,13 @@
 // request. Driven by one thread (the package download worker); stop() may also
 // come from another thread to break a running download.
 #pragma once
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
-#include "net/http_client.h"
 #include "net/download_limits.h"
+#include "net/http_client.h"
 #include "utility/tthread.h"
 
 namespace utility {
@@ -16,25 +19,40 @@ class CHttpDownloader : public CHttpClient {
   class IHttpDownloadSink {
    public:
     virtual ~IHttpDownloadSink() = default;
-    // `data`/`count`: this piece; `received`: bytes so far; `expected`: the announced
-    // length, or 10 MiB when none was announced. False aborts the download.
+    // `data`/`count`: this piece; `received`: bytes so far (counting those a
+    // resume found in the file); `expected`: the whole length, or 10 MiB when
+    // none was announced. False aborts the download.
     virtual bool onProgress(const char* data, int count, int received, int expected) = 0;
   };
 
-  // A server that sends nothing for the stall limit fails the download.
-  CHttpDownloader() { setReceiveTimeout(kDownloadStallLimitMs); }
+  CHttpDownloader() { setLimits({}); }
+
+  // The stall limit and the resumes of later downloads (owner thread).
+  void setLimits(const DownloadLimits& limits);
 
   // Creates or empties `path` and writes the body of `url` into it. True only when
-  // the status was 2xx and the whole body was written. A failure leaves whatever
-  // was written; `sink` (not owned) may be null.
+  // the status was 2xx and the whole body was written. A request that breaks after
+  // bytes arrived asks the same address for the rest (resume_rules), up to the
+  // limits' resumes. A failure leaves whatever was written; `sink` (not owned) may
+  // be null.
   bool download(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* sink);
 
   // Sets the cancel request, closes the internet handle (breaking a blocking call
-  // on the downloading thread) and clears the request again for the next download.
+  // on the downloading thread), ends a running download's wait for its next
+  // request, and clears the request again for the next download.
   void stop();
 
  private:
+  // Waits `milliseconds` unless stop() comes after `stopsAtStart`; false then.
+  bool waitUnlessStopped(DWORD milliseconds, unsigned stopsAtStart);
+
   TThread cancel_;  // never started: only its stop flag is used, as the cancel request
+  DownloadLimits limits_;
+  // Counts stop() calls, so that a download sees one that came after it began
+  // even once the cancel request has been cleared again.
+  std::atomic<unsigned> stops_{0};
+  std::mutex stopMutex_;
+  std::condition_variable stopped_;
 };
 
 }  // namespace utility

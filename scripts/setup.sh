@@ -16,7 +16,8 @@ PACKAGES=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x
           cmake ninja-build make
           wine wine32:i386 wine64 xvfb xauth xdotool
           7zip rapidjson-dev googletest osslsigncode imagemagick
-          fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl curl)
+          fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl curl
+          nginx-light tinyproxy)
 
 packages_missing() {
   local p

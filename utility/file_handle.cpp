@@ -33,6 +33,11 @@ bool FileHandle::write(const void* buffer, uint32_t count) {
   return WriteFile(handle_, buffer, count, &written, nullptr) && written == count;
 }
 
+bool FileHandle::truncate() {
+  LARGE_INTEGER start = {};
+  return SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
+}
+
 void FileHandle::close() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
   CloseHandle(handle_);

@@ -22,6 +22,8 @@ class FileHandle {
   uint32_t read(void* buffer, uint32_t count);
   // One WriteFile call; true only when every byte was written.
   bool write(const void* buffer, uint32_t count);
+  // Empties an open file; later writes start at its beginning.
+  bool truncate();
   void close();
 
   bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }

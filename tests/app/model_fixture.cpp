@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_impl.h"
+#include "app/window_ipc.h"
 #include "net/curl_downloader.h"
 #include "standins/standins.h"
 #include "utility/text.h"
@@ -34,6 +36,26 @@ std::string memberText(const rapidjson::Value& object, const char* name) {
   if (value.IsString()) return value.GetString();
   if (value.IsInt()) return std::to_string(value.GetInt());
   return "";
+}
+
+// Starts the model's download and waits for its outcome and events.
+DownloadRun runDownload(ModelFixture& f) {
+  CAppModel& model = f.model();
+  DWORD start = GetTickCount();
+  model.startDownloadPlayer();
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
+                                         180000));
+  DWORD elapsed = GetTickCount() - start;
+  // The worker queues its events after it told the window.
+  EXPECT_TRUE(
+      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
+  f.reporter().notify();
+  auto reported =
+      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
+  auto analytics =
+      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
+  return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
+          analyticsEvents(analytics)};
 }
 
 }  // namespace
@@ -76,23 +98,33 @@ void useTestHosts(ModelFixture& f, const std::wstring& primaryHost) {
 }
 
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost) {
-  CAppModel& model = f.model();
   useTestHosts(f, primaryHost);
-  DWORD start = GetTickCount();
-  model.startDownloadPlayer();
-  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; },
-                                         180000));
-  DWORD elapsed = GetTickCount() - start;
-  // The worker queues its events after it told the window.
-  EXPECT_TRUE(
-      testing_support::pumpUntil([&] { return !model.m_downloadThread.isRunning(); }, 10000));
+  return runDownload(f);
+}
+
+DownloadRun downloadFrom(ModelFixture& f, const std::wstring& primaryUrl,
+                         const std::wstring& spareUrl) {
+  f.model().m_url = primaryUrl;
+  f.model().m_spareUrl = spareUrl;
+  return runDownload(f);
+}
+
+Installed install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
+  const size_t reportedBefore = reportedEvents(f.collection().received()).size();
+  const size_t analyticsBefore = analyticsEvents(f.analytics().received()).size();
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
+  InstallerWindow window(f.model());
+  runInstallTask(f.model());
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return f.installsFinished > 0; }, 60000));
+  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
   f.reporter().notify();
-  auto reported =
-      f.collection().waitFor([](const auto& r) { return reportedEvents(r).size() >= 1; });
-  auto analytics =
-      f.analytics().waitFor([](const auto& r) { return analyticsEvents(r).size() >= 1; });
-  return {f.downloadsDone == 1, elapsed, requestedHosts(), reportedEvents(reported),
-          analyticsEvents(analytics)};
+  auto reported = reportedEvents(f.collection().waitFor(
+      [&](const auto& r) { return reportedEvents(r).size() >= reportedBefore + events; }, 5000));
+  auto analytics = analyticsEvents(f.analytics().waitFor(
+      [&](const auto& r) { return analyticsEvents(r).size() > analyticsBefore; }, 5000));
+  return {std::vector<std::string>(reported.begin() + std::min(reportedBefore, reported.size()),
+                                   reported.end()),
+          analytics.size() > analyticsBefore ? analytics[analyticsBefore] : ""};
 }
 
 // "name" followed by every own property of the event (the members after the
@@ -143,7 +175,9 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
   options.packageSigner = standins::testSigner();
   options.packageWaitMs = packageWaitMs;
-  options.stallLimitMs = stallLimitMs;
+  options.downloadLimits.stallMs = stallLimitMs;
+  // The product waits 1 s before its first resume; the rule is the same.
+  options.downloadLimits.firstBackoffMs = kTestResumeBackoffMs;
   options.retryTickMs = 100;
   model_ = std::make_unique<CAppModel>(options);
   model_->m_analytics.init(config_.gaMeasurementId(), config_.gaApiSecret());

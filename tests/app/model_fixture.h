@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/app_impl.h"
 #include "app/app_model.h"
 #include "app/config_imp.h"
+#include "app/window_ipc.h"
 #include "report/reporter.h"
 #include "tests/support/telemetry_endpoint.h"
 #include "tests/support/test_support.h"
@@ -45,6 +47,9 @@ struct ProgressReport {
   int total;
   DWORD tick;  // when it reached the UI thread
 };
+
+// The fixture's wait before a source's first resume (doubled before each later one).
+inline constexpr DWORD kTestResumeBackoffMs = 50;
 
 class ModelFixture {
  public:
@@ -90,5 +95,40 @@ void useTestHosts(ModelFixture& f, const std::wstring& primaryHost = L"");
 // Downloads with the model from the two hosts (or from `primaryHost` in place
 // of the primary one) and waits for the outcome and its events.
 DownloadRun download(ModelFixture& f, const std::wstring& primaryHost = L"");
+// The same from two whole addresses.
+DownloadRun downloadFrom(ModelFixture& f, const std::wstring& primaryUrl,
+                         const std::wstring& spareUrl);
+
+// The installer's IPC window, handing the package's messages to the model as
+// the application object does.
+class InstallerWindow : public utility::IWindowIPCHandle {
+ public:
+  explicit InstallerWindow(CAppModel& model) : model_(model) {
+    endpoint_.open(kInstanceGuid, this);
+  }
+  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
+    bool result = message == CAppImpl::kInstallError || message == CAppImpl::kInstallSuccess;
+    if (!result || !model_.takePackageResult()) return 0;
+    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
+    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
+    return 0;
+  }
+  HWND window() const { return endpoint_.window(); }
+
+ private:
+  CAppModel& model_;
+  utility::WindowIPC endpoint_;
+};
+
+// What the installation reported on both channels, after the download's events.
+struct Installed {
+  std::vector<std::string> reported;
+  std::string firstAnalytics;
+};
+
+// Runs the install task, with the package stand-in told `behaviour` (null:
+// succeed), and waits for it and for `events` reporter events, which the
+// reporter then sends at once.
+Installed install(ModelFixture& f, const wchar_t* behaviour, size_t events);
 
 }  // namespace model_testing

@@ -23,56 +23,11 @@ using testing_support::readFile;
 
 namespace {
 
-// The installer's IPC window, handing the package's messages to the model as
-// the application object does.
-class InstallerWindow : public utility::IWindowIPCHandle {
- public:
-  explicit InstallerWindow(CAppModel& model) : model_(model) { endpoint_.open(kInstanceGuid, this); }
-  int onHandleWindowIPC(UINT message, WPARAM wParam, LPARAM) override {
-    bool result = message == CAppImpl::kInstallError || message == CAppImpl::kInstallSuccess;
-    if (!result || !model_.takePackageResult()) return 0;
-    if (message == CAppImpl::kInstallError) model_.onInstallError((int)wParam);
-    if (message == CAppImpl::kInstallSuccess) model_.onInstallSuccess();
-    return 0;
-  }
-  HWND window() const { return endpoint_.window(); }
-
- private:
-  CAppModel& model_;
-  utility::WindowIPC endpoint_;
-};
-
 // The signed package stand-in, downloaded and checked; its path.
 std::wstring downloadPackage(ModelFixture& f) {
   scriptHosts({serveFile(standins::package(L"signed"))}, {});
   EXPECT_TRUE(download(f).ok);
   return f.model().packageFolder() + L"Vorlane.exe";
-}
-
-// What the installation reported on both channels, after the download's events.
-struct Installed {
-  std::vector<std::string> reported;
-  std::string firstAnalytics;
-};
-
-// Runs the install task and waits for it and for `events` reporter events,
-// which the reporter then sends at once.
-Installed install(ModelFixture& f, const wchar_t* behaviour, size_t events) {
-  const size_t reportedBefore = reportedEvents(f.collection().received()).size();
-  const size_t analyticsBefore = analyticsEvents(f.analytics().received()).size();
-  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", behaviour);
-  InstallerWindow window(f.model());
-  runInstallTask(f.model());
-  EXPECT_TRUE(pumpUntil([&] { return f.installsFinished > 0; }, 60000));
-  SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
-  f.reporter().notify();
-  auto reported = reportedEvents(f.collection().waitFor(
-      [&](const auto& r) { return reportedEvents(r).size() >= reportedBefore + events; }, 5000));
-  auto analytics = analyticsEvents(f.analytics().waitFor(
-      [&](const auto& r) { return analyticsEvents(r).size() > analyticsBefore; }, 5000));
-  return {std::vector<std::string>(reported.begin() + std::min(reportedBefore, reported.size()),
-                                   reported.end()),
-          analytics.size() > analyticsBefore ? analytics[analyticsBefore] : ""};
 }
 
 }  // namespace

@@ -19,6 +19,26 @@ TEST(CurlProgressPercent, NoTotalNoReportThenTruncatedAndBelowHundred) {
     EXPECT_EQ(curl_rules::progressPercent(c.total, c.now), c.percent) << c.total << " " << c.now;
 }
 
+// After a resume libcurl counts the rest only; the percentage counts the whole file.
+TEST(CurlProgressPercent, ResumedTransferCountsTheBytesAlreadyThere) {
+  struct Case {
+    long long base;
+    double total, now;
+    int percent;
+  } cases[] = {
+      {0, 1000.0, 300.0, 30},
+      {600, 400.0, 0.0, 60},
+      {600, 400.0, 200.0, 80},
+      {900, 100.0, 100.0, 99},
+      {600, 0.0, 200.0, -1},
+      {12582912, 0.05, 0.0, -1},
+      {300000000, 100000000.0, 50000000.0, 87},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(curl_rules::resumedProgressPercent(c.base, c.total, c.now), c.percent)
+        << c.base << " " << c.total << " " << c.now;
+}
+
 TEST(CurlProgressDue, MoreThanOneSecondAfterTheLastAcrossTheWrap) {
   struct Case {
     uint32_t now, last;
@@ -37,4 +57,18 @@ TEST(CurlGrownLength, SumOrLargestValueOnOverflow) {
   EXPECT_EQ(curl_rules::grownLength(UINT32_MAX - 10, 10), UINT32_MAX);
   EXPECT_EQ(curl_rules::grownLength(UINT32_MAX - 10, 11), UINT32_MAX);
   EXPECT_EQ(curl_rules::grownLength(0x80000000u, 0x80000000u), UINT32_MAX);
+}
+
+TEST(CurlBrokenTransfer, BreaksOnTheWayAreNotFailuresThatWouldRecur) {
+  struct Case {
+    CURLcode code;
+    bool broken;
+  } cases[] = {
+      {CURLE_PARTIAL_FILE, true},          {CURLE_RECV_ERROR, true},
+      {CURLE_OPERATION_TIMEDOUT, true},    {CURLE_COULDNT_CONNECT, true},
+      {CURLE_SSL_CONNECT_ERROR, true},     {CURLE_GOT_NOTHING, true},
+      {CURLE_WRITE_ERROR, false},          {CURLE_TOO_MANY_REDIRECTS, false},
+      {CURLE_UNSUPPORTED_PROTOCOL, false}, {CURLE_OK, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(curl_rules::isBrokenTransfer(c.code), c.broken) << c.code;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "net/curl_downloader.h"
 #include "tests/support/test_support.h"
 #include "utility/log.h"
 #include "utility/text.h"
@@ -31,6 +32,21 @@ class CurlEnvironment : public ::testing::Environment {
 [[maybe_unused]] auto* const g_curl = ::testing::AddGlobalTestEnvironment(new CurlEnvironment);
 
 }  // namespace
+
+const DownloadEngine kDownloadEngines[2] = {
+    {"libcurl",
+     [](const std::string& url, const std::wstring& file, const DownloadLimits& limits,
+        utility::CHttpDownloader::IHttpDownloadSink*) {
+       return CCurlDownloader::downloadFile(file, url, {}, limits);
+     }},
+    {"WinINet",
+     [](const std::string& url, const std::wstring& file, const DownloadLimits& limits,
+        utility::CHttpDownloader::IHttpDownloadSink* pieces) {
+       utility::CHttpDownloader downloader;
+       downloader.setLimits(limits);
+       return downloader.download(utility::utf8ToWide(url), file, pieces);
+     }},
+};
 
 std::string url(const std::string& path) { return loopback("http", "PACKAGE", path); }
 std::string tlsUrl(const std::string& path) { return loopback("https", "PACKAGE_TLS", path); }

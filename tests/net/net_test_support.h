@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "net/download_limits.h"
+#include "net/http_downloader.h"
 #include "tests/net/package_pattern.h"
 
 namespace net_test {
@@ -23,6 +25,16 @@ std::wstring wideUrl(const std::string& path);
 // A file name on which every write fails with ERROR_DISK_FULL (under Wine the
 // Unix device /dev/full); empty when there is none.
 std::wstring fullDiskPath();
+
+// The two download methods, for tests that run each case through both.
+struct DownloadEngine {
+  const char* name;
+  // Downloads `url` into `file` with `limits`; `pieces` (may be null) gets every
+  // piece the WinINet method writes.
+  bool (*download)(const std::string& url, const std::wstring& file, const DownloadLimits& limits,
+                   utility::CHttpDownloader::IHttpDownloadSink* pieces);
+};
+extern const DownloadEngine kDownloadEngines[2];
 
 struct LogLine {
   std::string function;

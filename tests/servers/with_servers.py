@@ -4,25 +4,28 @@
 usage: with_servers.py SERVER.py [SERVER.py ...] -- COMMAND [ARG ...]
 
 Each server script is started as `python3 SERVER.py`; it binds 127.0.0.1 on
-free ports, prints one line "PORT NAME NUMBER" per listening socket, then the
-line "READY", and serves until it is terminated. The command runs with an
-environment variable VORLANE_TEST_<NAME>_PORT for each port (Wine passes them to
-the Windows program). The command's exit code is this script's."""
+free ports, prints one line "PORT NAME NUMBER" per listening socket and one
+line "PATH NAME /unix/path" per file or folder it shares with the tests, then
+the line "READY", and serves until it is terminated. The command runs with an
+environment variable VORLANE_TEST_<NAME>_PORT for each port and
+VORLANE_TEST_<NAME>_PATH for each path (Wine passes them to the Windows
+program). The command's exit code is this script's."""
 import os
 import subprocess
 import sys
 
 
 def start(script):
+    """The server's process and the environment variables it announced."""
     proc = subprocess.Popen([sys.executable, "-u", script], stdout=subprocess.PIPE,
                             stdin=subprocess.DEVNULL, text=True)
-    ports = {}
+    variables = {}
     for line in proc.stdout:
-        words = line.split()
+        words = line.split(maxsplit=2)
         if words[:1] == ["READY"]:
-            return proc, ports
-        if len(words) == 3 and words[0] == "PORT":
-            ports[words[1].upper()] = words[2]
+            return proc, variables
+        if len(words) == 3 and words[0] in ("PORT", "PATH"):
+            variables[f"VORLANE_TEST_{words[1].upper()}_{words[0]}"] = words[2].strip()
     raise SystemExit(f"{script} ended before it was ready")
 
 
@@ -35,10 +38,9 @@ def main(argv):
     env = dict(os.environ)
     try:
         for script in scripts:
-            proc, ports = start(script)
+            proc, variables = start(script)
             servers.append(proc)
-            for name, number in ports.items():
-                env[f"VORLANE_TEST_{name}_PORT"] = number
+            env.update(variables)
         return subprocess.call(command, env=env)
     finally:
         for proc in servers:

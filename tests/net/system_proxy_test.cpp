@@ -1,0 +1,161 @@
+// The system proxy (tinyproxy, set in the prefix's Internet settings) for both
+// download methods and the posts, against Debian's nginx: a plain host that
+// serves only what came through the proxy, and HTTPS through a tunnel.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "net/curl_downloader.h"
+#include "tests/net/net_test_support.h"
+#include "tests/support/real_servers.h"
+#include "tests/support/test_support.h"
+#include "utility/text.h"
+
+using net_test::kDownloadEngines;
+using net_test::LogCapture;
+using net_test::packageBytes;
+using real_servers::SystemProxySettings;
+using testing_support::readFile;
+using testing_support::TempDir;
+
+namespace {
+
+const size_t kSize = 300000;
+const char kName[] = "proxied.bin";
+
+bool curlDownload(const std::string& url, const std::wstring& file) {
+  return CCurlDownloader::downloadFile(file, url, {});
+}
+
+// "127.0.0.1:<port>" of an address.
+std::string hostAndPort(const std::string& url) {
+  size_t start = url.find("://") + 3;
+  return url.substr(start, url.find('/', start) - start);
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class SystemProxy : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!real_servers::available()) GTEST_SKIP() << "nginx and tinyproxy are not installed";
+    ASSERT_TRUE(real_servers::place(packageBytes(kSize), kName));
+  }
+  TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(SystemProxy, BothMethodsGoThroughIt) {
+  const std::string plain = real_servers::viaUrl(std::string("/files/") + kName);
+  const std::string secure = real_servers::tlsUrl(std::string("/files/") + kName);
+  struct Case {
+    const char* what;
+    std::wstring bypass;
+    std::string url;
+    bool ok;
+    std::string proxied;  // the proxy's request line; "" when it must see none
+  } cases[] = {
+      {"plain HTTP, forwarded", L"", plain, true, "GET " + plain},
+      {"HTTPS, tunnelled", L"", secure, true, "CONNECT " + hostAndPort(secure)},
+      {"bypassed: straight to the host, which refuses", L"<local>;127.0.0.1", plain, false, ""},
+  };
+  for (const auto& engine : kDownloadEngines) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(engine.name) + ": " + c.what);
+      SystemProxySettings proxy(real_servers::proxyAddress(), c.bypass);
+      std::wstring file = dir_.file(L"download.bin");
+      real_servers::LogMark mark = real_servers::mark();
+      bool done = engine.download(c.url, file, {}, nullptr);
+      // libcurl writes the host's refusal like any page; WinINet refuses it.
+      bool whole = done && readFile(file) == packageBytes(kSize);
+      EXPECT_EQ(whole, c.ok);
+      auto proxied = real_servers::proxyRequestsSince(mark);
+      if (c.proxied.empty())
+        EXPECT_TRUE(proxied.empty()) << proxied.front();
+      else
+        EXPECT_TRUE(contains(proxied, c.proxied)) << (proxied.empty() ? "none" : proxied.front());
+    }
+  }
+}
+
+// The automatic-configuration script is fetched and run (by WinHTTP) for
+// libcurl; WinINet follows it by itself on Windows.
+TEST_F(SystemProxy, ScriptChoosesTheProxyForLibcurl) {
+  SystemProxySettings settings(L"", L"", utility::utf8ToWide(real_servers::viaUrl("/proxy.pac")));
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+  std::wstring file = dir_.file(L"download.bin");
+  real_servers::LogMark mark = real_servers::mark();
+  EXPECT_TRUE(curlDownload(url, file));
+  EXPECT_TRUE(readFile(file) == packageBytes(kSize));
+  EXPECT_TRUE(contains(real_servers::proxyRequestsSince(mark), "GET " + url));
+}
+
+// The elevated installer takes no proxy from its environment, where whoever
+// started it may have put one.
+TEST_F(SystemProxy, EnvironmentVariablesAreNotUsed) {
+  const std::string authProxy = "http://" + utility::wideToUtf8(real_servers::authProxyAddress());
+  const char* kVariables[] = {"http_proxy", "https_proxy", "all_proxy", "no_proxy"};
+  for (const char* name : kVariables)
+    SetEnvironmentVariableA(name, std::string(name) == "no_proxy" ? "*" : authProxy.c_str());
+  std::wstring file = dir_.file(L"download.bin");
+  {
+    // No system proxy: straight to the host, not to the environment's proxy.
+    EXPECT_TRUE(curlDownload(real_servers::tlsUrl(std::string("/files/") + kName), file));
+    EXPECT_TRUE(readFile(file) == packageBytes(kSize));
+  }
+  {
+    // A system proxy: used, whatever no_proxy says.
+    SystemProxySettings settings(real_servers::proxyAddress(), L"");
+    const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+    EXPECT_TRUE(curlDownload(url, file));
+    EXPECT_TRUE(readFile(file) == packageBytes(kSize));
+  }
+  for (const char* name : kVariables) SetEnvironmentVariableA(name, nullptr);
+}
+
+// A proxy that wants credentials is one failure of the source, at once,
+// logged with its status.
+TEST_F(SystemProxy, AProxyWantingCredentialsFailsTheSourceAtOnce) {
+  const char kCurl[] = "CCurlDownloader::downloadFile";
+  const char kWinInet[] = "utility::CHttpDownload2FileSink::onHttpRecvHead";
+  struct Case {
+    const char* what;
+    std::string url;
+  } cases[] = {
+      {"plain HTTP", real_servers::viaUrl(std::string("/files/") + kName)},
+      {"HTTPS", real_servers::tlsUrl(std::string("/files/") + kName)},
+  };
+  SystemProxySettings settings(real_servers::authProxyAddress(), L"");
+  for (const auto& engine : kDownloadEngines) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(engine.name) + ": " + c.what);
+      LogCapture log;
+      DWORD start = GetTickCount();
+      EXPECT_FALSE(engine.download(c.url, dir_.file(L"download.bin"), {}, nullptr));
+      EXPECT_LT(GetTickCount() - start, 10000u);
+      if (std::string(engine.name) == "libcurl")
+        EXPECT_EQ(
+            log.messagesOf(kCurl),
+            (std::vector<std::wstring>{L"downloadfile start", L"download error proxy status 407",
+                                       L"download file error proxy status 407"}));
+      else
+        EXPECT_EQ(log.messagesOf(kWinInet),
+                  (std::vector<std::wstring>{L"onHttpErro status = 407"}));
+    }
+  }
+}
+
+// The telemetry posts use libcurl too, and the same proxy rule.
+TEST_F(SystemProxy, PostsGoThroughItToo) {
+  SystemProxySettings settings(real_servers::proxyAddress(), L"");
+  real_servers::LogMark mark = real_servers::mark();
+  std::string response;
+  const std::string url = net_test::url("/echo");
+  EXPECT_TRUE(CCurlDownloader::postRequest(url, "[1]", {}, response));
+  EXPECT_NE(response.find("BODY 3\n[1]"), std::string::npos) << response;
+  EXPECT_TRUE(contains(real_servers::proxyRequestsSince(mark), "POST " + url));
+}
