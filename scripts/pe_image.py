@@ -116,3 +116,36 @@ class PeImage:
         count, names = fields[7], fields[9]
         return [self.text(struct.unpack_from("<I", self.data, self.offset(names + 4 * i))[0])
                 for i in range(count)]
+
+    def resource(self, kind, name):
+        """The bytes of resource `name` (a number) of type `kind` (a number),
+        in its first language; None when there is none."""
+        rva, size = self.directories[2]
+        if not size:
+            return None
+        base = self.offset(rva)
+
+        def entries(offset):
+            named, numbered = struct.unpack_from("<HH", self.data, offset + 12)
+            for i in range(named + numbered):
+                ident, target = struct.unpack_from("<II", self.data, offset + 16 + 8 * i)
+                yield ident, target
+
+        def child(offset, wanted):
+            for ident, target in entries(offset):
+                if wanted is None or (not ident & 0x80000000 and ident == wanted):
+                    return target
+            return None
+
+        level = base
+        for wanted in (kind, name, None):
+            target = child(level, wanted)
+            if target is None:
+                return None
+            if target & 0x80000000:
+                level = base + (target & 0x7FFFFFFF)
+            else:
+                data_rva, data_size = struct.unpack_from("<II", self.data, base + target)
+                start = self.offset(data_rva)
+                return self.data[start:start + data_size]
+        return None

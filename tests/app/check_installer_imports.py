@@ -11,8 +11,10 @@
   lacks by name where another serves (SHCreateMemStream; the Uniscribe
   functions that newer import libraries place in gdi32.dll), and no import of
   the calls that lock the DLL search (they are looked up).
-Prints both tables and the imports that still need Windows Vista or 7.
-usage: check_installer_imports.py PROGRAM"""
+- With --allowed TABLE (the shipped 32-bit build): no import outside the
+  table (shipped_imports.txt), which lists only what Windows Vista has.
+Prints both tables and the imports that Windows XP lacks.
+usage: check_installer_imports.py PROGRAM [--allowed TABLE]"""
 import os
 import sys
 
@@ -30,17 +32,19 @@ KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "image
 # Looked up at run time, never imported: older systems lack them.
 LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory"}
 
-# Imports the installer still takes from Windows Vista and 7, and from where.
-LATER_SYSTEMS = {
-    "BCryptGenRandom": "libcurl's random numbers",
-    "inet_ntop": "libcurl", "inet_pton": "libcurl",
-    "AcquireSRWLockExclusive": "libcurl's start-up lock", "ReleaseSRWLockExclusive": "libcurl's start-up lock",
-    "InitializeCriticalSectionEx": "libcurl's name resolver",
-    "GetTickCount64": "the threads runtime (winpthreads)",
-    "CompareStringOrdinal": "the WinINet client, net/http_client.cpp",
-    "K32EnumProcessModules": "finding the desktop shell's process",
-    "K32GetModuleFileNameExW": "finding the desktop shell's process",
-}
+
+
+def read_allowed(path):
+    """{(dll, function): note}: the note says why Windows Vista is needed,
+    empty for what Windows XP has too."""
+    allowed = {}
+    with open(path) as table:
+        for line in table:
+            if not line.strip() or line.startswith("#"):
+                continue
+            dll, function, *rest = line.split(None, 3)
+            allowed[(dll.lower(), function)] = rest[1].strip() if rest[:1] == ["vista"] else ""
+    return allowed
 
 
 def problems_of(table, delayed):
@@ -56,19 +60,24 @@ def problems_of(table, delayed):
     return problems
 
 
-def main(program):
+def main(program, allowed_table=None):
     image = PeImage(program)
     static, delayed = image.imports(), image.delay_imports()
+    allowed = read_allowed(allowed_table) if allowed_table else {}
     for dll in sorted(static, key=str.lower):
         known = "KnownDLL" if dll.lower() in KNOWN_DLLS else "NOT a KnownDLL"
         print(f"import {dll}: {known}, {len(static[dll])} functions")
     for dll in sorted(delayed, key=str.lower):
         print(f"delay-loaded {dll}: {len(delayed[dll])} functions")
+    problems = problems_of(static, False) + problems_of(delayed, True)
     for dll, names in list(static.items()) + list(delayed.items()):
         for name in names:
-            if name in LATER_SYSTEMS:
-                print(f"needs Windows Vista or later: {dll}!{name} ({LATER_SYSTEMS[name]})")
-    problems = problems_of(static, False) + problems_of(delayed, True)
+            note = allowed.get((dll.lower(), name))
+            if note:
+                print(f"Windows XP lacks {dll}!{name} ({note})")
+            if allowed_table and note is None:
+                problems.append(f"import outside the allowed table: {dll}!{name} (list it in "
+                                f"{os.path.basename(allowed_table)} once Windows Vista is known to have it)")
     for problem in problems:
         print(problem)
     count = sum(len(names) for names in static.values()) + sum(len(n) for n in delayed.values())
@@ -77,6 +86,12 @@ def main(program):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 2:
+    arguments = sys.argv[1:]
+    table = None
+    if "--allowed" in arguments:
+        at = arguments.index("--allowed")
+        table = arguments[at + 1]
+        del arguments[at:at + 2]
+    if len(arguments) != 1:
         sys.exit(__doc__)
-    sys.exit(main(sys.argv[-1]))
+    sys.exit(main(arguments[0], table))
