@@ -1,7 +1,5 @@
 #include "app/app_impl.h"
 
-#include <curl/curl.h>
-
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/main_frame.h"
@@ -69,7 +67,7 @@ CAppImpl::CAppImpl(SystemFacts system) : system_(system) {}
 bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   CAppModel& model = CAppModel::instance();
   if (model.popupExistPwnd()) return false;
-  curl_global_init(CURL_GLOBAL_ALL);
+  // libcurl starts with the first transfer, on its worker (net/curl_global.h).
   model.init(commandLine.c_str(), instance);
 
   // The skin: the toolkit's instance and language, the loose "skin" folder

@@ -9,8 +9,6 @@ namespace model_rules {
 
 // A libcurl download counts only above 10 MiB; exactly 10 MiB is too small.
 inline constexpr uint64_t kMinCurlPackageBytes = 10485760;
-// WinINet progress reaches the window at most once a second.
-inline constexpr DWORD kProgressIntervalMs = 1000;
 
 // The total to show when the server announced none (-1): 300,000,000 bytes, or
 // received + 1024 once that much has arrived. Other totals stay as they are.

@@ -7,6 +7,7 @@
 #include "app/model_rules.h"
 #include "app/package_signature.h"
 #include "net/curl_downloader.h"
+#include "net/download_limits.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "utility/log.h"
@@ -172,7 +173,7 @@ bool CAppModel::_downloadByNetFrom(const std::wstring& url, const std::wstring& 
 
 bool CAppModel::onProgress(const char*, int, int received, int total) {
   DWORD now = GetTickCount();
-  if (now < m_lastProgressTick + model_rules::kProgressIntervalMs) return true;
+  if (!progressReportDue(now, m_lastProgressTick)) return true;
   m_lastProgressTick = now;
   total = model_rules::progressTotal(received, total);
   postToWindow([this, received, total] {

@@ -7,9 +7,11 @@
 
 #include "net/curl_global.h"
 #include "net/curl_rules.h"
+#include "net/download_limits.h"
 #include "net/proxy_rules.h"
 #include "net/resumable_download.h"
 #include "net/system_proxy.h"
+#include "utility/callback_guard.h"
 #include "utility/file_handle.h"
 #include "utility/log.h"
 #include "utility/text.h"
@@ -135,13 +137,17 @@ bool bodyWanted(Attempt& attempt) {
 
 // Outside the anonymous namespace so that the log shows the bare function names.
 
+// libcurl's callbacks run inside its C code: no exception may leave them
+// (utility/callback_guard.h). A write that cannot happen ends the transfer.
 static size_t WriteFileCallback(char* buffer, size_t size, size_t count, void* attemptPtr) {
-  auto* attempt = static_cast<Attempt*>(attemptPtr);
-  size_t total = size * count;
-  if (!bodyWanted(*attempt) || !attempt->file.write(buffer, static_cast<uint32_t>(total)))
-    return 0;  // libcurl ends the transfer with a write error
-  attempt->point.bytes += static_cast<int64_t>(total);
-  return total;
+  return utility::guarded<size_t>("WriteFileCallback", 0, [&]() -> size_t {
+    auto* attempt = static_cast<Attempt*>(attemptPtr);
+    size_t total = size * count;
+    if (!bodyWanted(*attempt) || !attempt->file.write(buffer, static_cast<uint32_t>(total)))
+      return 0;  // libcurl ends the transfer with a write error
+    attempt->point.bytes += static_cast<int64_t>(total);
+    return total;
+  });
 }
 
 static size_t WriteMemoryCallbackPost(char* bytes, size_t size, size_t count, void* chunkPtr) {
@@ -161,15 +167,17 @@ static size_t WriteMemoryCallbackPost(char* bytes, size_t size, size_t count, vo
 
 static int ProgressCallback(void* statePtr, double downloadTotal, double downloadedNow, double,
                             double) {
-  auto* state = static_cast<ProgressState*>(statePtr);
-  if (state->base < 0) return 0;
-  int percent = curl_rules::resumedProgressPercent(state->base, downloadTotal, downloadedNow);
-  if (percent < 0) return 0;
-  DWORD now = GetTickCount();
-  if (!curl_rules::progressDue(now, state->lastTick)) return 0;
-  state->lastTick = now;
-  if (state->progress) state->progress(percent);
-  return 0;  // a download is never cancelled from here
+  return utility::guarded<int>("ProgressCallback", 0, [&]() -> int {
+    auto* state = static_cast<ProgressState*>(statePtr);
+    if (state->base < 0) return 0;
+    int percent = curl_rules::resumedProgressPercent(state->base, downloadTotal, downloadedNow);
+    if (percent < 0) return 0;
+    DWORD now = GetTickCount();
+    if (!progressReportDue(now, state->lastTick)) return 0;
+    state->lastTick = now;
+    if (state->progress) state->progress(percent);
+    return 0;  // a download is never cancelled from here
+  });
 }
 
 namespace {

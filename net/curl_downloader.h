@@ -1,7 +1,7 @@
 // HTTP(S) transport over libcurl's easy interface: one URL into one file, or one
 // JSON post with its response. Every call owns its own transfer handle from start
-// to end, so any number of threads may call at once. curl_global_init must have
-// run before the first call (the application object does that).
+// to end, so any number of threads may call at once. libcurl starts with the
+// first transfer (net/curl_global.h).
 #pragma once
 #include <curl/curl.h>
 

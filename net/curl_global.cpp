@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace curl_global {
 namespace {
@@ -12,6 +13,8 @@ namespace {
 constexpr unsigned kClosing = 0x80000000u;
 std::atomic<unsigned> g_state{0};
 constexpr DWORD kPollMs = 10;
+std::once_flag g_startUp;
+std::atomic<bool> g_started{false};
 
 }  // namespace
 
@@ -20,7 +23,11 @@ bool enterTransfer() {
   do {
     if (state & kClosing) return false;
   } while (!g_state.compare_exchange_weak(state, state + 1));
-  return true;
+  // Counted first: the clean-up waits for a start-up under way.
+  std::call_once(g_startUp, [] { g_started = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK; });
+  if (g_started) return true;
+  leaveTransfer();
+  return false;
 }
 
 void leaveTransfer() { g_state.fetch_sub(1); }
@@ -32,7 +39,7 @@ bool cleanupWhenIdle(DWORD waitMs) {
     if (GetTickCount() - start >= waitMs) return false;
     Sleep(kPollMs);
   }
-  curl_global_cleanup();
+  if (g_started) curl_global_cleanup();
   return true;
 }
 

@@ -1,12 +1,16 @@
-// libcurl's process-wide state, and the transfers that rely on it. Clean-up
-// pulls the TLS layer from under any transfer still running, so it happens
-// only once none runs and none can start any more.
+// libcurl's process-wide state, and the transfers that rely on it. Its
+// start-up loads the TLS layer and the system's security packages, so it
+// runs with the first transfer, on that transfer's thread, rather than on the
+// UI thread before the window shows. Clean-up pulls the TLS layer from under
+// any transfer still running, so it happens only once none runs and none can
+// start any more.
 #pragma once
 #include <windows.h>
 
 namespace curl_global {
 
-// Takes a place for one transfer; false once the clean-up has begun (the
+// Takes a place for one transfer, starting libcurl first if this is the
+// first; false once the clean-up has begun or libcurl could not start (the
 // transfer must not start). Any thread.
 bool enterTransfer();
 // Gives the place back.

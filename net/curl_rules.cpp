@@ -19,7 +19,6 @@ int resumedProgressPercent(int64_t base, double total, double now) {
   return progressPercent(before + total, before + now);
 }
 
-bool progressDue(uint32_t now, uint32_t lastTick) { return now - lastTick > 1000; }
 
 uint32_t grownLength(uint32_t size, size_t count) {
   uint64_t sum = uint64_t{size} + count;

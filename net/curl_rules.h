@@ -16,10 +16,6 @@ int progressPercent(double total, double now);
 // (`total` announced, `now` received), after the `base` bytes already there.
 int resumedProgressPercent(int64_t base, double total, double now);
 
-// Whether a report may go out at tick `now` when the last one went out at
-// `lastTick`: more than 1000 ms later, across the 32-bit tick wrap.
-bool progressDue(uint32_t now, uint32_t lastTick);
-
 // Length of a response buffer of `size` bytes after appending `count`; a sum that
 // does not fit in 32 bits gives the largest 32-bit value, which no allocation meets.
 uint32_t grownLength(uint32_t size, size_t count);

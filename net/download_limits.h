@@ -6,6 +6,12 @@
 // transfer that still moves, however slowly, is never cut.
 inline constexpr DWORD kDownloadStallLimitMs = 60000;
 
+// Whether a progress report of either download method may go out at tick
+// `now` when the last one went out at `lastTick`: more than a second later.
+// The difference is compared, so the rule holds across the wrap of the
+// 32-bit tick count (every 49.7 days).
+inline bool progressReportDue(DWORD now, DWORD lastTick) { return now - lastTick > 1000; }
+
 // Redirects a download follows in a row; one more fails it.
 inline constexpr int kMaxDownloadRedirects = 5;
 

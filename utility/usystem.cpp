@@ -7,6 +7,7 @@
 
 #include "utility/desktop_shell.h"
 #include "utility/log.h"
+#include "utility/system_library.h"
 
 namespace utility::usystem {
 
@@ -25,18 +26,35 @@ DWORD windowsMajorVersion() { return windowsVersion().major; }
 
 bool isVistaOrLater() { return windowsMajorVersion() > 5; }
 
-bool isNative64() {
+NativeMachine nativeMachine() {
+  NativeMachine facts;
+  using Wow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  USHORT process = 0;
+  auto wow64Process2 = loadedSystemFunction<Wow64Process2Fn>(L"kernel32.dll", "IsWow64Process2");
+  if (wow64Process2 && wow64Process2(GetCurrentProcess(), &process, &facts.machine) &&
+      facts.machine != IMAGE_FILE_MACHINE_UNKNOWN) {
+    facts.named = true;
+    return facts;
+  }
   SYSTEM_INFO info = {};
   using NativeInfoFn = void(WINAPI*)(SYSTEM_INFO*);
-  auto native = (NativeInfoFn)(void*)GetProcAddress(GetModuleHandleW(L"kernel32"),
-                                                    "GetNativeSystemInfo");
+  auto native = loadedSystemFunction<NativeInfoFn>(L"kernel32.dll", "GetNativeSystemInfo");
   if (native)
     native(&info);
   else
     GetSystemInfo(&info);
-  return info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
-         info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
+  facts.architecture = info.wProcessorArchitecture;
+  return facts;
 }
+
+bool isNative64(const NativeMachine& facts) {
+  if (facts.named) return facts.machine != IMAGE_FILE_MACHINE_I386;
+  return facts.architecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+         facts.architecture == PROCESSOR_ARCHITECTURE_IA64 ||
+         facts.architecture == PROCESSOR_ARCHITECTURE_ARM64;
+}
+
+bool isNative64() { return isNative64(nativeMachine()); }
 
 bool isWine() {
   static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");

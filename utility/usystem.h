@@ -15,7 +15,18 @@ struct WindowsVersion {
 WindowsVersion windowsVersion();
 DWORD windowsMajorVersion();
 bool isVistaOrLater();
-// The native processor is x64 or Itanium (a 32-bit process on 64-bit Windows).
+// What the system says of its own processor.
+struct NativeMachine {
+  bool named = false;    // IsWow64Process2 named the native machine (Windows 10 1511 on)
+  USHORT machine = 0;    // that machine (IMAGE_FILE_MACHINE_*)
+  WORD architecture = 0; // else GetNativeSystemInfo's processor architecture
+};
+NativeMachine nativeMachine();
+// 64-bit Windows: a native machine other than x86 where the system names it
+// (ARM64 Windows tells an x86 process's GetNativeSystemInfo "x86"), else an
+// x64, Itanium or ARM64 processor. A 32-bit and a 64-bit build of the program
+// take the same answer from the same system.
+bool isNative64(const NativeMachine& facts);
 bool isNative64();
 // The program runs under Wine, which keeps no owners or ACLs of files.
 bool isWine();

@@ -1,4 +1,5 @@
 #include "net/curl_rules.h"
+#include "net/download_limits.h"
 
 #include <gtest/gtest.h>
 
@@ -39,16 +40,21 @@ TEST(CurlProgressPercent, ResumedTransferCountsTheBytesAlreadyThere) {
         << c.base << " " << c.total << " " << c.now;
 }
 
-TEST(CurlProgressDue, MoreThanOneSecondAfterTheLastAcrossTheWrap) {
+// One throttle for both download methods: a report more than a second after
+// the last, also when the tick count wrapped in between (a frozen progress
+// for the rest of the download, were the sum compared instead).
+TEST(ProgressReportDue, MoreThanOneSecondAfterTheLastAcrossTheWrap) {
   struct Case {
     uint32_t now, last;
     bool due;
   } cases[] = {
       {5000, 0, true},    {1000, 0, false},          {1001, 0, true},          {2000, 1000, false},
       {2001, 1000, true}, {300, 0xFFFFFF00u, false}, {800, 0xFFFFFF00u, true},
+      {0xFFFFFFFFu, 0xFFFFFC18u, false}, {0, 0xFFFFFC18u, false},  // the wrap itself
+      {1, 0xFFFFFC18u, true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(curl_rules::progressDue(c.now, c.last), c.due) << c.now << " " << c.last;
+    EXPECT_EQ(progressReportDue(c.now, c.last), c.due) << c.now << " " << c.last;
 }
 
 TEST(CurlGrownLength, SumOrLargestValueOnOverflow) {

@@ -21,6 +21,27 @@ TEST(Usystem, VersionQueriesAnswerOnThisSystem) {
   EXPECT_TRUE(utility::usystem::isNative64());
 }
 
+// One rule for 32-bit and 64-bit builds: what the system names its machine,
+// else its processor's architecture.
+TEST(Usystem, SixtyFourBitWindowsByTheSystemsOwnWord) {
+  using utility::usystem::NativeMachine;
+  const struct {
+    NativeMachine facts;
+    bool native64;
+  } cases[] = {
+      {{true, IMAGE_FILE_MACHINE_AMD64, 0}, true},
+      {{true, IMAGE_FILE_MACHINE_ARM64, PROCESSOR_ARCHITECTURE_INTEL}, true},  // told x86 otherwise
+      {{true, IMAGE_FILE_MACHINE_I386, 0}, false},
+      {{false, 0, PROCESSOR_ARCHITECTURE_AMD64}, true},
+      {{false, 0, PROCESSOR_ARCHITECTURE_IA64}, true},
+      {{false, 0, PROCESSOR_ARCHITECTURE_ARM64}, true},
+      {{false, 0, PROCESSOR_ARCHITECTURE_INTEL}, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(utility::usystem::isNative64(c.facts), c.native64)
+        << c.facts.named << " " << c.facts.machine << " " << c.facts.architecture;
+}
+
 // Only web addresses are ever opened: a text from a loose language table or
 // skin must not make the installer start a program.
 TEST(Usystem, OnlyWebAddressesAreOpened) {
