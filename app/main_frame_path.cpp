@@ -11,6 +11,7 @@
 #include "toolkit/option.h"
 #include "ui/disk.h"
 #include "ui/msg_builders.h"
+#include "utility/callback_guard.h"
 #include "utility/log.h"
 
 namespace {
@@ -23,9 +24,11 @@ const wchar_t kEditFocusedImage[] =
 
 // Opens the folder browser on drive C.
 int CALLBACK browseCallback(HWND window, UINT message, LPARAM, LPARAM) {
-  if (message == BFFM_INITIALIZED)
-    SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:"));
-  return 0;
+  return utility::guarded<int>("browseCallback", 0, [&]() -> int {
+    if (message == BFFM_INITIALIZED)
+      SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:"));
+    return 0;
+  });
 }
 
 std::wstring firstLetter(const std::wstring& path) { return path.substr(0, 1); }

@@ -1,5 +1,6 @@
 #include "app/window_ipc.h"
 
+#include "utility/callback_guard.h"
 #include "utility/log.h"
 
 namespace utility {
@@ -55,20 +56,22 @@ bool WindowIPC::post(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK WindowIPC::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* endpoint =
-        static_cast<WindowIPC*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    endpoint->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(endpoint));
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  if (!isDispatched(message)) return DefWindowProcW(window, message, wParam, lParam);
+  return utility::guarded<LRESULT>("utility::WindowIPC::windowProc", 0, [&]() -> LRESULT {
+    if (message == WM_NCCREATE) {
+      auto* endpoint =
+          static_cast<WindowIPC*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      endpoint->window_ = window;
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(endpoint));
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (!isDispatched(message)) return DefWindowProcW(window, message, wParam, lParam);
 
-  // The handler is set only after creation: messages during creation are dropped.
-  auto* endpoint = reinterpret_cast<WindowIPC*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (endpoint && endpoint->window_ == window && endpoint->handler_)
-    endpoint->handler_->onHandleWindowIPC(message, wParam, lParam);
-  return 0;
+    // The handler is set only after creation: messages during creation are dropped.
+    auto* endpoint = reinterpret_cast<WindowIPC*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (endpoint && endpoint->window_ == window && endpoint->handler_)
+      endpoint->handler_->onHandleWindowIPC(message, wParam, lParam);
+    return 0;
+  });
 }
 
 }  // namespace utility

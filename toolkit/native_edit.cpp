@@ -1,5 +1,7 @@
 #include "toolkit/native_edit.h"
 
+#include "utility/callback_guard.h"
+
 namespace DuiLib {
 
 NativeEdit::NativeEdit(NativeEditOwner* owner, HWND window) : owner_(owner), window_(window) {}
@@ -48,19 +50,21 @@ bool NativeEdit::isEditBox(HWND window) {
 }
 
 LRESULT CALLBACK NativeEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* edit = reinterpret_cast<NativeEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!edit) return DefWindowProcW(window, message, wParam, lParam);
-  WNDPROC systemProc = edit->systemProc_;
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (edit->owner_) edit->owner_->nativeDestroyed();
-    delete edit;
-    return CallWindowProcW(systemProc, window, message, wParam, lParam);
-  }
-  LRESULT result = CallWindowProcW(systemProc, window, message, wParam, lParam);
-  if (message == WM_KILLFOCUS && edit->owner_) edit->owner_->nativeFocusLost();
-  return result;
+  return utility::guarded<LRESULT>("DuiLib::NativeEdit::subclassProc", 0, [&]() -> LRESULT {
+    auto* edit = reinterpret_cast<NativeEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!edit) return DefWindowProcW(window, message, wParam, lParam);
+    WNDPROC systemProc = edit->systemProc_;
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(systemProc));
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      if (edit->owner_) edit->owner_->nativeDestroyed();
+      delete edit;
+      return CallWindowProcW(systemProc, window, message, wParam, lParam);
+    }
+    LRESULT result = CallWindowProcW(systemProc, window, message, wParam, lParam);
+    if (message == WM_KILLFOCUS && edit->owner_) edit->owner_->nativeFocusLost();
+    return result;
+  });
 }
 
 }  // namespace DuiLib

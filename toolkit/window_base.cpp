@@ -13,6 +13,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/edit.h"
 #include "toolkit/image_store.h"
+#include "utility/callback_guard.h"
 #include "utility/log.h"
 
 namespace DuiLib {
@@ -281,27 +282,29 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 LRESULT CALLBACK WindowImplBase::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WindowImplBase* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<WindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    liveWindows()[window] = self;
-  } else {
-    self = reinterpret_cast<WindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    self->dropAccessible();
-    LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    liveWindows().erase(window);
-    self->window_ = nullptr;
-    self->manager_.init(nullptr, self->manager_.scalePercent());
-    self->onFinalMessage(window);  // may delete the object
-    return result;
-  }
-  return self->handleMessage(message, wParam, lParam);
+  return utility::guarded<LRESULT>("DuiLib::WindowImplBase::windowProc", 0, [&]() -> LRESULT {
+    WindowImplBase* self = nullptr;
+    if (message == WM_NCCREATE) {
+      self = static_cast<WindowImplBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      self->window_ = window;
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      liveWindows()[window] = self;
+    } else {
+      self = reinterpret_cast<WindowImplBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+      self->dropAccessible();
+      LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      liveWindows().erase(window);
+      self->window_ = nullptr;
+      self->manager_.init(nullptr, self->manager_.scalePercent());
+      self->onFinalMessage(window);  // may delete the object
+      return result;
+    }
+    return self->handleMessage(message, wParam, lParam);
+  });
 }
 
 }  // namespace DuiLib

@@ -26,12 +26,18 @@ bool searchFlagsSupported() {
 
 // The delay-load helper asks this hook first; a module returned here is the
 // one it uses, so the loader's own search never runs for a delayed import.
-FARPROC WINAPI loadDelayedImport(unsigned notification, PDelayLoadInfo info) {
+// Called from the runtime's C code: nothing may be thrown out of it (building
+// the fallback's path allocates).
+FARPROC WINAPI loadDelayedImport(unsigned notification, PDelayLoadInfo info) noexcept {
   if (notification != dliNotePreLoadLibrary || !info || !info->szDll) return nullptr;
   wchar_t name[MAX_PATH] = {};
   for (int i = 0; i < MAX_PATH - 1 && info->szDll[i]; ++i)
     name[i] = static_cast<unsigned char>(info->szDll[i]);  // import names are ASCII
-  return reinterpret_cast<FARPROC>(loadSystemLibrary(name));
+  try {
+    return reinterpret_cast<FARPROC>(loadSystemLibrary(name));
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include "utility/callback_guard.h"
+
 TThread::~TThread() {
   // Holders of the program live until the process ends; one that goes earlier
   // must not leave a thread running on a dead object.
@@ -24,7 +26,8 @@ bool TThread::start(Runable* runnable) {
 }
 
 unsigned __stdcall TThread::threadMain(void* self) {
-  static_cast<TThread*>(self)->runnable_->run();
+  Runable* runnable = static_cast<TThread*>(self)->runnable_;
+  utility::guarded("TThread::threadMain", [runnable] { runnable->run(); });
   return 0;
 }
 

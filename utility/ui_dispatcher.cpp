@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "utility/callback_guard.h"
+
 namespace utility {
 namespace {
 
@@ -63,7 +65,7 @@ void UiDispatcher::runPosted(uint32_t owner, Runable* runnable) {
     run = true;
   }
   LeaveCriticalSection(&lock_);
-  if (run) runnable->run();
+  if (run) guarded("utility::UiDispatcher::runPosted", [runnable] { runnable->run(); });
   Runable::release(runnable);
 }
 
@@ -71,7 +73,8 @@ void UiDispatcher::runTimer(UINT_PTR id) {
   auto it = timers_.find(id);
   if (it == timers_.end()) return;
   tickingTimer_ = id;
-  it->second->run();
+  Runable* tick = it->second;
+  guarded("utility::UiDispatcher::runTimer", [tick] { tick->run(); });
   tickingTimer_ = 0;
   Runable::release(tickingKilled_);
   tickingKilled_ = nullptr;
