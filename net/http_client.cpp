@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "utility/text_compare.h"
+
 namespace utility {
 
 namespace {
@@ -38,7 +40,7 @@ std::wstring queryText(HINTERNET request, DWORD what) {
 
 bool isSecureUrl(const std::wstring& url) {
   return url.size() >= 8 &&
-         CompareStringOrdinal(url.c_str(), 8, L"https://", 8, TRUE) == CSTR_EQUAL;
+         utility::sameTextIgnoringCase(std::wstring_view(url).substr(0, 8), L"https://");
 }
 
 // A number from the response head, or -1 when the head does not have it.

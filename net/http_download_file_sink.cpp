@@ -6,10 +6,6 @@
 
 namespace utility {
 
-namespace {
-const int kUnknownLengthExpected = 0xA00000;  // 10 MiB stands in for a missing length
-}
-
 CHttpDownload2FileSink::CHttpDownload2FileSink(const std::wstring& path,
                                                const TThread* cancelSource,
                                                CHttpDownloader::IHttpDownloadSink* progress)

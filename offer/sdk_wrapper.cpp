@@ -19,7 +19,7 @@ SDKWrapper& SDKWrapper::instance() {
 std::wstring SDKWrapper::tempFolder() { return utility::ufile::localTempFolder(); }
 
 SDKWrapper::SDKWrapper(std::wstring (*tempRoot)(), utility::PrivateFolder::FactsHook hook)
-    : folder_(L"Setup_", hook), tempRoot_(tempRoot) {}
+    : folder_(kFolderPrefix, hook), tempRoot_(tempRoot) {}
 
 int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
   try {
@@ -31,6 +31,7 @@ int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
     return kInitLoaded;
   } catch (...) {
     failureStage_ = 1;
+    faulted_ = true;
     return kInitFailed;
   }
 }
@@ -77,6 +78,7 @@ int SDKWrapper::callOrStage(offer::Function function, int stage) {
     return call(function, L"");
   } catch (...) {
     failureStage_ = stage;
+    faulted_ = true;
     return 0;
   }
 }
@@ -87,6 +89,7 @@ void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) 
     call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height));
   } catch (...) {
     failureStage_ = 3;
+    faulted_ = true;
   }
 }
 
@@ -96,6 +99,7 @@ int SDKWrapper::display(HWND accept, HWND decline) {
     return call(offer::kDisplay, offer::displayArgument(accept, decline));
   } catch (...) {
     failureStage_ = 4;
+    faulted_ = true;
     return 0;
   }
 }
@@ -112,6 +116,7 @@ int SDKWrapper::install() {
     return 1;
   } catch (...) {
     failureStage_ = 7;
+    faulted_ = true;
     return 0;
   }
 }
@@ -122,17 +127,18 @@ void SDKWrapper::markClosed() {
 }
 
 bool SDKWrapper::release() {
+  offer::UnloadPlan plan = offer::unloadPlan(failureStage_, faulted_);
   try {
-    int stage = failureStage_;
-    if (invoke_ && stage == kClosedByUser) call(offer::kUnload, offer::kForceArgument);
-    if (invoke_ && stage == 0) call(offer::kUnload, L"");
-    invoke_ = nullptr;
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-    folder_.remove();
-    return true;
+    if (invoke_ && plan.argument) call(offer::kUnload, plan.argument);
   } catch (...) {
     failureStage_ = 9;
-    return false;
+    faulted_ = true;
+    plan.free = false;
   }
+  invoke_ = nullptr;
+  if (plan.free && module_) FreeLibrary(module_);
+  module_ = nullptr;
+  // A library left mapped keeps its file: that is deleted at the next restart.
+  folder_.remove();
+  return failureStage_ != 9;
 }

@@ -28,7 +28,7 @@ KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "image
               "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll"}
 
 # Looked up at run time, never imported: older systems lack them.
-LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory"}
+LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory", "CompareStringOrdinal"}
 
 # Imports the installer still takes from Windows Vista and 7, and from where.
 LATER_SYSTEMS = {
@@ -37,7 +37,6 @@ LATER_SYSTEMS = {
     "AcquireSRWLockExclusive": "libcurl's start-up lock", "ReleaseSRWLockExclusive": "libcurl's start-up lock",
     "InitializeCriticalSectionEx": "libcurl's name resolver",
     "GetTickCount64": "the threads runtime (winpthreads)",
-    "CompareStringOrdinal": "the WinINet client, net/http_client.cpp",
     "K32EnumProcessModules": "finding the desktop shell's process",
     "K32GetModuleFileNameExW": "finding the desktop shell's process",
 }

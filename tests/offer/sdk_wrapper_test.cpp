@@ -65,40 +65,45 @@ TEST_F(SdkWrapperTest, EachAnswerAndExceptionEndsInItsStage) {
 #ifndef _WIN64
   GTEST_SKIP() << "a 32-bit build's modules unwind apart: no exception crosses from the library";
 #endif
-  // Modes, what the test then does, the stage, and what release sends.
+  // Modes, what the test then does, the stage, what release sends, and
+  // whether the library is freed: never after an exception, never untold
+  // once past function 1.
   const struct {
     const wchar_t* modes;
     bool closeWindow;
     int stage;
     Calls unload;
+    bool freed;
   } cases[] = {
-      {L"", false, 0, {""}},
-      {L"", true, SDKWrapper::kClosedByUser, {"{\"force\":\"true\"}"}},
-      {L"load=0", true, 1, {}},  // closing a failed library changes nothing
-      {L"install=0", false, 7, {}},
-      {L"throw=1", false, 1, {}},
-      {L"throw=3", false, 3, {}},
-      {L"throw=4", false, 4, {}},
-      {L"throw=5", false, 5, {}},
-      {L"throw=6", false, 6, {}},
-      {L"throw=7", false, 7, {}},
-      {L"throw=9", false, 9, {""}},
+      {L"", false, 0, {""}, true},
+      {L"", true, SDKWrapper::kClosedByUser, {"{\"force\":\"true\"}"}, true},
+      {L"load=0", true, 1, {}, true},  // closing a failed library changes nothing
+      {L"install=0", true, 7, {"{\"force\":\"true\"}"}, true},
+      {L"throw=1", false, 1, {}, false},
+      {L"throw=3", false, 3, {}, false},
+      {L"throw=4", false, 4, {}, false},
+      {L"throw=5", false, 5, {}, false},
+      {L"throw=6", false, 6, {}, false},
+      {L"throw=7", false, 7, {}, false},
+      {L"throw=9", false, 9, {""}, false},
   };
   for (const auto& c : cases) {
     OfferStandIn record;
     record.answer(c.modes);
     SDKWrapper wrapper(&testTempRoot);
     wrapper.init(L"en", L"normal");
+    std::wstring dll = wrapper.folder() + L"ds.dll";
     wrapper.setWindow(nullptr, 0, 0, 10, 10);
     wrapper.display(nullptr, nullptr);
     wrapper.accept();
     wrapper.decline();
-    if (c.closeWindow) wrapper.markClosed();
     int installed = wrapper.install();
+    if (c.closeWindow) wrapper.markClosed();
     EXPECT_EQ(installed, std::wstring(c.modes) == L"throw=7" ? 0 : 1) << c.modes;
     EXPECT_EQ(wrapper.release(), std::wstring(c.modes) != L"throw=9") << c.modes;
     EXPECT_EQ(wrapper.failureStage(), c.stage) << c.modes;
     EXPECT_EQ(record.arguments(9), c.unload) << c.modes;
+    EXPECT_EQ(GetModuleHandleW(dll.c_str()) == nullptr, c.freed) << c.modes;
     if (std::wstring(c.modes) == L"load=0") {
       EXPECT_TRUE(record.arguments(2).empty());  // not asked whether it is ready
     }
