@@ -4,15 +4,19 @@
 #include "app/config_imp.h"
 #include "app/main_frame.h"
 #include "app/resources/resource_ids.h"
-#include "offer/sdk_api_impl.h"
 #include "net/curl_global.h"
+#include "offer/sdk_api_impl.h"
+#include "offer/sdk_wrapper.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
 #include "skin/resource_map.h"
 #include "ui/message_box.h"
 #include "ui/msg_builders.h"
+#include "utility/detached_thread.h"
 #include "utility/log.h"
+#include "utility/private_folder.h"
+#include "utility/ufile.h"
 #include "utility/usystem.h"
 
 namespace {
@@ -56,6 +60,21 @@ void setWindowIcons(HWND window, HINSTANCE instance) {
   }
 }
 
+// Earlier runs' private folders that they could not remove (a library still
+// mapped, a package still running), cleared on a thread of their own; the
+// folders of this run are younger than the process.
+void removeEarlierLeftovers() {
+  FILETIME started{}, unused{};
+  if (!GetProcessTimes(GetCurrentProcess(), &started, &unused, &unused, &unused)) return;
+  utility::startDetachedThread([started] {
+    for (const std::wstring& parent :
+         {utility::ufile::localTempFolder(), utility::ufile::systemTempFolder()}) {
+      for (const wchar_t* prefix : {SDKWrapper::kFolderPrefix, CAppModel::kPackageFolderPrefix})
+        utility::removeLeftoverFolders(parent, prefix, started);
+    }
+  });
+}
+
 }  // namespace
 
 SystemFacts SystemFacts::live() {
@@ -69,6 +88,7 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   if (model.popupExistPwnd()) return false;
   // libcurl starts with the first transfer, on its worker (net/curl_global.h).
   model.init(commandLine.c_str(), instance);
+  removeEarlierLeftovers();
 
   // The skin: the toolkit's instance and language, the loose "skin" folder
   // beside the program, then the embedded archive and its language table.
@@ -89,7 +109,12 @@ void CAppImpl::showMainFrame() {
   LOG(L"create main");
   bool created = !mainFrame() && createMainFrame();
   CAppMainFrame* frame = mainFrame();
-  if (!frame) return;
+  if (!frame) {
+    // Nothing to show and nothing that could end the run later.
+    LOG(L"no main window: the run ends");
+    PostQuitMessage(0);
+    return;
+  }
   HWND window = frame->getHWND();
   ShowWindow(window, SW_SHOWNORMAL);
   BringWindowToTop(window);

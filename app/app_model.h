@@ -65,8 +65,9 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
 
   // Package download (UI thread): starts the worker, or waits for addresses.
   void startDownloadPlayer();
-  // Installation (UI thread): runs the package on a task of its own.
-  friend void runInstallTask(CAppModel& model);
+  // Installation (UI thread): runs the package on a task of its own; false,
+  // with nothing run, when no thread can be made.
+  friend bool runInstallTask(CAppModel& model);
   // Starts the installed emulator, with the package name when there is one.
   void startPlayer();
   void runPlayer(const std::wstring& parameters);
@@ -81,6 +82,8 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // with a closing back-slash; empty before the download and once the package
   // has ended.
   const std::wstring& packageFolder() const { return packageFolder_.path(); }
+  // What the package folders' names begin with (followed by a GUID).
+  static constexpr wchar_t kPackageFolderPrefix[] = L"Package_";
 
   // Whether a result message of the package counts (UI thread): only while
   // the package runs, and only its first one; any process may post to the
@@ -155,7 +158,7 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // it in between. Both are used by the download worker, then by the install
   // task, which starts the package by the held file's final path and removes
   // the folder once the package has ended.
-  utility::PrivateFolder packageFolder_{L"Package_"};
+  utility::PrivateFolder packageFolder_{kPackageFolderPrefix};
   utility::FileHandle checkedPackage_;
   // The package runs and has not yet posted its result. UI thread only: the
   // install task posts the changes, so they come in order with the package's
@@ -163,7 +166,7 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   bool awaitingPackageResult_ = false;
 };
 
-void runInstallTask(CAppModel& model);
+bool runInstallTask(CAppModel& model);
 
 template <typename F>
 void CAppModel::postToWindow(F work) {

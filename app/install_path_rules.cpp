@@ -113,13 +113,16 @@ PathAdvice adviseOnPath(const PathChoice& choice) {
   const std::wstring& best = choice.bestPath;
   if (best.size() >= 3 && choice.path.compare(0, 2, best, 0, 2) == 0)
     return PathAdvice::kSameBestDrive;
-  if (choice.ask && choice.bestIsSsd && !choice.chosenIsSsd && !best.empty())
+  if (choice.ask && choice.bestIsSsd && !best.empty() &&
+      !(choice.chosenIsSsd && choice.chosenIsSsd()))
     return PathAdvice::kDrivePrompt;
-  if (choice.chosenUsableMB < kAdvisedFreeMB) return PathAdvice::kSpacePrompt;
+  double usable = choice.chosenUsableMB ? choice.chosenUsableMB() : 0.0;
+  if (usable < kAdvisedFreeMB) return PathAdvice::kSpacePrompt;
   return PathAdvice::kNone;
 }
 
-std::wstring fillDriveLetters(const std::wstring& format, const std::wstring& letters) {
+std::wstring fillDriveLetters(const std::wstring& format,
+                              const std::vector<std::wstring>& letters) {
   std::wstring text;
   size_t next = 0;
   for (size_t at = 0; at < format.size(); ++at) {

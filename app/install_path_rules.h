@@ -5,6 +5,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 // Answers whether the root "x:\" can be queried and offers the caller space.
 using RootHasSpace = std::function<bool(const std::wstring& root)>;
@@ -46,19 +47,22 @@ enum class PathAdvice {
   kDrivePrompt,    // a hard disk while a solid-state drive was proposed
   kSpacePrompt,    // less than 17408 MB usable
 };
+// The chosen drive's facts are asked (they open the volume) only when the
+// advice reaches the step that needs them.
 struct PathChoice {
-  bool ask = true;            // false: the drive prompt was answered already
-  std::wstring path;          // as the user gave it (slash form)
-  std::wstring bestPath;      // the proposed folder; empty when taken from the registry
-  bool bestIsSsd = false;     // the proposed folder's drive is a solid-state drive
-  bool chosenIsSsd = false;   // the chosen folder's drive is one
-  double chosenUsableMB = 0;  // usable space on the chosen folder's drive
+  bool ask = true;                    // false: the drive prompt was answered already
+  std::wstring path;                  // as the user gave it (slash form)
+  std::wstring bestPath;              // the proposed folder; empty when taken from the registry
+  bool bestIsSsd = false;             // the proposed folder's drive is a solid-state drive
+  std::function<bool()> chosenIsSsd;  // the chosen folder's drive is one
+  std::function<double()> chosenUsableMB;  // usable space on the chosen folder's drive
 };
 PathAdvice adviseOnPath(const PathChoice& choice);
 // Below this many usable MB a folder is advised against.
 inline constexpr double kAdvisedFreeMB = 17408.0;
 
-// A prompt text from the language table with the drive letters put in place
-// of its "%s" marks, in order. Any other "%" stays as written, and marks
-// beyond the letters given stay as they are: the text is translated data.
-std::wstring fillDriveLetters(const std::wstring& format, const std::wstring& letters);
+// A prompt text from the language table with one value put in place of each
+// of its "%s" marks, in order; an empty value empties its own mark. Any other
+// "%" stays as written, and marks beyond the values given stay as they are:
+// the text is translated data.
+std::wstring fillDriveLetters(const std::wstring& format, const std::vector<std::wstring>& letters);

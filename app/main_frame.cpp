@@ -148,6 +148,9 @@ LRESULT CAppMainFrame::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     askBeforeClosing();
     return 0;
   }
+  // Hidden (not minimised) only when the run ends: the offer's own window,
+  // owned but not hidden with it, goes too.
+  if (message == WM_SHOWWINDOW && !wParam && lParam == 0) offer_.hide();
   return WindowImplBase::handleMessage(message, wParam, lParam);
 }
 

@@ -87,6 +87,9 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   void showPathPrompt(const std::wstring& suggested, const std::wstring& text,
                       std::function<void()> keep);
   void tickInstallWait();
+  // The box that offers the package for the browser: "Yes" opens its
+  // address, "No" ends the run; so does its close button when `closingQuits`.
+  void offerManualDownload(const char* textKey, bool closingQuits);
   // Ends the run: hides and closes the window and quits the message loop.
   void leave();
   void askBeforeClosing();

@@ -62,7 +62,10 @@ void CAppMainFrame::startOfferWait() {
 }
 
 void CAppMainFrame::showOfferWindow() {
-  offer_.showADWindow(getHWND(), manager().scalePercent());
+  // Nothing comes up over a window that has hidden to end the run; and the
+  // overlay belongs to the offer's window, which may not have been made.
+  if (!IsWindowVisible(getHWND()) || !offer_.showADWindow(getHWND(), manager().scalePercent()))
+    return;
   if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(true);
 }
 
@@ -102,9 +105,11 @@ void CAppMainFrame::askBeforeClosing() {
   }
   DWORD elapsed = (GetTickCount() - downloadStartTick_) / 1000;
   std::weak_ptr<CAppMainFrame> self = weak();
+  // A download that finished while the box was open is installing: its
+  // answers then only close the box.
   auto quit = [self, elapsed] {
     auto frame = self.lock();
-    if (!frame) return;
+    if (!frame || frame->progressState_ == 100) return;
     ShowWindow(frame->getHWND(), SW_HIDE);
     frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed,
                                           frame->config_.useSpareUrl, frame->config_.useIe));
@@ -112,7 +117,7 @@ void CAppMainFrame::askBeforeClosing() {
   };
   auto browser = [self, elapsed] {
     auto frame = self.lock();
-    if (!frame) return;
+    if (!frame || frame->progressState_ == 100) return;
     utility::usystem::openUrl(frame->model_.m_url);
     frame->reportCancel(leaveDownloadText(frame->progressState_, elapsed,
                                           frame->config_.useSpareUrl, frame->config_.useIe));
@@ -140,7 +145,9 @@ void CAppMainFrame::onStart(DuiLib::TNotifyUI&) {
   PostQuitMessage(0);
 }
 
-void CAppMainFrame::onDownloadFailed() {
+void CAppMainFrame::onDownloadFailed() { offerManualDownload("download_error_tip2", false); }
+
+void CAppMainFrame::offerManualDownload(const char* textKey, bool closingQuits) {
   CAppModel* model = &model_;  // lives as long as the process
   msg::ButtonSpec browser{langText("Yes"),
                           [model] {
@@ -148,16 +155,26 @@ void CAppMainFrame::onDownloadFailed() {
                             PostQuitMessage(0);
                           },
                           true};
-  msg::ButtonSpec quit{langText("No"), [] { PostQuitMessage(0); }, false};
-  msg::twoButtonBox(getHWND(), browser, quit, kNoticeIcon, langText("noice"),
-                    langText("download_error_tip2"));
+  auto quitRun = [] { PostQuitMessage(0); };
+  msg::ButtonSpec quit{langText("No"), quitRun, false};
+  msg::twoButtonBoxWithClose(getHWND(), browser, quit, msg::iconPath(kNoticeIcon),
+                             langText("noice"), langText(textKey),
+                             closingQuits ? quitRun : std::function<void()>());
 }
 
 void CAppMainFrame::onInstallFinished(bool success) {
   installWaitTimer_.stop();
-  if (success) {
-    if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(100);
+  if (!success) {
+    // The emulator starts whatever came of it, but nothing claims success:
+    // the bar stays, no finished page opens, and the full package is offered
+    // for the browser.
+    model_.startPlayer();
+    if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
+      status->setText(langText("install_incomplete"));
+    offerManualDownload("install_incomplete_tip", true);
+    return;
   }
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(100);
   if (!model_.m_playerExist) {
     utility::usystem::openUrl(config_.afterInstallPageUrl());
     reporter_.addEvent(events::report::kJumpToWeb);

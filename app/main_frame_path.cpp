@@ -75,6 +75,7 @@ void CAppMainFrame::refreshPathState() {
 void CAppMainFrame::reloadInstallPath() {
   if (auto* edit = find<DuiLib::CControlUI>(L"pathedit")) edit->setText(model_.m_installDir);
   refreshPathState();
+  showVariantLogo();  // the variant may have changed with the folder
 }
 
 void CAppMainFrame::onPathEdited(DuiLib::TNotifyUI& msg) {
@@ -138,8 +139,8 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
   choice.path = path;
   choice.bestPath = model_.m_defaultInstallDir;
   choice.bestIsSsd = model_.m_defaultDriveIsSsd;
-  choice.chosenIsSsd = utility::disk::isSsd(path.substr(0, 2));
-  choice.chosenUsableMB = utility::disk::usableSpaceMB(path);
+  choice.chosenIsSsd = [&path] { return utility::disk::isSsd(path.substr(0, 2)); };
+  choice.chosenUsableMB = [&path] { return utility::disk::usableSpaceMB(path); };
   switch (adviseOnPath(choice)) {
     case PathAdvice::kSameBestDrive:
       LOG(L"same best path");
@@ -151,7 +152,7 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
       };
       showPathPrompt(choice.bestPath,
                      fillDriveLetters(langText("pathTip_ssd"),
-                                      firstLetter(path) + firstLetter(choice.bestPath)),
+                                      {firstLetter(path), firstLetter(choice.bestPath)}),
                      keep);
       break;
     }
@@ -159,7 +160,7 @@ void CAppMainFrame::changePathClac(bool ask, const std::wstring& path) {
       LOG(L"left 17G");
       std::wstring recommended = choice.bestPath.empty() ? old : choice.bestPath;
       showPathPrompt(recommended,
-                     fillDriveLetters(langText("pathTip_morebig"), firstLetter(recommended)),
+                     fillDriveLetters(langText("pathTip_morebig"), {firstLetter(recommended)}),
                      nullptr);
       break;
     }

@@ -43,7 +43,10 @@ void CAppMainFrame::onDownloadDone() {
   progressState_ = 100;
   installWaitTimer_.stop();
   if (config_.offerEnabled) offer_.installOffer();
-  runInstallTask(model_);
+  if (!runInstallTask(model_)) {
+    onInstallFinished(false);
+    return;
+  }
   installWaitStep_ = 0;
   installWaitTimer_.start(kInstallWaitTickMs, makeRunable([this] { tickInstallWait(); }));
 }

@@ -1,5 +1,7 @@
 #include "app/model_rules.h"
 
+#include <algorithm>
+
 #include "report/event_names.h"
 
 namespace model_rules {
@@ -12,7 +14,10 @@ int progressTotal(int received, int total) {
 
 int progressPercent(int received, int total) {
   if (total == 0) return 0;
-  return (int)((double)received / (double)total * 100.0);
+  // Clamped before the conversion: a count past the total, or one wrapped
+  // past 2 GiB, must not overflow the int.
+  double percent = (double)received / (double)total * 100.0;
+  return (int)std::clamp(percent, 0.0, 100.0);
 }
 
 int elapseSeconds(DWORD milliseconds) { return (int)((milliseconds / 1000 + 29) / 30 * 30); }

@@ -13,7 +13,8 @@ inline constexpr uint64_t kMinCurlPackageBytes = 10485760;
 // The total to show when the server announced none (-1): 300,000,000 bytes, or
 // received + 1024 once that much has arrived. Other totals stay as they are.
 int progressTotal(int received, int total);
-// received / total * 100 in double precision, truncated toward zero.
+// received / total * 100 in double precision, held within 0..100 and
+// truncated toward zero.
 int progressPercent(int received, int total);
 // Seconds of an attempt for the log, rounded up to a multiple of 30.
 int elapseSeconds(DWORD milliseconds);

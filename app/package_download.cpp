@@ -34,7 +34,14 @@ void CAppModel::startDownloadPlayer() {
   }
   // The worker runs once per process: a later request leaves it alone.
   Runable* worker = new MemberFuncRunable<CAppModel>(this, &CAppModel::_threadDownloadPlayer);
-  if (!m_downloadThread.start(worker)) worker->release();
+  if (m_downloadThread.start(worker)) return;
+  worker->release();
+  if (m_downloadThread.held()) return;
+  // No thread could be made: the download has failed.
+  LOG(L"download not started: no thread");
+  postToWindow([this] {
+    if (callbacks_.downloadFailed) callbacks_.downloadFailed();
+  });
 }
 
 void CAppModel::_retryTick() {
@@ -173,7 +180,10 @@ bool CAppModel::_downloadByNetFrom(const std::wstring& url, const std::wstring& 
 
 bool CAppModel::onProgress(const char*, int, int received, int total) {
   DWORD now = GetTickCount();
-  if (!progressReportDue(now, m_lastProgressTick)) return true;
+  // At most once a second, but the last report, all of the file, always
+  // goes: the window then shows the download complete.
+  bool whole = total > 0 && received == total;
+  if (!whole && !progressReportDue(now, m_lastProgressTick)) return true;
   m_lastProgressTick = now;
   total = model_rules::progressTotal(received, total);
   postToWindow([this, received, total] {

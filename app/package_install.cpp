@@ -1,46 +1,22 @@
 // The silent installation: end the emulator, run the package with its switches
 // and wait for it; then start the emulator, without administrator rights where
 // the system allows.
-#include <future>
-#include <list>
-
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/model_rules.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "utility/desktop_shell.h"
+#include "utility/detached_thread.h"
 #include "utility/log.h"
 #include "utility/process.h"
 #include "utility/ufile.h"
 #include "utility/usystem.h"
 
-namespace {
-
-// Install tasks not yet finished; a finished task removes itself on the UI
-// thread, where the list lives.
-struct InstallTask {
-  int id;
-  std::future<void> done;
-};
-
-std::list<InstallTask>& installTasks() {
-  static auto* tasks = new std::list<InstallTask>();
-  return *tasks;
-}
-
-}  // namespace
-
-void runInstallTask(CAppModel& model) {
-  static int lastId = 0;
-  int id = ++lastId;
-  installTasks().push_back({id, std::async(std::launch::async, [&model, id] {
-                              model._threadInsPlayer();
-                              postToUi([id] {
-                                installTasks().remove_if(
-                                    [id](const InstallTask& task) { return task.id == id; });
-                              });
-                            })});
+bool runInstallTask(CAppModel& model) {
+  if (utility::startDetachedThread([&model] { model._threadInsPlayer(); })) return true;
+  LOG(L"install task not started");
+  return false;
 }
 
 void CAppModel::_threadInsPlayer() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "net/download_limits.h"
 #include "report/event_names.h"
 
 namespace {
@@ -42,7 +43,9 @@ std::wstring percentNumber(int percent, int received, int total) {
 SizedProgressView sizedProgressView(int percent, int received, int total, bool arabic,
                                     const std::wstring& downloading) {
   SizedProgressView view;
-  bool totalKnown = received < total;
+  // Only the stand-in for a missing length can be reached without being the
+  // end: a real total that is reached is the whole file, 100 %.
+  bool totalKnown = received < total || (received == total && total != kUnknownLengthExpected);
   if (!totalKnown) percent = std::clamp(percent, 0, 99);
   view.sizeText = receivedText(received);
   if (totalKnown) view.sizeText += L"/" + twoDecimals(single(total * kBytesToMB)) + L"M";

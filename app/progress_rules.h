@@ -14,8 +14,9 @@ struct SizedProgressView {
   int progressState = 0;    // 1 to 100
 };
 // `downloading` is the translated "downloading" text. A total the download
-// has already reached is no total (a server that announced no length gets a
-// 10 MiB guess): then the percentage stays below 100 and no total is shown.
+// has passed, or reached when it is the stand-in for a missing length
+// (kUnknownLengthExpected), is no total: then the percentage stays below 100
+// and no total is shown. A real total reached is 100 %.
 SizedProgressView sizedProgressView(int percent, int received, int total, bool arabic,
                                     const std::wstring& downloading);
 

@@ -37,6 +37,12 @@ set(VORLANE_JUNCTION ${CMAKE_BINARY_DIR}/tests/support/junction)
 file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/target ${VORLANE_JUNCTION}/files)
 file(CREATE_LINK target ${VORLANE_JUNCTION}/link SYMBOLIC)
 file(CREATE_LINK files/victim ${VORLANE_JUNCTION}/linked_file SYMBOLIC)
+# "leftovers" holds a link named like one of the program's private folders,
+# leading to "leftover_target" and the file there that must stay.
+file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/leftovers ${VORLANE_JUNCTION}/leftover_target)
+file(WRITE ${VORLANE_JUNCTION}/leftover_target/keep.txt "not a leftover")
+file(CREATE_LINK ../leftover_target
+     ${VORLANE_JUNCTION}/leftovers/Setup_0A1B2C3D_0000_1111_2222_333344445555 SYMBOLIC)
 target_compile_definitions(vorlane_test_support PRIVATE "VORLANE_JUNCTION=\"Z:${VORLANE_JUNCTION}\"")
 
 # Source rules that no compiler enforces (runs on the build machine, not Wine).

@@ -27,3 +27,7 @@ struct DownloadLimits {
   int maxResumes = kMaxDownloadResumes;
   DWORD firstBackoffMs = kFirstResumeBackoffMs;
 };
+
+// The total the WinINet download reports when the server announced no
+// length: a guess that the received count may reach and pass.
+inline constexpr int kUnknownLengthExpected = 10485760;

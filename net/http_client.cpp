@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "utility/text.h"
+#include "utility/text_compare.h"
 
 namespace utility {
 
@@ -66,7 +67,7 @@ void relaxCertificateChecksForTests([[maybe_unused]] HINTERNET request) {
 
 bool isSecureUrl(const std::wstring& url) {
   return url.size() >= 8 &&
-         CompareStringOrdinal(url.c_str(), 8, L"https://", 8, TRUE) == CSTR_EQUAL;
+         utility::sameTextIgnoringCase(std::wstring_view(url).substr(0, 8), L"https://");
 }
 
 // A number from the response head, or -1 when the head does not have it.

@@ -8,8 +8,6 @@ namespace utility {
 
 namespace {
 
-const int kUnknownLengthExpected = 0xA00000;  // 10 MiB stands in for a missing length
-
 int clampedCount(int64_t bytes) { return bytes > INT32_MAX ? INT32_MAX : static_cast<int>(bytes); }
 
 }  // namespace

@@ -13,6 +13,7 @@ constexpr int kContainerLeft = 85;
 constexpr int kContainerTop = 80;
 constexpr int kContainerRightGap = 85;
 constexpr int kContainerBottomGap = 72;
+constexpr int kOfferBottomGap = 102;  // the host's height less 182 from the container's top
 
 int scaled(int value, int percent) { return DuiLib::scaleByPercent(value, percent); }
 
@@ -41,6 +42,8 @@ OfferHostLayout offerHostLayout(const RECT& owner, int scalePercent) {
   int right = std::max(left, width - scaled(kContainerRightGap, scalePercent));
   int lower = std::max(top, height - scaled(kContainerBottomGap, scalePercent));
   layout.container = {left, top, right, lower};
+  int offerLower = std::clamp(height - scaled(kOfferBottomGap, scalePercent), top, lower);
+  layout.offer = {right - left, offerLower - top};
   return layout;
 }
 

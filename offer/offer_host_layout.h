@@ -16,6 +16,10 @@ struct OfferHostLayout {
   RECT close;
   RECT title;
   RECT container;  // its size never negative
+  // What the library is told to fill, from the container's top left corner:
+  // the container's width and the host's height less 182 (486 x 214 at 100 %),
+  // leaving the bottom of the container clear above the buttons.
+  SIZE offer;
 };
 
 OfferHostLayout offerHostLayout(const RECT& owner, int scalePercent);

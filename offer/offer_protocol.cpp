@@ -48,4 +48,19 @@ std::wstring channelForOpenId(const std::wstring& openId) {
   return number >= 1500 && number <= 3000 ? L"buy" : L"normal";
 }
 
+UnloadPlan unloadPlan(int failureStage, bool faulted) {
+  if (faulted) return {nullptr, false};
+  switch (failureStage) {
+    case 0:
+      return {L"", true};
+    case kStageClosed:
+    case kStageInstall:
+      return {kForceArgument, true};
+    case kStageLoad:
+      return {nullptr, true};
+    default:  // only an exception sets the other stages
+      return {nullptr, false};
+  }
+}
+
 }  // namespace offer

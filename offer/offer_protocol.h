@@ -37,6 +37,26 @@ std::wstring loadArgument(const std::wstring& locale, const std::wstring& channe
 std::wstring setWindowArgument(HWND container, int x, int y, int width, int height);
 // Function 4: the windows of the Accept and Reject buttons.
 std::wstring displayArgument(HWND accept, HWND decline);
+// The failure stages of the wrapper that the rules below tell apart.
+inline constexpr int kStageLoad = 1;      // not loaded, or function 1 answered 0
+inline constexpr int kStageInstall = 7;   // function 7 answered 0
+inline constexpr int kStageClosed = 100;  // the user closed the offer window
+
+// How the library is let go at shut-down. A library that got past function 1
+// is never freed without being told to end (function 9): its windows and
+// whatever it hooked on the host's buttons would be left calling into freed
+// code. One whose call ended in an exception is in a state nobody knows: it
+// is neither called again nor freed, and goes with the process.
+struct UnloadPlan {
+  const wchar_t* argument;  // function 9's argument; null: function 9 is not called
+  bool free;                // FreeLibrary afterwards
+};
+// By the wrapper's failure stage, and whether a call into the library (or the
+// building of one) ended in an exception: stage 0 ends normally (empty text),
+// the user's closing and a failed install (function 7 answered 0) end by
+// force, a library that never got past function 1 is freed untold.
+UnloadPlan unloadPlan(int failureStage, bool faulted);
+
 // "buy" when the open id's leading number (optional sign, then digits; 0 when
 // there are none) lies in 1500..3000, else "normal".
 std::wstring channelForOpenId(const std::wstring& openId);

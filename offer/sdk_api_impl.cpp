@@ -1,7 +1,5 @@
 #include "offer/sdk_api_impl.h"
 
-#include <thread>
-
 #include "offer/offer_host_windows.h"
 #include "offer/offer_protocol.h"
 #include "offer/sdk_wrapper.h"
@@ -11,7 +9,7 @@ namespace {
 
 // The locale the library is started with.
 constexpr wchar_t kLocale[] = L"en";
-// Set on giving up, as on the Part's 20th tick: a later ready is ignored.
+// Set on giving up, as the tick does on its 20th: a later ready is ignored.
 constexpr int kReadyTicksGivenUp = 10;
 constexpr int kWaitingTicksDisplayed = 1000;
 constexpr DWORD kReadyPollMs = 50;
@@ -44,14 +42,30 @@ SDKAPIImpl& SDKAPIImpl::instance() {
   return *host;
 }
 
-SDKAPIImpl::SDKAPIImpl(SDKWrapper& wrapper) : wrapper_(wrapper) {}
+SDKAPIImpl::SDKAPIImpl(SDKWrapper& wrapper, ThreadStarter startThread)
+    : wrapper_(wrapper), startThread_(startThread) {}
 
 void SDKAPIImpl::setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
 void SDKAPIImpl::startInit(const std::wstring& openId) {
+  // A variant without the offer never loads the library: release would not
+  // let it go.
+  if (!hooks_.enabled) {
+    setStartedWithoutLibrary();
+    return;
+  }
   // Detached: nothing waits for the start-up, which may take as long as the
   // library needs; the host outlives it.
-  std::thread([this, openId] { init(openId); }).detach();
+  if (!startThread_([this, openId] { init(openId); })) {
+    LOG(L"offer library not started: no thread");
+    setStartedWithoutLibrary();
+  }
+}
+
+void SDKAPIImpl::setStartedWithoutLibrary() {
+  libraryLoaded_.store(false, std::memory_order_relaxed);
+  offerAvailable_.store(false, std::memory_order_relaxed);
+  ready_.store(true, std::memory_order_release);
 }
 
 void SDKAPIImpl::init(const std::wstring& openId) {
@@ -63,7 +77,7 @@ void SDKAPIImpl::init(const std::wstring& openId) {
 
 void SDKAPIImpl::waitForOffer(std::function<void()> show) {
   // The thread reads only the flags and hands its outcome to the UI thread.
-  std::thread([this, show = std::move(show)] {
+  bool started = startThread_([this, show = std::move(show)] {
     const DWORD start = GetTickCount();
     while (!isReady()) {
       if (GetTickCount() - start >= kReadyLimitMs) {
@@ -73,7 +87,8 @@ void SDKAPIImpl::waitForOffer(std::function<void()> show) {
       Sleep(kReadyPollMs);
     }
     if (hasOffer()) postToUi(show);
-  }).detach();
+  });
+  if (!started) giveUp();
 }
 
 void SDKAPIImpl::giveUp() {
@@ -84,17 +99,18 @@ void SDKAPIImpl::giveUp() {
   finish();
 }
 
-void SDKAPIImpl::showADWindow(HWND owner, int scalePercent) {
-  if (!hooks_.enabled || !libraryLoaded() || givenUp_ || shownOnce_) return;
+bool SDKAPIImpl::showADWindow(HWND owner, int scalePercent) {
+  if (!hooks_.enabled || !libraryLoaded() || givenUp_ || shownOnce_) return false;
   owner_ = owner;
   scale_ = scalePercent > 0 ? scalePercent : 100;
   offer::OfferHostLayout layout = offer::offerHostLayout(restoredRect(owner), scale_);
   offer::OfferHostWindows windows = offer::createOfferHostWindows(this, owner, layout);
   if (!windows.host) {
     finish();
-    return;
+    return false;
   }
   shownOnce_ = true;
+  offerSize_ = layout.offer;
   host_ = windows.host;
   accept_ = windows.accept;
   reject_ = windows.reject;
@@ -103,6 +119,7 @@ void SDKAPIImpl::showADWindow(HWND owner, int scalePercent) {
   ShowWindow(host_, SW_SHOW);
   LOG(L"start time 100");
   tick_.start(kTickMs, new MemberFuncRunable<SDKAPIImpl>(this, &SDKAPIImpl::onTick));
+  return true;
 }
 
 void SDKAPIImpl::onTick() {
@@ -114,10 +131,7 @@ void SDKAPIImpl::onTick() {
   if (readyTicks_ == 1) {
     waitingTicks_ = kWaitingTicksDisplayed;
     if (libraryLoaded() && container_) {
-      // The library is told the container's real size, at the host's scale.
-      RECT area;
-      GetClientRect(container_, &area);
-      wrapper_.setWindow(container_, 0, 0, area.right, area.bottom);
+      wrapper_.setWindow(container_, 0, 0, offerSize_.cx, offerSize_.cy);
     }
     display();
   }
@@ -180,7 +194,7 @@ void SDKAPIImpl::onHostDestroyed() {
 }
 
 void SDKAPIImpl::installOffer() {
-  if (libraryLoaded() && isReady() && !givenUp_) wrapper_.install();
+  if (libraryLoaded() && !givenUp_) wrapper_.install();
 }
 
 void SDKAPIImpl::finishOnLeave() {
@@ -189,9 +203,21 @@ void SDKAPIImpl::finishOnLeave() {
   finish();
 }
 
+void SDKAPIImpl::hide() {
+  tick_.stop();
+  if (host_) ShowWindow(host_, SW_HIDE);
+}
+
 void SDKAPIImpl::releaseDLL() {
   if (!hooks_.enabled || released_) return;
   released_ = true;
+  // The library's windows and whatever it hooked on the buttons go before it.
+  tick_.stop();
+  destroyHost();
+  if (!isReady()) {
+    LOG(L"offer library still starting: left to the process's end");
+    return;
+  }
   if (libraryLoaded()) {
     wrapper_.release();
     LOG(L"release dll end");

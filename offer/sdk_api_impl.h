@@ -15,6 +15,7 @@
 #include <string>
 
 #include "offer/offer_host_layout.h"
+#include "utility/detached_thread.h"
 #include "utility/ui_dispatcher.h"
 
 class SDKWrapper;
@@ -40,42 +41,59 @@ class SDKAPIImpl {
     std::function<void(OfferMoment)> report;
   };
 
+  // Starts a worker thread; false when it cannot (utility/detached_thread.h).
+  using ThreadStarter = bool (*)(std::function<void()> work);
+
   // The process's host, created on first use and never destroyed: the
   // start-up and wait threads may still use it after the window has gone.
   static SDKAPIImpl& instance();
-  // Tests make their own over their own wrapper; neither is ever destroyed
-  // while a start-up thread may run.
-  explicit SDKAPIImpl(SDKWrapper& wrapper);
+  // Tests make their own over their own wrapper, and may start its threads
+  // their way; neither is ever destroyed while a start-up thread may run.
+  explicit SDKAPIImpl(SDKWrapper& wrapper,
+                      ThreadStarter startThread = &utility::startDetachedThread);
   SDKAPIImpl(const SDKAPIImpl&) = delete;
   SDKAPIImpl& operator=(const SDKAPIImpl&) = delete;
 
   // UI thread. Replaces the hooks.
   void setHooks(Hooks hooks);
-  // UI thread. Runs init() on a worker thread of its own, not waited for.
+  // UI thread, after setHooks. Runs init() on a worker thread of its own, not
+  // waited for. When the offer is off, or no thread can be made, nothing is
+  // loaded: the host is ready at once, without an offer.
   void startInit(const std::wstring& openId);
   // The start-up: loads the library for the open id's channel and sets the
   // flags. Worker thread.
   void init(const std::wstring& openId);
   // UI thread. Waits on a worker thread for the library: once ready with an
   // offer, posts `show`; without one, ends. After kReadyLimitMs without a
-  // ready library the host gives up: the step ends and a later ready is ignored.
+  // ready library, or when no thread can be made, the host gives up: the step
+  // ends and a later ready is ignored.
   void waitForOffer(std::function<void()> show);
 
-  // Any thread.
+  // Any thread. The other two flags read false until the start-up has
+  // finished: the ready flag is read first (acquire), so that nothing the
+  // start-up thread is still writing is ever read.
   bool isReady() const { return ready_.load(std::memory_order_acquire); }
-  bool hasOffer() const { return offerAvailable_.load(std::memory_order_relaxed); }
-  bool libraryLoaded() const { return libraryLoaded_.load(std::memory_order_relaxed); }
+  bool hasOffer() const { return isReady() && offerAvailable_.load(std::memory_order_relaxed); }
+  bool libraryLoaded() const { return isReady() && libraryLoaded_.load(std::memory_order_relaxed); }
 
   // UI thread. Shows the host over `owner`, whose lengths are scaled by
-  // `scalePercent`; the tick then lets the library display its offer.
-  void showADWindow(HWND owner, int scalePercent = 100);
+  // `scalePercent`; the tick then lets the library display its offer. True
+  // when the host window is there; false when none was made (the step may
+  // have ended already).
+  bool showADWindow(HWND owner, int scalePercent = 100);
   // UI thread, the package has downloaded: the library installs what the user
   // accepted along with it (function 7), when it is loaded and ready.
   void installOffer();
   // UI thread, the user leaves: hides the host and the window it was shown
   // over, then ends the step.
   void finishOnLeave();
-  // UI thread, at shut-down: releases the library; acts once.
+  // UI thread, the window it was shown over hides (the run ends): the host
+  // hides with it and its tick stops.
+  void hide();
+  // UI thread, at shut-down; acts once. Destroys the host, then lets the
+  // library go (SDKWrapper::release). A library still starting (function 2
+  // not returned) is left alone: nothing of the wrapper is touched, and the
+  // library goes with the process; its folder goes in the next run.
   void releaseDLL();
 
   // The host's windows, null when none (for tests and the window procedures).
@@ -104,7 +122,10 @@ class SDKAPIImpl {
   void finish();
   void report(OfferMoment moment);
 
+  void setStartedWithoutLibrary();
+
   SDKWrapper& wrapper_;
+  ThreadStarter startThread_;
   Hooks hooks_;
   HWND host_ = nullptr;
   HWND owner_ = nullptr;
@@ -121,6 +142,7 @@ class SDKAPIImpl {
   bool shownOnce_ = false;  // a host was made: the tick fills only the first
   bool givenUp_ = false;    // the wait ran out: a later ready is ignored
   int scale_ = 100;
+  SIZE offerSize_{};  // what the library is told to fill (function 3)
   int readyTicks_ = 0;
   int waitingTicks_ = 0;
 };

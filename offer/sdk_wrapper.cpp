@@ -20,7 +20,7 @@ SDKWrapper& SDKWrapper::instance() {
 std::wstring SDKWrapper::tempFolder() { return utility::ufile::localTempFolder(); }
 
 SDKWrapper::SDKWrapper(std::wstring (*tempRoot)(), utility::PrivateFolder::FactsHook hook)
-    : folder_(L"Setup_", hook), tempRoot_(tempRoot) {}
+    : folder_(kFolderPrefix, hook), tempRoot_(tempRoot) {}
 
 int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
   try {
@@ -34,6 +34,7 @@ int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
     return kInitLoaded;
   } catch (...) {
     failureStage_ = 1;
+    faulted_ = true;
     return kInitFailed;
   }
 }
@@ -82,6 +83,7 @@ bool SDKWrapper::call(offer::Function function, const std::wstring& argument, in
   } catch (...) {
   }
   failureStage_ = stage;
+  faulted_ = true;
   return false;
 }
 
@@ -98,6 +100,7 @@ void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) 
     call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height), 3, &ignored);
   } catch (...) {
     failureStage_ = 3;
+    faulted_ = true;
   }
 }
 
@@ -108,6 +111,7 @@ int SDKWrapper::display(HWND accept, HWND decline) {
     return call(offer::kDisplay, offer::displayArgument(accept, decline), 4, &shown) ? shown : 0;
   } catch (...) {
     failureStage_ = 4;
+    faulted_ = true;
     return 0;
   }
 }
@@ -130,21 +134,20 @@ void SDKWrapper::markClosed() {
 }
 
 bool SDKWrapper::release() {
+  offer::UnloadPlan plan = offer::unloadPlan(failureStage_, faulted_);
   try {
-    int stage = failureStage_;
     int ignored = 0;
-    bool unloaded = true;
-    if (invoke_ && stage == kClosedByUser)
-      unloaded = call(offer::kUnload, offer::kForceArgument, 9, &ignored);
-    if (invoke_ && stage == 0) unloaded = call(offer::kUnload, L"", 9, &ignored);
-    if (!unloaded) return false;
-    invoke_ = nullptr;
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-    folder_.remove();
-    return true;
+    if (invoke_ && plan.argument && !call(offer::kUnload, plan.argument, 9, &ignored))
+      plan.free = false;
   } catch (...) {
     failureStage_ = 9;
-    return false;
+    faulted_ = true;
+    plan.free = false;
   }
+  invoke_ = nullptr;
+  if (plan.free && module_) FreeLibrary(module_);
+  module_ = nullptr;
+  // A library left mapped keeps its file: that is deleted at the next restart.
+  folder_.remove();
+  return failureStage_ != 9;
 }

@@ -5,9 +5,10 @@
 //
 // Nothing here is logged or shown: every failure ends in failureStage(), and
 // from then on the library is not called again, except function 9 at release
-// after a normal end (stage 0) or the user's closing (stage 100). Every call
-// goes through one guard (offer/guarded_invoke.h): whatever the library
-// raises, and our own exceptions of building a call, end in the call's stage.
+// (offer::unloadPlan: after a normal end, the user's closing or a failed
+// install). Every call goes through one guard (offer/guarded_invoke.h):
+// whatever the library raises, and our own exceptions of building a call, end
+// in the call's stage, and the library is then neither called nor freed again.
 //
 // init() runs on a worker thread; everything else on the UI thread, only
 // after init() has returned (the host's ready flag orders the two).
@@ -24,9 +25,11 @@ class SDKWrapper {
  public:
   // What failureStage() holds: 0 while nothing failed, the number of the
   // step that failed, or kClosedByUser.
-  static constexpr int kClosedByUser = 100;
+  static constexpr int kClosedByUser = offer::kStageClosed;
   static constexpr int kInitLoaded = 1;
   static constexpr int kInitFailed = 8;
+  // What the library folders' names begin with (followed by a GUID).
+  static constexpr wchar_t kFolderPrefix[] = L"Setup_";
 
   // The process's wrapper, created on first use and never destroyed.
   static SDKWrapper& instance();
@@ -43,8 +46,9 @@ class SDKWrapper {
   // Loads the library and calls functions 1 and 2: kInitLoaded, or
   // kInitFailed with failureStage() 1.
   virtual int init(const std::wstring& locale, const std::wstring& channel);
-  // Function 9 (after stage 0 or 100), then frees the library and removes its
-  // folder. False when an exception ended it (stage 9).
+  // Lets the library go as offer::unloadPlan says (function 9, FreeLibrary)
+  // and removes its folder; what a library left mapped holds is deleted at the
+  // next restart. False when function 9 ended in an exception (stage 9).
   virtual bool release();
   // Unpacks the library into a new private folder (utility/private_folder.h)
   // and loads it from there; on failure nothing of it is left.
@@ -82,5 +86,6 @@ class SDKWrapper {
   utility::PrivateFolder folder_;
   std::wstring libraryPath_;
   std::atomic<int> failureStage_{0};
+  std::atomic<bool> faulted_{false};  // a call ended in an exception
   std::wstring (*tempRoot_)();
 };

@@ -75,15 +75,16 @@ std::wstring withLineBreaks(std::wstring text) {
 
 void showUnsupportedSystemBox(HWND mainWindow) {
   // Without a main window there is nothing to close: the run ends directly.
-  ButtonSpec sure{langText("sure"),
-                  [mainWindow] {
-                    if (mainWindow)
-                      PostMessageW(mainWindow, WM_CLOSE, 1, 0);
-                    else
-                      PostQuitMessage(0);
-                  },
-                  true};
-  oneButtonBox(mainWindow, sure, 2, langText("error"), withLineBreaks(langText("error_xp")));
+  auto endRun = [mainWindow] {
+    if (mainWindow)
+      PostMessageW(mainWindow, WM_CLOSE, 1, 0);
+    else
+      PostQuitMessage(0);
+  };
+  ButtonSpec sure{langText("sure"), endRun, true};
+  // Closing the box ends the run as its button does: nothing may start here.
+  showBox(mainWindow, {&sure}, iconPath(2), langText("error"), withLineBreaks(langText("error_xp")),
+          endRun);
 }
 
 }  // namespace msg

@@ -33,7 +33,8 @@ void twoButtonBox(HWND owner, const ButtonSpec& first, const ButtonSpec& second,
                   const std::wstring& title, const std::wstring& text);
 
 // The refusal shown on systems older than Windows Vista, over `mainWindow`:
-// its one button closes the main window with code 1, which ends the run.
+// its one button, and its close button, close the main window with code 1,
+// which ends the run.
 void showUnsupportedSystemBox(HWND mainWindow);
 // `text` with the written marks "\r\n" and "\n" (a back-slash and a letter,
 // as the language table stores them) turned into line breaks.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <vector>
 
+#include "utility/text_compare.h"
 #include "utility/ufile.h"
 
 namespace common {
@@ -21,8 +22,7 @@ bool isPlainFileIn(HANDLE file, HANDLE folder, const std::wstring& name) {
   // Where the system cannot tell final paths (before Vista), the checks above stand alone.
   if (folderPath.empty() && filePath.empty()) return true;
   std::wstring expected = folderPath + L"\\" + name;
-  return CompareStringOrdinal(expected.c_str(), (int)expected.size(), filePath.c_str(),
-                              (int)filePath.size(), TRUE) == CSTR_EQUAL;
+  return utility::sameTextIgnoringCase(expected, filePath);
 }
 
 }  // namespace

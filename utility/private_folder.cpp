@@ -6,6 +6,7 @@
 
 #include "utility/log.h"
 #include "utility/system_library.h"
+#include "utility/text_compare.h"
 #include "utility/ufile.h"
 #include "utility/usystem.h"
 
@@ -83,7 +84,9 @@ FolderFacts::Owner ownerOf(HANDLE handle) {
   return result;
 }
 
-FolderFacts readFacts(HANDLE handle) {
+}  // namespace
+
+FolderFacts readFolderFacts(HANDLE handle) {
   FolderFacts facts;
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileInformationByHandle(handle, &info)) {
@@ -102,10 +105,7 @@ FolderFacts readFacts(HANDLE handle) {
   return facts;
 }
 
-bool samePath(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
+namespace {
 
 std::wstring fullPath(const std::wstring& path) {
   wchar_t full[MAX_PATH * 2] = {};
@@ -150,7 +150,7 @@ const wchar_t* privateFolderRefusal(const FolderFacts& facts, const std::wstring
   if (!(facts.volumeFlags & FILE_PERSISTENT_ACLS)) return L"its volume keeps no ACLs";
   if (facts.systemKeepsOwners && facts.owner == FolderFacts::Owner::other)
     return L"owned by neither Administrators nor the system";
-  if (facts.finalPath.empty() || !samePath(facts.finalPath, requestedPath))
+  if (facts.finalPath.empty() || !sameTextIgnoringCase(facts.finalPath, requestedPath))
     return L"its final path differs from the one asked for";
   return nullptr;
 }
@@ -174,7 +174,7 @@ bool PrivateFolder::open(const std::wstring& path) {
     LOG(L"cannot make private folder %s, error = %d", path.c_str(), (int)errorOf(status));
     return false;
   }
-  FolderFacts facts = readFacts(handle);
+  FolderFacts facts = readFolderFacts(handle);
   if (hook_) hook_(facts);
   if (const wchar_t* refusal = privateFolderRefusal(facts, path)) {
     LOG(L"private folder refused: %s: %s", path.c_str(), refusal);

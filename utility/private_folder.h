@@ -31,6 +31,10 @@ struct FolderFacts {
 // closing back-slash), or null when it may.
 const wchar_t* privateFolderRefusal(const FolderFacts& facts, const std::wstring& requestedPath);
 
+// What the checks read from a folder's open handle (its owner, attributes,
+// volume and final path).
+FolderFacts readFolderFacts(HANDLE folder);
+
 class PrivateFolder {
  public:
   // Lets a test change what the checks see (a volume without ACLs, say).
@@ -65,5 +69,18 @@ class PrivateFolder {
   std::wstring path_;
   std::vector<std::wstring> files_;
 };
+
+// A name this program gives its private folders: `prefix` and a GUID as
+// usystem::newGuidString writes it ("Setup_0A1B2C3D_..."), and nothing else.
+bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix);
+
+// Removes what earlier runs left of their private folders (named as above)
+// in `parent`, which ends with a back-slash: a library or a package still
+// mapped or running when they ended. Only folders made before `madeBefore`
+// that pass a private folder's checks are touched; in them only plain files
+// are deleted (no links, no folders), and the folder goes when that empties
+// it. What is still in use stays. Any thread.
+void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
+                           const FILETIME& madeBefore, PrivateFolder::FactsHook hook = nullptr);
 
 }  // namespace utility

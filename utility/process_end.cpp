@@ -3,12 +3,14 @@
 // program: a program looked up by name could be one planted beside the
 // installer, and it would run with the installer's rights.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <tlhelp32.h>
 
 #include <vector>
 
 #include "utility/log.h"
 #include "utility/process.h"
+#include "utility/text_compare.h"
 
 namespace utility::process {
 namespace {
@@ -29,10 +31,6 @@ std::vector<Running> runningProcesses() {
     list.push_back({entry.th32ProcessID, entry.th32ParentProcessID, entry.szExeFile});
   CloseHandle(snapshot);
   return list;
-}
-
-bool sameName(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), (int)a.size(), b.c_str(), (int)b.size(), TRUE) == CSTR_EQUAL;
 }
 
 // When the process started; zero when it cannot be asked.
@@ -56,7 +54,7 @@ bool contains(const std::vector<DWORD>& ids, DWORD id) {
 std::vector<DWORD> named(const std::vector<Running>& running, const std::wstring& exeName) {
   std::vector<DWORD> ids;
   for (const Running& p : running)
-    if (p.id != GetCurrentProcessId() && sameName(p.exe, exeName)) ids.push_back(p.id);
+    if (p.id != GetCurrentProcessId() && sameTextIgnoringCase(p.exe, exeName)) ids.push_back(p.id);
   return ids;
 }
 

@@ -28,6 +28,8 @@ class TThread {
   // The auto-reset event signal() sets; the worker may wait on it.
   HANDLE wakeEvent() const { return wake_; }
   bool isRunning() const;
+  // A thread was started and not yet stopped, running or ended.
+  bool held() const { return thread_ != nullptr; }
 
  private:
   static unsigned __stdcall threadMain(void* self);

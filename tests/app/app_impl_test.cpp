@@ -68,6 +68,9 @@ TEST_F(AppWindowTest, On32BitWindowsVariant40IsChosenOnceAndTheChosenFolderStays
   EXPECT_TRUE(ConfigImp::instance().isPlayer4);
   EXPECT_NE(CAppModel::instance().m_installDir.find(L"Vorlane4.0"), std::wstring::npos);
   EXPECT_EQ(frame->findControl(L"pathedit")->getText(), CAppModel::instance().m_installDir);
+  // The logo of the variant chosen, not of the one the file name asked for.
+  EXPECT_TRUE(frame->findControl(L"logoCon")->isVisible());
+  EXPECT_FALSE(frame->findControl(L"logo9Con")->isVisible());
 
   frame->setInstallPath(L"C:\\Mine\\Vorlane\\");
   ShowWindow(frame->getHWND(), SW_MINIMIZE);
@@ -80,23 +83,50 @@ TEST_F(AppWindowTest, On32BitWindowsVariant40IsChosenOnceAndTheChosenFolderStays
 }
 
 TEST_F(AppWindowTest, OnWindowsXpTheRefusalIsShownOnceOverTheWindowAndEndsTheRun) {
-  CAppImpl app({&no, &no});
-  app.showMainFrame();
-  app.showMainFrame();
-  ASSERT_NE(app.mainFrame(), nullptr);
-  HWND window = app.mainFrame()->getHWND();
-  EXPECT_EQ(madeStyle(window), 0x860C0000u);
-  auto boxes = windowsOfClass(L"MessageBox");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(GetWindow(boxes.front()->getHWND(), GW_OWNER), window);
-  EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_TRUE(ConfigImp::instance().isPlayer9);
+  for (bool byCloseButton : {false, true}) {
+    CAppImpl app({&no, &no});
+    app.showMainFrame();
+    app.showMainFrame();
+    ASSERT_NE(app.mainFrame(), nullptr);
+    HWND window = app.mainFrame()->getHWND();
+    EXPECT_EQ(madeStyle(window), 0x860C0000u);
+    auto boxes = windowsOfClass(L"MessageBox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(GetWindow(boxes.front()->getHWND(), GW_OWNER), window);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(ConfigImp::instance().isPlayer9);
 
-  EXPECT_TRUE(boxes.front()->translateKey(VK_RETURN, false));  // its one button
-  EXPECT_TRUE(pumpFor(200));  // the window closed and ended the message loop
+    // Its one button, or its close button: nothing may start on this system.
+    if (byCloseButton) {
+      EXPECT_TRUE(testing_support::clickControl(boxes.front(), L"closebtn"));
+    } else {
+      EXPECT_TRUE(boxes.front()->translateKey(VK_RETURN, false));
+    }
+    EXPECT_TRUE(pumpFor(200)) << byCloseButton;  // the window closed and ended the message loop
+    EXPECT_EQ(app.mainFrame(), nullptr) << byCloseButton;
+    EXPECT_FALSE(IsWindow(window)) << byCloseButton;
+    app.uninit();  // must not touch the window that has gone
+  }
+}
+
+// Refuses to make any window of the main window's class on this thread.
+LRESULT CALLBACK refuseMainWindow(int code, WPARAM wParam, LPARAM lParam) {
+  wchar_t name[32] = {};
+  if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32) &&
+      std::wstring(name) == L"vlmainframe")
+    return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(AppWindowTest, WithoutAMainWindowTheRunEnds) {
+  HHOOK hook = SetWindowsHookExW(WH_CBT, &refuseMainWindow, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  CAppImpl app({&yes, &yes});
+  app.showMainFrame();
+  UnhookWindowsHookEx(hook);
   EXPECT_EQ(app.mainFrame(), nullptr);
-  EXPECT_FALSE(IsWindow(window));
-  app.uninit();  // must not touch the window that has gone
+  EXPECT_TRUE(pumpFor(100));  // the quit message: no invisible process left running
+  EXPECT_EQ(log.count("CAppImpl::showMainFrame", L"no main window: the run ends"), 1);
 }
 
 TEST(InstallerManifest, AsksForAdministratorAndDeclaresNoSupportedSystems) {

@@ -30,7 +30,7 @@ KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "image
               "shlwapi.dll", "user32.dll", "wldap32.dll", "ws2_32.dll"}
 
 # Looked up at run time, never imported: older systems lack them.
-LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory"}
+LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory", "CompareStringOrdinal"}
 
 
 

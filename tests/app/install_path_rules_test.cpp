@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -91,7 +92,9 @@ TEST(InstallPathRules, ChosenFoldersGetTheProductFolders) {
     EXPECT_EQ(completeInstallPath(c.chosen, kVariant9, testRoots), c.installed) << c.chosen;
 }
 
-TEST(InstallPathRules, AdviceOnAChosenFolder) {
+TEST(InstallPathRules, AdviceOnAChosenFolderAsksTheDriveOnlyWhenItMatters) {
+  // Each fact of the chosen drive opens its volume: it is asked only at the
+  // step that needs it ("s" the solid-state question, "m" the space).
   struct Case {
     bool ask;
     const wchar_t* path;
@@ -100,24 +103,41 @@ TEST(InstallPathRules, AdviceOnAChosenFolder) {
     bool chosenIsSsd;
     double usableMB;
     PathAdvice advice;
+    const char* asked;
   } cases[] = {
-      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 50000, PathAdvice::kDrivePrompt},
-      {false, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 50000, PathAdvice::kNone},
-      {false, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 100, PathAdvice::kSpacePrompt},
-      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, true, 50000, PathAdvice::kNone},
-      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", false, false, 50000, PathAdvice::kNone},
-      {true, L"C:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1, PathAdvice::kSameBestDrive},
-      {true, L"c:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1,
-       PathAdvice::kDrivePrompt},  // case counts
-      {true, L"D:/Games", L"", true, false, 50000, PathAdvice::kNone},
-      {true, L"D:/Games", L"", true, false, 17408.0, PathAdvice::kNone},
-      {true, L"D:/Games", L"", true, false, 17407.9, PathAdvice::kSpacePrompt},
-      {true, L"D:/Games", L"C:", true, false, 17407.9,
-       PathAdvice::kDrivePrompt},  // too short to compare
+      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 50000, PathAdvice::kDrivePrompt,
+       "s"},
+      {false, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 50000, PathAdvice::kNone, "m"},
+      {false, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 100, PathAdvice::kSpacePrompt,
+       "m"},
+      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", true, true, 50000, PathAdvice::kNone, "sm"},
+      {true, L"D:/Games", L"C:\\Vorlane\\Vorlane9\\", false, false, 50000, PathAdvice::kNone, "m"},
+      {true, L"C:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1, PathAdvice::kSameBestDrive,
+       ""},
+      {true, L"c:/Games", L"C:\\Vorlane\\Vorlane9\\", true, false, 1, PathAdvice::kDrivePrompt,
+       "s"},  // case counts
+      {true, L"D:/Games", L"", true, false, 50000, PathAdvice::kNone, "m"},
+      {true, L"D:/Games", L"", true, false, 17408.0, PathAdvice::kNone, "m"},
+      {true, L"D:/Games", L"", true, false, 17407.9, PathAdvice::kSpacePrompt, "m"},
+      {true, L"D:/Games", L"C:", true, false, 17407.9, PathAdvice::kDrivePrompt,
+       "s"},  // too short to compare
   };
   for (const Case& c : cases) {
-    PathChoice choice{c.ask, c.path, c.best, c.bestIsSsd, c.chosenIsSsd, c.usableMB};
+    std::string asked;
+    PathChoice choice{c.ask,
+                      c.path,
+                      c.best,
+                      c.bestIsSsd,
+                      [&] {
+                        asked += "s";
+                        return c.chosenIsSsd;
+                      },
+                      [&] {
+                        asked += "m";
+                        return c.usableMB;
+                      }};
     EXPECT_EQ(adviseOnPath(choice), c.advice) << c.path << " best " << c.best << " " << c.usableMB;
+    EXPECT_EQ(asked, c.asked) << c.path << " best " << c.best << " " << c.usableMB;
   }
 }
 
@@ -125,15 +145,17 @@ TEST(InstallPathRules, DriveLettersFillOnlyTheMarks) {
   std::wstring long400(396, L'x');
   struct Case {
     std::wstring format;
-    const wchar_t* letters;
+    std::vector<std::wstring> letters;
     std::wstring shown;
   } cases[] = {
-      {L"HDD (Disk %s), use SSD (Disk %s)?", L"DC", L"HDD (Disk D), use SSD (Disk C)?"},
-      {L"%n %s %s %s", L"DC", L"%n D C %s"},  // no printf: %n stays text, a third mark stays
-      {L"100% on %s, %d%%", L"E", L"100% on E, %d%%"},
-      {L"%s%", L"E", L"E%"},
-      {long400 + L" %s.", L"E", long400 + L" E."},  // a long translation is kept whole
-      {L"no marks", L"E", L"no marks"},
+      {L"HDD (Disk %s), use SSD (Disk %s)?", {L"D", L"C"}, L"HDD (Disk D), use SSD (Disk C)?"},
+      // An empty value empties its own mark: the second letter stays second.
+      {L"HDD (Disk %s), use SSD (Disk %s)?", {L"", L"C"}, L"HDD (Disk ), use SSD (Disk C)?"},
+      {L"%n %s %s %s", {L"D", L"C"}, L"%n D C %s"},  // no printf: %n stays text, a third mark stays
+      {L"100% on %s, %d%%", {L"E"}, L"100% on E, %d%%"},
+      {L"%s%", {L"E"}, L"E%"},
+      {long400 + L" %s.", {L"E"}, long400 + L" E."},  // a long translation is kept whole
+      {L"no marks", {L"E"}, L"no marks"},
   };
   for (const Case& c : cases) EXPECT_EQ(fillDriveLetters(c.format, c.letters), c.shown) << c.format;
 }

@@ -77,11 +77,25 @@ std::vector<State> states() {
          f.showDownloadPage();
          f.onDownloadPercent(57);
        }},
+      // The last report of the download: all of it.
+      {"downloaded",
+       [](CAppMainFrame& f) {
+         f.showDownloadPage();
+         f.onDownloadProgress(100, 524288000, 524288000);
+       }},
       {"installing",
        [](CAppMainFrame& f) {
          f.showDownloadPage();
          f.onDownloadProgress(100, 524288000, 524288000);
          f.onDownloadDone();
+       }},
+      // The package reported failure: no 100 %, the manual download offered.
+      {"install_incomplete",
+       [](CAppMainFrame& f) {
+         f.showDownloadPage();
+         f.onDownloadProgress(100, 524288000, 524288000);
+         f.onDownloadDone();
+         f.onInstallFinished(false);
        }},
       {"licence_page", [](CAppMainFrame& f) { selectPage(f, 1); }},
       {"app_install_page", [](CAppMainFrame& f) { selectPage(f, 3); }},

@@ -11,6 +11,7 @@
 #include "app/config_imp.h"
 #include "offer/sdk_api_impl.h"
 #include "offer/sdk_wrapper.h"
+#include "report/event_names.h"
 #include "skin/language_table.h"
 #include "standins/standins.h"
 #include "tests/app/main_frame_fixture.h"
@@ -296,25 +297,74 @@ TEST_F(MainFrameTest, FailedDownloadOffersTheBrowserEitherWayTheRunEnds) {
   EXPECT_EQ(opened.list(1), std::vector<std::string>{"http://127.0.0.1:1/package.exe"});
 }
 
-TEST_F(MainFrameTest, FinishedInstallationStartsTheEmulatorWhateverItsOutcome) {
+TEST_F(MainFrameTest, FinishedInstallationStartsTheEmulatorAndClaimsOnlyASuccess) {
   placeStandins();
+  const std::string package = "http://127.0.0.1:1/package.exe";
+  const std::string afterInstall = utility::wideToUtf8(world.config().afterInstallPageUrl());
+  world.model().m_url = utility::utf8ToWide(package);
   struct Case {
     bool success;
     bool playerExisted;
+    int button;  // after a failure: 0 "Yes", 1 "No", -1 the box's close button
     int bar;
-    size_t pagesOpened;
-  } cases[] = {{true, false, 100, 1}, {false, false, 0, 2}, {true, true, 100, 2}};
+    const std::string* opens;  // the page it opens, if any
+  } cases[] = {{false, false, 1, 64, nullptr},
+               {false, false, -1, 64, nullptr},
+               {false, false, 0, 64, &package},
+               {true, false, 0, 100, &afterInstall},
+               {true, true, 0, 100, nullptr}};
+  std::vector<std::string> pages;
   for (const Case& c : cases) {
     DeleteFileW((world.model().m_installDir + L"\\vdplayer_args.txt").c_str());
-    static_cast<DuiLib::CProgressUI*>(control(L"installbar"))->setValue(0);
+    static_cast<DuiLib::CProgressUI*>(control(L"installbar"))->setValue(64);
+    control(L"loadprogresslabel")->setText(L"Installing, please wait");
     world.model().m_playerExist = c.playerExisted;
     frame->onInstallFinished(c.success);
-    EXPECT_EQ(bar(), c.bar) << c.success;
-    EXPECT_TRUE(pumpFor(50)) << c.success;  // the quit message
-    EXPECT_TRUE(emulatorStarted(10000)) << c.success;
-    EXPECT_EQ(opened.list(c.pagesOpened).size(), c.pagesOpened) << c.success;
+    EXPECT_EQ(bar(), c.bar) << c.button;
+    if (c.success) {
+      EXPECT_TRUE(pumpFor(50));  // the quit message
+    }
+    EXPECT_TRUE(emulatorStarted(10000)) << c.button;  // whatever came of the installation
+    if (!c.success) {
+      // Nothing claims success: it says so and offers the package for the browser.
+      EXPECT_EQ(text(L"loadprogresslabel"), L"Installation did not complete");
+      EXPECT_EQ(boxText(),
+                L"The installation did not complete. Download the installer with your "
+                L"browser and run it again?");
+      EXPECT_FALSE(pumpFor(100)) << c.button;  // the run waits for the answer
+      if (c.button >= 0) {
+        clickBoxButton(c.button);
+      } else {
+        ASSERT_TRUE(clickControl(box(), L"closebtn"));
+      }
+      EXPECT_TRUE(pumpFor(200)) << c.button;  // the quit message
+    }
+    if (c.opens) pages.push_back(*c.opens);
+    EXPECT_EQ(opened.list(pages.size()), pages) << c.button;
   }
-  EXPECT_EQ(reported(2), (std::vector<std::string>{"jump_to_web", "jump_to_web"}));
+  EXPECT_EQ(reported(1), std::vector<std::string>{"jump_to_web"});
+}
+
+TEST_F(MainFrameTest, ASlowDownloadsAnswersOnlyCloseTheBoxOnceItHasFinished) {
+  world.model().m_url = L"http://127.0.0.1:1/package.exe";
+  for (int button : {0, 1}) {  // "download_close", "downloadBybrowser"
+    frame->onDownloadProgress(42, 220200960, 524288000);
+    ASSERT_TRUE(clickControl(frame, L"closebtn"));
+    ASSERT_EQ(boxText(), L"Slow download? Download faster with browser");
+    frame->onDownloadProgress(100, 524288000, 524288000);  // the last report: all of it
+    EXPECT_EQ(frame->progressState(), 100);
+    EXPECT_EQ(bar(), 63);
+    clickBoxButton(button);
+    EXPECT_FALSE(pumpFor(200)) << button;  // no quit
+    EXPECT_EQ(box(), nullptr) << button;
+    EXPECT_TRUE(IsWindowVisible(window)) << button;
+    EXPECT_TRUE(IsWindowEnabled(window)) << button;
+    frame->onDownloadProgress(42, 220200960, 524288000);  // as before, for the next button
+  }
+  EXPECT_TRUE(opened.list(0, 200).empty());
+  // Nothing was reported: the next event is the first.
+  world.reporter().addEvent(events::report::kStartDownloader);
+  EXPECT_EQ(reported(1), std::vector<std::string>{"ad_start_downloader"});
 }
 
 TEST_F(MainFrameTest, OfferConsentButtonsGoToTheirPagesAndReport) {
@@ -390,6 +440,9 @@ TEST_F(MainFrameTest, EachOfferStepReportsOnBothChannels) {
       ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
       EXPECT_FALSE(IsWindowEnabled(window));
       EXPECT_NE(offer->hostWindow(), nullptr);
+      // When the main window hides to end the run, the offer's goes with it.
+      ShowWindow(window, SW_HIDE);
+      EXPECT_FALSE(IsWindowVisible(offer->hostWindow()));
     }
     events += 2;
     auto seenAnalytics = analytics(events);
@@ -402,6 +455,24 @@ TEST_F(MainFrameTest, EachOfferStepReportsOnBothChannels) {
     DestroyWindow(window);
     pumpFor(50);
   }
+}
+
+TEST_F(MainFrameTest, TheOfferOverlayComesOnlyWithTheOfferWindow) {
+  ASSERT_TRUE(pumpUntil([&] { return offer->isReady(); }, 5000));
+  ShowWindow(window, SW_HIDE);  // the run ends: nothing comes up over it any more
+  frame->showOfferWindow();
+  EXPECT_EQ(offer->hostWindow(), nullptr);
+  EXPECT_FALSE(shown(L"ironsourceLayout"));
+
+  ShowWindow(window, SW_SHOW);
+  frame->showOfferWindow();  // display answered 0: the step ends on the first tick
+  EXPECT_NE(offer->hostWindow(), nullptr);
+  EXPECT_TRUE(shown(L"ironsourceLayout"));
+  ASSERT_TRUE(pumpUntil([&] { return page() == CAppMainFrame::kProgressPage; }, 3000));
+  EXPECT_FALSE(shown(L"ironsourceLayout"));
+  frame->showOfferWindow();  // no second offer window is made, and so no overlay
+  EXPECT_EQ(offer->hostWindow(), nullptr);
+  EXPECT_FALSE(shown(L"ironsourceLayout"));
 }
 
 TEST_F(MainFrameTest, TheOfferKeepsItsOwnKeys) {

@@ -58,6 +58,10 @@ TEST(ModelRules, UnknownTotalAndPercent) {
       {5, 10, 10, 50},
       {10, 10, 10, 100},
       {1, 3, 3, 33},
+      // Counts past the total or wrapped past 2 GiB stay within 0..100.
+      {2000000000, 1, 1, 100},
+      {20971520, 10485760, 10485760, 100},
+      {-2147483000, 10485760, 10485760, 0},
   };
   for (const auto& c : cases) {
     int total = model_rules::progressTotal(c.received, c.total);

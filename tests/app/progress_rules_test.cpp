@@ -32,10 +32,14 @@ TEST(ProgressRules, SizedReports) {
       {10, 1048575, 10485760, false, L"1024.00KB/10.00M", L"Downloading...(10%)", 6, 10},
       {2, 1048576, 524288000, true, L"1.00M/500.00M", L"Downloading...(", 1, 2},  // no minimum of 3
       {1, 1048576, 524288000, true, L"1.00M/500.00M", L"Downloading...(", 1, 1},
-      // A total that the download reached is a guess (no content length): no
-      // total, at most 99 %, the bar and state within their ranges.
+      // The last report of a download with a length: all of it, 100 %.
+      {100, 524288000, 524288000, false, L"500.00M/500.00M", L"Downloading...(100%)", 63, 100},
+      // A total that the download passed, or reached when it is the stand-in
+      // for a missing length, is a guess: no total, at most 99 %, the bar and
+      // state within their ranges.
       {4768, 524288000, 10485760, false, L"500.00M", L"Downloading...(99%)", 62, 99},
       {100, 10485760, 10485760, false, L"10.00M", L"Downloading...(99%)", 62, 99},
+      {200, 4000, 2000, false, L"3.91KB", L"Downloading...(99%)", 62, 99},
       {4768, 524288000, 10485760, true, L"500.00M", L"Downloading...(", 62, 99},
   };
   for (const Case& c : cases) {

@@ -446,8 +446,9 @@ def demo(build, out):
 def offer_at_150_percent(build, out, servers, packages):
     """A main window drawn at 150 %, with the keyboard's focus on the
     licence's box, then the offer window over it: the screen's DPI set to
-    144 for one more run, which is left once the offer shows."""
-    servers.script([{"package": "signed", "rate": 300000}], [], packages)
+    144 for one more run. The run installs and ends with the offer still up:
+    the offer window goes out of sight with the main window."""
+    servers.script([{"package": "signed", "rate": 2000000}], [], packages)
     installer = Installer(build, out, name="vorlane9_en_starter_5566_demo.exe", shots=out,
                           env={"VORLANE_STANDIN_OFFER": ""})
     installer.shot_count = 899
@@ -463,6 +464,13 @@ def offer_at_150_percent(build, out, servers, packages):
         installer.wait_window(OFFER)
         time.sleep(1)
         installer.screenshot("offer-window-150-percent")
+        wait_for(lambda: installer.proc.poll() is not None or not ((w := installer.window(MAIN)) and w[0]),
+                 120, "the main window to hide at the end of the run")
+        installer.screenshot("main-window-hidden-150-percent")
+        offer = installer.window(OFFER)
+        if offer and offer[0]:
+            raise AssertionError("the offer window is still shown after the main window hid")
+        installer.wait_end()
     finally:
         installer.stop()
         wine_output("reg", "add", *dpi, "/d", "96", "/f")

@@ -115,7 +115,7 @@ class InstallerFlow(unittest.TestCase):
         calls = installer.offer_calls_made()
         self.assertEqual(calls[:2], ['1 {"local":"en","channel":"normal"}', '2 {"blocking":"true"}'])
         self.assertRegex(calls[2], r'^3 \{"wnd":"\d+", "backgroundColor":"#FF0e0e0e", "x":"0", "y":"0", '
-                                   r'"width":"486", "height":"244"\}$')
+                                   r'"width":"486", "height":"214"\}$')
         self.assertRegex(calls[3], r'^4 \{"acceptBtnWnd":"\d+", "declineBtnWnd":"\d+"\}$')
         self.assertEqual(calls[4:], ["5 ", "7 ", "9 "])
         self.assertEqual(installer.temp_leftovers(), [])  # the library's folder went with it
@@ -251,16 +251,20 @@ class InstallerFlow(unittest.TestCase):
                 self.assertEndedWith(run, [RUN, START, ("download_fail", [("failure_reason", "0_0")])],
                                      ["ad_run", "ad_download_error"])
 
-    def test_failed_installation_still_starts_the_emulator(self):
+    def test_failed_installation_still_starts_the_emulator_and_offers_the_package(self):
         installer = self.installer(["signed"], [], env={"VORLANE_STANDIN_PACKAGE": "error:5 installed"})
         installer.click("installnowbtn")
+        # No success is claimed: no finished page, but the package for the browser.
+        installer.wait_window(BOX, 120)
+        installer.click_box("button0", "0", "Yes", "No")
         installer.wait_end()
         run = installer.result()
         self.assertIn("vdplayer.exe", run["player_args"])
-        self.assertEqual(run["opened"], [AFTER_INSTALL_PAGE])
+        package = f"http://127.0.0.1:{installer_run.fixed_ports.PRIMARY}{self.servers.requests()[0]['path']}"
+        self.assertEqual(run["opened"], [package])
         self.assertEndedWith(run, [RUN, START, ("ad_download_success", [("ext_field", "aws")]),
                                    ("ad_download_duration", [("duration", int), ("ext_field", "aws_ie")]),
-                                   ("ad_install_fail", [("failure_reason", "errorcode_5")]), JUMP],
+                                   ("ad_install_fail", [("failure_reason", "errorcode_5")])],
                              ["ad_run", "ad_download_sucess", "ad_installError"])
 
     def test_a_second_copy_brings_the_first_to_the_front_and_ends(self):

@@ -34,6 +34,33 @@ TEST(OfferProtocol, ChannelIsBuyOnlyForOpenIdsFrom1500To3000) {
   for (const auto& c : cases) EXPECT_EQ(offer::channelForOpenId(c.openId), c.channel) << c.openId;
 }
 
+TEST(OfferProtocol, ALibraryPastFunctionOneIsFreedOnlyAfterBeingToldToEnd) {
+  const wchar_t* force = offer::kForceArgument;
+  const struct {
+    int stage;
+    bool faulted;
+    const wchar_t* argument;  // null: function 9 is not called
+    bool free;
+  } cases[] = {
+      {0, false, L"", true},
+      {offer::kStageClosed, false, force, true},
+      {offer::kStageInstall, false, force, true},  // function 7 answered 0
+      {offer::kStageLoad, false, nullptr, true},   // never got past function 1
+      {offer::kStageLoad, true, nullptr, false},   // function 1 or 2 threw
+      {3, true, nullptr, false},
+      {offer::kStageInstall, true, nullptr, false},
+      {9, true, nullptr, false},
+  };
+  for (const auto& c : cases) {
+    offer::UnloadPlan plan = offer::unloadPlan(c.stage, c.faulted);
+    EXPECT_EQ(plan.argument == nullptr, c.argument == nullptr) << c.stage << " " << c.faulted;
+    if (plan.argument && c.argument) {
+      EXPECT_STREQ(plan.argument, c.argument) << c.stage;
+    }
+    EXPECT_EQ(plan.free, c.free) << c.stage << " " << c.faulted;
+  }
+}
+
 TEST(OfferHostLayout, HostCoversTheOwnersClientAreaAtEveryScale) {
   const struct {
     RECT owner;
@@ -41,13 +68,33 @@ TEST(OfferHostLayout, HostCoversTheOwnersClientAreaAtEveryScale) {
     RECT host;
     RECT accept;
     RECT container;
+    SIZE offer;  // what function 3 is told: 486 x 214 at 100 %, scaled
   } cases[] = {
-      {{100, 100, 788, 558}, 100, {116, 116, 772, 512}, {210, 338, 306, 368}, {85, 80, 571, 324}},
-      {{0, 0, 860, 573}, 125, {20, 20, 840, 515}, {263, 423, 383, 461}, {106, 100, 714, 405}},
-      {{10, 20, 1042, 707}, 150, {34, 44, 1018, 638}, {315, 507, 459, 552}, {128, 120, 856, 486}},
+      {{100, 100, 788, 558},
+       100,
+       {116, 116, 772, 512},
+       {210, 338, 306, 368},
+       {85, 80, 571, 324},
+       {486, 214}},
+      {{0, 0, 860, 573},
+       125,
+       {20, 20, 840, 515},
+       {263, 423, 383, 461},
+       {106, 100, 714, 405},
+       {608, 267}},
+      {{10, 20, 1042, 707},
+       150,
+       {34, 44, 1018, 638},
+       {315, 507, 459, 552},
+       {128, 120, 856, 486},
+       {728, 321}},
       // A minimised window's icon rectangle: never a negative size.
-      {{-32000, -32000, -31840, -31972}, 100, {-31984, -31984, -31856, -31984}, {210, 338, 306, 368},
-       {85, 80, 85, 80}},
+      {{-32000, -32000, -31840, -31972},
+       100,
+       {-31984, -31984, -31856, -31984},
+       {210, 338, 306, 368},
+       {85, 80, 85, 80},
+       {0, 0}},
   };
   for (const auto& c : cases) {
     offer::OfferHostLayout layout = offer::offerHostLayout(c.owner, c.scale);
@@ -60,6 +107,8 @@ TEST(OfferHostLayout, HostCoversTheOwnersClientAreaAtEveryScale) {
     EXPECT_TRUE(same(layout.accept, c.accept)) << c.scale;
     EXPECT_TRUE(same(layout.container, c.container))
         << c.scale << " container " << layout.container.right << "," << layout.container.bottom;
+    EXPECT_EQ(layout.offer.cx, c.offer.cx) << c.scale;
+    EXPECT_EQ(layout.offer.cy, c.offer.cy) << c.scale;
   }
 }
 

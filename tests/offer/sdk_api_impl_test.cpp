@@ -10,6 +10,8 @@
 
 #include "offer/sdk_wrapper.h"
 #include "tests/support/offer_standin.h"
+#include "utility/detached_thread.h"
+#include "utility/text.h"
 #include "utility/ui_dispatcher.h"
 
 using testing_support::OfferStandIn;
@@ -82,11 +84,11 @@ TEST_F(SdkApiImplTest, HostCoversTheOwnerAndTheLibraryDisplaysIntoItsContainer) 
   wchar_t text[64] = {};
   GetWindowTextW(window, text, 64);
   EXPECT_STREQ(text, L"Installer Main Window");
-  // The library is told the container's real size.
+  // The library is told the part of the container above the buttons: 486 x 214.
   EXPECT_EQ(library.arguments(3),
             Calls{"{\"wnd\":\"" + number(host->containerWindow()) +
                   "\", \"backgroundColor\":\"#FF0e0e0e\", \"x\":\"0\", \"y\":\"0\", "
-                  "\"width\":\"486\", \"height\":\"244\"}"});
+                  "\"width\":\"486\", \"height\":\"214\"}"});
   EXPECT_EQ(library.arguments(4), Calls{"{\"acceptBtnWnd\":\"" + number(host->acceptWindow()) +
                                         "\", \"declineBtnWnd\":\"" +
                                         number(host->rejectWindow()) + "\"}"});
@@ -147,26 +149,76 @@ TEST_F(SdkApiImplTest, RejectEndsTheStep) {
   EXPECT_EQ(moments, (std::vector<OfferMoment>{OfferMoment::kShown, OfferMoment::kRejected}));
 }
 
-TEST_F(SdkApiImplTest, CloseButtonAsksTheOwnerAndReleaseForcesTheUnloadOnce) {
+TEST_F(SdkApiImplTest, CloseButtonAsksTheOwnerThenTheHostGoesBeforeTheForcedUnload) {
   ASSERT_TRUE(show());
   click(host->closeWindow());
   EXPECT_EQ(closeRequests, std::vector<bool>{false});
-  EXPECT_NE(host->hostWindow(), nullptr);  // the host stays while the owner asks
+  HWND window = host->hostWindow();
+  EXPECT_NE(window, nullptr);  // the host stays while the owner asks
   EXPECT_EQ(moments, (std::vector<OfferMoment>{OfferMoment::kShown, OfferMoment::kClosed}));
   host->installOffer();  // closed: the library installs nothing
+  host->hide();          // the owner hid: the run ends, and the host goes out of sight with it
+  EXPECT_FALSE(IsWindowVisible(window));
+  std::wstring dll = utility::utf8ToWide(library.loads().at(0));
   host->releaseDLL();
   host->releaseDLL();
+  // Its windows went first, then the library was told to end, once, and freed.
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(host->hostWindow(), nullptr);
   EXPECT_TRUE(library.arguments(7).empty());
   EXPECT_EQ(library.arguments(9), Calls{"{\"force\":\"true\"}"});
+  EXPECT_EQ(GetModuleHandleW(dll.c_str()), nullptr);
 }
 
-TEST_F(SdkApiImplTest, AnInstallAnsweredZeroMeansNoUnloadAtRelease) {
+TEST_F(SdkApiImplTest, AnInstallAnsweredZeroIsUnloadedByForce) {
   library.answer(L"install=0");
   ASSERT_TRUE(show());
   host->installOffer();
   host->releaseDLL();
   EXPECT_EQ(library.arguments(7), Calls{""});
+  EXPECT_EQ(library.arguments(9), Calls{"{\"force\":\"true\"}"});
+}
+
+TEST_F(SdkApiImplTest, ALibraryStillStartingIsLeftAloneAtRelease) {
+  library.answer(L"never-ready");
+  host->startInit(L"100");
+  ASSERT_TRUE(pumpUntil([&] { return library.arguments(2).size() == 1; }, 5000));
+  host->releaseDLL();  // function 2 has not returned: nothing of it is touched
+  EXPECT_FALSE(host->isReady());
+  EXPECT_FALSE(host->libraryLoaded());
   EXPECT_TRUE(library.arguments(9).empty());
+  EXPECT_NE(GetModuleHandleW(utility::utf8ToWide(library.loads().at(0)).c_str()), nullptr);
+}
+
+// A variant without the offer, and a start-up thread the system cannot make,
+// load nothing: the host is ready at once without an offer.
+TEST_F(SdkApiImplTest, WithoutTheOfferOrAThreadNothingIsLoaded) {
+  const struct {
+    const char* what;
+    bool enabled;
+    SDKAPIImpl::ThreadStarter start;
+  } cases[] = {
+      {"the offer off", false, &utility::startDetachedThread},
+      {"no thread", true, [](std::function<void()>) { return false; }},
+  };
+  for (const auto& c : cases) {
+    auto* other = new SDKAPIImpl(*new SDKWrapper(), c.start);  // as the fixture's, never destroyed
+    SDKAPIImpl::Hooks hooks;
+    hooks.enabled = c.enabled;
+    int ended = 0;
+    hooks.finished = [&] { ++ended; };
+    other->setHooks(std::move(hooks));
+    other->startInit(L"100");
+    EXPECT_TRUE(other->isReady()) << c.what;
+    EXPECT_FALSE(other->libraryLoaded()) << c.what;
+    EXPECT_FALSE(other->hasOffer()) << c.what;
+    if (c.enabled) {
+      other->waitForOffer([] {});  // no thread for the wait either: the step ends at once
+      EXPECT_EQ(ended, 1) << c.what;
+    }
+    other->releaseDLL();
+    EXPECT_TRUE(library.loads().empty()) << c.what;
+  }
 }
 
 TEST_F(SdkApiImplTest, AMinimisedOwnerGetsTheHostOfItsRestoredPlace) {
@@ -192,7 +244,8 @@ TEST_F(SdkApiImplTest, AtOneHundredFiftyPercentEveryPlaceAndSizeScales) {
   EXPECT_EQ(accept.left - rect.left, 315);
   EXPECT_EQ(accept.right - accept.left, 144);
   EXPECT_EQ(library.arguments(3).size(), 1u);
-  EXPECT_NE(library.arguments(3)[0].find("\"width\":\"728\", \"height\":\"366\""), std::string::npos)
+  EXPECT_NE(library.arguments(3)[0].find("\"width\":\"728\", \"height\":\"321\""),
+            std::string::npos)
       << library.arguments(3)[0];
 }
 

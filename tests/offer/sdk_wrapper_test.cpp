@@ -67,32 +67,35 @@ TEST_F(SdkWrapperTest, LoadsFromAFolderOfItsOwnAndRemovesItAtRelease) {
 // can leave the library at all (64-bit: one table-based unwinding; a 32-bit
 // library built with GCC ends in its own terminate handler instead).
 TEST_F(SdkWrapperTest, EachAnswerAndExceptionEndsInItsStage) {
-  // Modes, what the test then does, the stage, and what release sends.
+  // Modes, what the test then does, the stage, what release sends, and
+  // whether the library is freed: never after an exception, never untold
+  // once past function 1.
   const struct {
     const wchar_t* modes;
     bool closeWindow;
     int stage;
     Calls unload;
+    bool freed;
   } cases[] = {
-      {L"", false, 0, {""}},
-      {L"", true, SDKWrapper::kClosedByUser, {"{\"force\":\"true\"}"}},
-      {L"load=0", true, 1, {}},  // closing a failed library changes nothing
-      {L"install=0", false, 7, {}},
-      {L"throw=1", false, 1, {}},
-      {L"throw=3", false, 3, {}},
-      {L"throw=4", false, 4, {}},
-      {L"throw=5", false, 5, {}},
-      {L"throw=6", false, 6, {}},
-      {L"throw=7", false, 7, {}},
-      {L"throw=9", false, 9, {""}},
-      {L"raise=1", false, 1, {}},
-      {L"raise=2", false, 1, {}},
-      {L"raise=3", false, 3, {}},
-      {L"raise=4", false, 4, {}},
-      {L"raise=5", false, 5, {}},
-      {L"raise=6", false, 6, {}},
-      {L"raise=7", false, 7, {}},
-      {L"raise=9", false, 9, {""}},
+      {L"", false, 0, {""}, true},
+      {L"", true, SDKWrapper::kClosedByUser, {"{\"force\":\"true\"}"}, true},
+      {L"load=0", true, 1, {}, true},  // closing a failed library changes nothing
+      {L"install=0", true, 7, {"{\"force\":\"true\"}"}, true},
+      {L"throw=1", false, 1, {}, false},
+      {L"throw=3", false, 3, {}, false},
+      {L"throw=4", false, 4, {}, false},
+      {L"throw=5", false, 5, {}, false},
+      {L"throw=6", false, 6, {}, false},
+      {L"throw=7", false, 7, {}, false},
+      {L"throw=9", false, 9, {""}, false},
+      {L"raise=1", false, 1, {}, false},
+      {L"raise=2", false, 1, {}, false},
+      {L"raise=3", false, 3, {}, false},
+      {L"raise=4", false, 4, {}, false},
+      {L"raise=5", false, 5, {}, false},
+      {L"raise=6", false, 6, {}, false},
+      {L"raise=7", false, 7, {}, false},
+      {L"raise=9", false, 9, {""}, false},
   };
   for (const auto& c : cases) {
 #ifndef _WIN64
@@ -102,17 +105,19 @@ TEST_F(SdkWrapperTest, EachAnswerAndExceptionEndsInItsStage) {
     record.answer(c.modes);
     SDKWrapper wrapper(&testTempRoot);
     wrapper.init(L"en", L"normal");
+    std::wstring dll = wrapper.folder() + L"ds.dll";
     wrapper.setWindow(nullptr, 0, 0, 10, 10);
     wrapper.display(nullptr, nullptr);
     wrapper.accept();
     wrapper.decline();
-    if (c.closeWindow) wrapper.markClosed();
     int installed = wrapper.install();
+    if (c.closeWindow) wrapper.markClosed();
     const std::wstring modes = c.modes;
     EXPECT_EQ(installed, modes == L"throw=7" || modes == L"raise=7" ? 0 : 1) << c.modes;
     EXPECT_EQ(wrapper.release(), modes != L"throw=9" && modes != L"raise=9") << c.modes;
     EXPECT_EQ(wrapper.failureStage(), c.stage) << c.modes;
     EXPECT_EQ(record.arguments(9), c.unload) << c.modes;
+    EXPECT_EQ(GetModuleHandleW(dll.c_str()) == nullptr, c.freed) << c.modes;
     if (std::wstring(c.modes) == L"load=0") {
       EXPECT_TRUE(record.arguments(2).empty());  // not asked whether it is ready
     }

@@ -72,6 +72,10 @@ std::wstring windowsPath(const char* unixStylePath) {
 
 std::wstring junctionedFolder() { return windowsPath(VORLANE_JUNCTION "/link") + L"\\"; }
 std::wstring junctionTarget() { return windowsPath(VORLANE_JUNCTION "/target") + L"\\"; }
+std::wstring leftoverLinkParent() { return windowsPath(VORLANE_JUNCTION "/leftovers") + L"\\"; }
+std::wstring leftoverLinkTarget() {
+  return windowsPath(VORLANE_JUNCTION "/leftover_target") + L"\\";
+}
 std::wstring linkedFile() { return windowsPath(VORLANE_JUNCTION "/linked_file"); }
 std::wstring linkedFileTarget() { return windowsPath(VORLANE_JUNCTION "/files/victim"); }
 

@@ -31,6 +31,11 @@ std::wstring exeFolder();
 // really is; both end with a back-slash.
 std::wstring junctionedFolder();
 std::wstring junctionTarget();
+// A folder holding a link named like a private folder of the program
+// ("Setup_<guid>"), and the folder it leads to, which holds "keep.txt"; both
+// end with a back-slash.
+std::wstring leftoverLinkParent();
+std::wstring leftoverLinkTarget();
 // A file name that is a symbolic link to another file, and that file.
 std::wstring linkedFile();
 std::wstring linkedFileTarget();

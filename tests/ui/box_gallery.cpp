@@ -52,6 +52,12 @@ std::vector<Occasion> occasions() {
                            langText("download_error_tip2"));
        },
        L"MessageBox"},
+      {"install_incomplete",
+       [](HWND o) {
+         msg::twoButtonBox(o, spec("Yes", true), spec("No", false), 0, langText("noice"),
+                           langText("install_incomplete_tip"));
+       },
+       L"MessageBox"},
       {"browse_existing",
        [](HWND o) {
          msg::twoButtonBox(o, spec("sure", false), spec("cancel", true), L"", langText("noice"),
@@ -62,14 +68,14 @@ std::vector<Occasion> occasions() {
        [](HWND o) {
          msg::twoButtonBoxWithClose(o, spec("path_ok", true), spec("path_not", false), L"",
                                     langText("path_noice"),
-                                    fillDriveLetters(langText("pathTip_ssd"), L"DC"), [] {});
+                                    fillDriveLetters(langText("pathTip_ssd"), {L"D", L"C"}), [] {});
        },
        L"MessageBox"},
       {"space_prompt",
        [](HWND o) {
          msg::twoButtonBox(o, spec("path_ok", true), spec("path_not", false), L"",
                            langText("path_noice"),
-                           fillDriveLetters(langText("pathTip_morebig"), L"E"));
+                           fillDriveLetters(langText("pathTip_morebig"), {L"E"}));
        },
        L"MessageBox"},
       {"old_system", [](HWND o) { msg::showUnsupportedSystemBox(o); }, L"MessageBox"},

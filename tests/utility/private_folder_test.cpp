@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/test_support.h"
 #include "utility/ufile.h"
 
@@ -25,6 +27,15 @@ bool isEmptyFolder(const std::wstring& folder) {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return empty;
+}
+
+// The current time moved by `seconds`.
+FILETIME shiftedNow(int seconds) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER value{{now.dwLowDateTime, now.dwHighDateTime}};
+  value.QuadPart += static_cast<LONGLONG>(seconds) * 10000000;
+  return {value.LowPart, value.HighPart};
 }
 
 }  // namespace
@@ -111,4 +122,86 @@ TEST(PrivateFolder, AVolumeWithoutAclsIsRefusedAndLeavesNothing) {
   PrivateFolder folder(L"Setup_", [](FolderFacts& facts) { facts.volumeFlags = 0; });
   EXPECT_FALSE(folder.create(temp.path() + L"\\"));
   EXPECT_TRUE(isEmptyFolder(temp.path() + L"\\"));
+}
+
+TEST(PrivateFolder, OnlyItsOwnNamesCountAsItsFolders) {
+  const struct {
+    const wchar_t* name;
+    bool ours;
+  } cases[] = {
+      {L"Setup_0A1B2C3D_4E5F_6a7b_8C9D_0E1F2A3B4C5D", true},
+      {L"Setup_0A1B2C3D_4E5F_6a7b_8C9D_0E1F2A3B4C5", false},    // one digit short
+      {L"Setup_0A1B2C3D_4E5F_6a7b_8C9D_0E1F2A3B4C5DX", false},  // one too many
+      {L"Setup_0A1B2C3D-4E5F-6a7b-8C9D-0E1F2A3B4C5D", false},
+      {L"Setup_0A1B2C3G_4E5F_6a7b_8C9D_0E1F2A3B4C5D", false},
+      {L"Setup_tool", false},
+      {L"Package_0A1B2C3D_4E5F_6a7b_8C9D_0E1F2A3B4C5D", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(utility::isPrivateFolderName(c.name, L"Setup_"), c.ours) << c.name;
+}
+
+// Folders an earlier run could not remove: a library still mapped, a package
+// still running. The next run empties and removes them where it can.
+TEST(PrivateFolder, LeftoversOfEarlierRunsGoWhereNothingHoldsThem) {
+  TempDir temp;
+  const std::wstring parent = temp.path() + L"\\";
+  // Two seconds either side of now: file times may be kept coarsely.
+  const FILETIME before = shiftedNow(-2);
+
+  // Each leftover as its run left it: files it did not delete, one still open.
+  auto leftover = [&](const wchar_t* prefix, std::vector<std::wstring> files,
+                      PrivateFolder::FactsHook hook = nullptr) {
+    PrivateFolder folder(prefix, hook);
+    EXPECT_TRUE(folder.create(parent));
+    std::wstring path = folder.path();
+    for (const std::wstring& file : files) {
+      if (file.back() == L'\\') {
+        CreateDirectoryW((path + file).c_str(), nullptr);
+      } else {
+        EXPECT_TRUE(testing_support::writeFile(path + file, "left"));
+      }
+    }
+    folder.remove();
+    return path;
+  };
+  const std::wstring mapped = leftover(L"Setup_", {L"ds.dll"});
+  const std::wstring running = leftover(L"Package_", {L"Vorlane.exe"});
+  const std::wstring nested = leftover(L"Package_", {L"Vorlane.exe", L"data\\"});
+  const std::wstring foreign = parent + L"Setup_tool\\";
+  ASSERT_TRUE(CreateDirectoryW(foreign.c_str(), nullptr));
+  ASSERT_TRUE(testing_support::writeFile(foreign + L"tool.exe", "theirs"));
+  HANDLE inUse = CreateFileW((running + L"Vorlane.exe").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+
+  // Made after the time given: this run's own, whatever their state.
+  for (const wchar_t* prefix : {L"Setup_", L"Package_"})
+    utility::removeLeftoverFolders(parent, prefix, before);
+  EXPECT_TRUE(utility::ufile::exists(mapped + L"ds.dll"));
+
+  const FILETIME now = shiftedNow(2);
+  // A folder that is not what ours are (another owner, on Windows) stays.
+  utility::removeLeftoverFolders(parent, L"Setup_", now, [](FolderFacts& facts) {
+    facts.owner = FolderFacts::Owner::other;
+    facts.systemKeepsOwners = true;
+  });
+  EXPECT_TRUE(utility::ufile::exists(mapped + L"ds.dll"));
+
+  for (const wchar_t* prefix : {L"Setup_", L"Package_"})
+    utility::removeLeftoverFolders(parent, prefix, now);
+  utility::removeLeftoverFolders(testing_support::leftoverLinkParent(), L"Setup_", now);
+  EXPECT_FALSE(utility::ufile::exists(mapped));
+  EXPECT_TRUE(utility::ufile::exists(running + L"Vorlane.exe"));  // still running
+  EXPECT_FALSE(utility::ufile::exists(nested + L"Vorlane.exe"));
+  EXPECT_TRUE(utility::ufile::exists(nested + L"data"));  // a folder in it is no file of ours
+  EXPECT_TRUE(utility::ufile::exists(foreign + L"tool.exe"));
+  EXPECT_EQ(testing_support::readFile(testing_support::leftoverLinkTarget() + L"keep.txt"),
+            "not a leftover");
+  CloseHandle(inUse);
+
+  // Once nothing holds it, the next run clears it too.
+  utility::removeLeftoverFolders(parent, L"Package_", now);
+  EXPECT_FALSE(utility::ufile::exists(running));
+  RemoveDirectoryW((nested + L"data").c_str());
 }

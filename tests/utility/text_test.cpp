@@ -1,6 +1,8 @@
+#include "utility/text.h"
+
 #include <gtest/gtest.h>
 
-#include "utility/text.h"
+#include "utility/text_compare.h"
 
 TEST(TextConversion, Utf8AndWideRoundTrip) {
   struct Case {
@@ -24,4 +26,20 @@ TEST(TextConversion, AnsiPathsKeepAsciiAndReachUtf8ThroughWide) {
   EXPECT_EQ(utility::wideToAnsi(L"vdplayer.exe"), "vdplayer.exe");
   EXPECT_EQ(utility::ansiToUtf8("abc"), "abc");
   EXPECT_EQ(utility::ansiToUtf8(""), "");
+}
+
+TEST(TextCompare, NamesMatchButForLetterCaseOnly) {
+  struct Case {
+    const wchar_t* a;
+    const wchar_t* b;
+    bool same;
+  } cases[] = {
+      {L"C:\\Temp\\Setup_1", L"c:\\temp\\SETUP_1", true},
+      {L"vdplayer.exe", L"VDPLAYER.EXE", true},
+      {L"\u00C4rger", L"\u00E4RGER", true},
+      {L"abc", L"abcd", false},
+      {L"abc", L"abd", false},
+      {L"", L"", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(utility::sameTextIgnoringCase(c.a, c.b), c.same) << c.a;
 }
