@@ -74,9 +74,9 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // Ends the emulator's processes, and those they started, before the
   // package installs.
   void killPlayerProcesses();
-  // Starts the package and waits for it; false only when it could not start
-  // (an empty path: there is no checked package). The checked package file is
-  // let go once the process has been created.
+  // Starts the package and waits for it; false when it could not start (an
+  // empty path: there is no checked package) or did not end within the wait.
+  // The checked package file is let go once the process has been created.
   bool runPackage(const std::wstring& path, const std::wstring& switches);
   // The private folder the package is downloaded into, checked and run from,
   // with a closing back-slash; empty before the download and once the package
@@ -164,6 +164,8 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // install task posts the changes, so they come in order with the package's
   // own messages.
   bool awaitingPackageResult_ = false;
+  // The package said it failed during this run of it (UI thread, as above).
+  bool packageReportedFailure_ = false;
 };
 
 bool runInstallTask(CAppModel& model);

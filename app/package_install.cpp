@@ -29,14 +29,18 @@ void CAppModel::_threadInsPlayer() {
   m_installStartTick = GetTickCount();
   // Posted before the package starts and after it ended: the package's own
   // posts come between them, in the order the UI thread takes them.
-  postToWindow([this] { awaitingPackageResult_ = true; });
+  postToWindow([this] {
+    awaitingPackageResult_ = true;
+    packageReportedFailure_ = false;
+  });
   bool ok = runPackage(packagePath, switches);
   // The package has ended (a package still running is left to the restart).
   packageFolder_.remove();
   utility::ufile::makeDir(m_installDir + L"data\\");
   postToWindow([this, ok] {
     awaitingPackageResult_ = false;
-    if (callbacks_.installFinished) callbacks_.installFinished(ok);
+    // Success only when the package ended in time and did not say it failed.
+    if (callbacks_.installFinished) callbacks_.installFinished(ok && !packageReportedFailure_);
   });
 }
 
@@ -73,7 +77,7 @@ bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switche
     _reportInstallFailure(events::analytics::kErrWaitFailed, events::property::kInstallWaitFailed);
   else if (waited != WAIT_OBJECT_0)
     _reportInstallFailure(events::analytics::kErrUnknown, events::property::kInstallOther);
-  return true;
+  return waited == WAIT_OBJECT_0;
 }
 
 void CAppModel::_reportInstallFailure(const std::wstring& labelSuffix, const std::wstring& reason) {
@@ -89,6 +93,7 @@ bool CAppModel::takePackageResult() {
 }
 
 void CAppModel::onInstallError(int code) {
+  packageReportedFailure_ = true;
   trackEvent(events::analytics::kInstallError, m_openId);
   reporter_->addEvent(events::report::kInstallFail,
                       reportProperties({{events::property::kFailureReason,

@@ -5,6 +5,7 @@
 #include "offer/offer_art.h"
 #include "offer/sdk_api_impl.h"
 #include "skin/language_table.h"
+#include "utility/callback_guard.h"
 
 namespace offer {
 namespace {
@@ -109,6 +110,14 @@ LRESULT CALLBACK titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// What Windows calls: `proc` with no C++ exception let out (a click reaches
+// the library's answers and the main window's).
+template <WNDPROC proc>
+LRESULT CALLBACK guardedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return utility::guarded<LRESULT>("offer host window", 0,
+                                   [&] { return proc(window, message, wParam, lParam); });
+}
+
 struct WindowClass {
   const wchar_t* name;
   WNDPROC proc;
@@ -132,11 +141,14 @@ bool registerClasses() {
   if (registered) return true;
   static HBRUSH container = CreateSolidBrush(kContainerColour);  // lives with the class
   const WindowClass classes[] = {
-      {kHostClass, &hostProc, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)), IDC_ARROW},
-      {kAcceptClass, &acceptProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), IDC_HAND},
-      {kRejectClass, &rejectProc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), IDC_HAND},
-      {kCloseClass, &closeProc, nullptr, IDC_HAND},
-      {kTitleClass, &titleProc, nullptr, nullptr},
+      {kHostClass, &guardedProc<&hostProc>, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)),
+       IDC_ARROW},
+      {kAcceptClass, &guardedProc<&acceptProc>, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+       IDC_HAND},
+      {kRejectClass, &guardedProc<&rejectProc>, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+       IDC_HAND},
+      {kCloseClass, &guardedProc<&closeProc>, nullptr, IDC_HAND},
+      {kTitleClass, &guardedProc<&titleProc>, nullptr, nullptr},
       {kContainerClass, &DefWindowProcW, container, nullptr},
   };
   for (const WindowClass& c : classes) {

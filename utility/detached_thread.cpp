@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "utility/callback_guard.h"
 #include "utility/log.h"
 
 namespace utility {
@@ -12,7 +13,7 @@ namespace {
 
 unsigned __stdcall runAndForget(void* argument) {
   auto* work = static_cast<std::function<void()>*>(argument);
-  (*work)();
+  guarded("detached thread", [work] { (*work)(); });
   delete work;
   return 0;
 }

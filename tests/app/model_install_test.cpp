@@ -60,7 +60,7 @@ TEST(PackageInstall, PackageErrorCodeIsReported) {
   ModelFixture f;
   downloadPackage(f);
   Installed installed = install(f, L"error:-5", 1);
-  EXPECT_TRUE(f.installOk);  // the package ran; its message tells the failure
+  EXPECT_FALSE(f.installOk);  // the package ran, and its message tells the failure
   EXPECT_EQ(installed.reported,
             (std::vector<std::string>{"ad_install_fail failure_reason=errorcode_-5"}));
   EXPECT_EQ(installed.firstAnalytics, "ad_installError:100");
@@ -80,7 +80,7 @@ TEST(PackageInstall, PackageStillRunningAfterTheWaitIsATimeout) {
   ModelFixture f(500);
   downloadPackage(f);
   Installed installed = install(f, L"delay:3000 silent", 1);
-  EXPECT_TRUE(f.installOk);
+  EXPECT_FALSE(f.installOk);
   EXPECT_EQ(installed.reported, (std::vector<std::string>{"ad_install_fail failure_reason=timeout"}));
   EXPECT_EQ(installed.firstAnalytics, "ad_installError:100_errWaitTimeout");
   Sleep(3000);  // lets the package end before its folder goes
@@ -109,6 +109,7 @@ TEST(PackageInstall, OnlyTheRunningPackagesFirstResultCounts) {
   });
   EXPECT_TRUE(pumpUntil([&] { return f.installsFinished > 0; }, 60000));
   late.join();
+  EXPECT_FALSE(f.installOk);  // the failure it said first stands
   SetEnvironmentVariableW(L"VORLANE_STANDIN_PACKAGE", nullptr);
   PostMessageW(target, CAppImpl::kInstallSuccess, 0, 0);
   pumpUntil([] { return false; }, 300);
