@@ -117,23 +117,45 @@ void LayeredPicture::compose(const Surface& content, const std::wstring& shadowI
                              SIZE roundCorner, int scalePercent) {
   const int width = content.width(), height = content.height();
   if (!picture_.resize(width, height)) return;
-  if (shadow_.width() != width || shadow_.height() != height || shadowImage != shadowImage_ ||
-      scalePercent != shadowScale_) {
-    if (!shadow_.resize(width, height)) return;
-    shadow_.clear(0);
-    RECT whole{0, 0, width, height};
-    PaintContext context = shadow_.context(whole, scalePercent);
-    drawImage(context, whole, shadowImage);
-    GdiFlush();
-    shadowImage_ = shadowImage;
-    shadowScale_ = scalePercent;
-  }
-  GdiFlush();
-  std::copy(shadow_.pixels(), shadow_.pixels() + static_cast<size_t>(width) * height, picture_.pixels());
   contentRect_ = contentRect;
   radiusX_ = roundCorner.cx / 2.0;
   radiusY_ = roundCorner.cy / 2.0;
+  if (shadow_.width() != width || shadow_.height() != height || shadowImage != shadowImage_ ||
+      scalePercent != shadowScale_ || !EqualRect(&contentRect, &shadowContentRect_)) {
+    if (!shadow_.resize(width, height)) return;
+    drawShadow(shadowImage, scalePercent);
+  }
+  GdiFlush();
+  std::copy(shadow_.pixels(), shadow_.pixels() + static_cast<size_t>(width) * height, picture_.pixels());
   layContent(content, contentRect);
+}
+
+// Only where the shadow can show: outside the content and under its rounded
+// corners. The opaque content hides the rest, so it is left clear; stretching
+// the image's middle over the whole window would cost most of the first frame.
+void LayeredPicture::drawShadow(const std::wstring& image, int scalePercent) {
+  const int width = shadow_.width(), height = shadow_.height();
+  shadow_.clear(0);
+  const int cornerX = static_cast<int>(std::ceil(radiusX_));
+  const int cornerY = static_cast<int>(std::ceil(radiusY_));
+  const LONG top = std::clamp<LONG>(contentRect_.top + cornerY, 0, height);
+  const LONG bottom = std::clamp<LONG>(contentRect_.bottom - cornerY, top, height);
+  const RECT strips[] = {
+      {0, 0, width, top},
+      {0, bottom, width, height},
+      {0, top, std::clamp<LONG>(contentRect_.left + cornerX, 0, width), bottom},
+      {std::clamp<LONG>(contentRect_.right - cornerX, 0, width), top, width, bottom},
+  };
+  const RECT whole{0, 0, width, height};
+  for (const RECT& strip : strips) {
+    if (IsRectEmpty(&strip)) continue;
+    PaintContext context = shadow_.context(strip, scalePercent);
+    drawImage(context, whole, image);
+  }
+  GdiFlush();
+  shadowImage_ = image;
+  shadowScale_ = scalePercent;
+  shadowContentRect_ = contentRect_;
 }
 
 void LayeredPicture::update(const Surface& content, const RECT& part) {

@@ -46,9 +46,9 @@ class Surface {
   std::unique_ptr<Gdiplus::Graphics> graphics_;
 };
 
-// The picture of a layered window: the shadow image over the whole surface,
-// drawn again only when the size, the image or the scale changes, and the
-// content laid over its middle, opaque, with rounded corners.
+// The picture of a layered window: the shadow image around the content,
+// drawn again only when the size, the image, the scale or the content's place
+// changes, and the content laid over its middle, opaque, with rounded corners.
 class LayeredPicture {
  public:
   // Draws the whole picture: `content`'s pixels inside `contentRect`, with
@@ -62,11 +62,13 @@ class LayeredPicture {
 
  private:
   void layContent(const Surface& content, const RECT& part);
+  void drawShadow(const std::wstring& image, int scalePercent);
 
   Surface shadow_;
   Surface picture_;
   std::wstring shadowImage_;
   int shadowScale_ = 0;
+  RECT shadowContentRect_{};  // the content's place the shadow was drawn around
   RECT contentRect_{};
   double radiusX_ = 0;
   double radiusY_ = 0;

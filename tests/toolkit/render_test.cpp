@@ -157,5 +157,41 @@ TEST_F(ImageDrawing, HighDensitySiblingServesScalesAbove100) {
   }
 }
 
+// A layered window's shadow is drawn only where it can show, yet every pixel
+// around the content and under its rounded corners is the whole shadow's.
+TEST_F(ImageDrawing, LayeredPictureShowsTheWholeShadowAroundTheContent) {
+  std::vector<uint32_t> shadow(30 * 30);
+  for (int i = 0; i < 30 * 30; ++i) shadow[i] = (i * 2654435761u) & 0xFFFFFF;  // no two alike
+  write(L"render_shadow.bmp", 30, 30, shadow);
+  const std::wstring description = L"file='render_shadow.bmp' corner='10,10,10,10'";
+  const int width = 120, height = 90;
+  const RECT content{12, 14, 100, 80};
+
+  Canvas whole(width, height);  // the shadow drawn everywhere, as a reference
+  ASSERT_TRUE(whole.draw({0, 0, width, height}, description));
+  Surface inside;
+  ASSERT_TRUE(inside.resize(width, height));
+  inside.clear(0xFF000000 | kBlue);
+  LayeredPicture picture;
+  picture.compose(inside, description, content, SIZE{12, 12}, 100);
+  const Surface& shown = picture.surface();
+  ASSERT_EQ(shown.width(), width);
+  auto pixel = [&](int x, int y) { return shown.pixels()[y * width + x]; };
+
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      POINT at{x, y};
+      if (!PtInRect(&content, at)) ASSERT_EQ(pixel(x, y) & 0xFFFFFF, whole.at(x, y)) << x << "," << y;
+    }
+  }
+  // A corner's outermost pixel is mostly shadow, and opaque like both; the
+  // content's middle is the content.
+  EXPECT_EQ(pixel(content.left, content.top) >> 24, 255u);
+  EXPECT_NE(pixel(content.left, content.top) & 0xFFFFFF, kBlue);
+  EXPECT_EQ(pixel(content.right - 1, content.bottom - 1) >> 24, 255u);
+  EXPECT_NE(pixel(content.right - 1, content.bottom - 1) & 0xFFFFFF, kBlue);
+  EXPECT_EQ(pixel(50, 40), 0xFF000000 | kBlue);
+}
+
 }  // namespace
 }  // namespace DuiLib
