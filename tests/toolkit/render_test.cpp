@@ -181,7 +181,9 @@ TEST_F(ImageDrawing, LayeredPictureShowsTheWholeShadowAroundTheContent) {
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       POINT at{x, y};
-      if (!PtInRect(&content, at)) ASSERT_EQ(pixel(x, y) & 0xFFFFFF, whole.at(x, y)) << x << "," << y;
+      if (!PtInRect(&content, at)) {
+        ASSERT_EQ(pixel(x, y) & 0xFFFFFF, whole.at(x, y)) << x << "," << y;
+      }
     }
   }
   // A corner's outermost pixel is mostly shadow, and opaque like both; the
