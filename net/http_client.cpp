@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "net/proxy_rules.h"
 #include "utility/text.h"
-#include "utility/text_compare.h"
 
 namespace utility {
 
@@ -66,8 +66,7 @@ void relaxCertificateChecksForTests([[maybe_unused]] HINTERNET request) {
 }
 
 bool isSecureUrl(const std::wstring& url) {
-  return url.size() >= 8 &&
-         utility::sameTextIgnoringCase(std::wstring_view(url).substr(0, 8), L"https://");
+  return proxy_rules::isSecureUrl(utility::wideToUtf8(url));
 }
 
 // A number from the response head, or -1 when the head does not have it.

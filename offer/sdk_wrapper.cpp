@@ -33,8 +33,7 @@ int SDKWrapper::init(const std::wstring& locale, const std::wstring& channel) {
     }
     return kInitLoaded;
   } catch (...) {
-    failureStage_ = 1;
-    faulted_ = true;
+    fault(1);
     return kInitFailed;
   }
 }
@@ -82,9 +81,13 @@ bool SDKWrapper::call(offer::Function function, const std::wstring& argument, in
     if (offer::invokeGuarded(invoke_, function, argument.c_str(), answer)) return true;
   } catch (...) {
   }
+  fault(stage);
+  return false;
+}
+
+void SDKWrapper::fault(int stage) {
   failureStage_ = stage;
   faulted_ = true;
-  return false;
 }
 
 int SDKWrapper::callOrStage(offer::Function function, int stage) {
@@ -99,8 +102,7 @@ void SDKWrapper::setWindow(HWND container, int x, int y, int width, int height) 
     int ignored = 0;
     call(offer::kSetWindow, offer::setWindowArgument(container, x, y, width, height), 3, &ignored);
   } catch (...) {
-    failureStage_ = 3;
-    faulted_ = true;
+    fault(3);
   }
 }
 
@@ -110,8 +112,7 @@ int SDKWrapper::display(HWND accept, HWND decline) {
     int shown = 0;
     return call(offer::kDisplay, offer::displayArgument(accept, decline), 4, &shown) ? shown : 0;
   } catch (...) {
-    failureStage_ = 4;
-    faulted_ = true;
+    fault(4);
     return 0;
   }
 }
@@ -140,8 +141,7 @@ bool SDKWrapper::release() {
     if (invoke_ && plan.argument && !call(offer::kUnload, plan.argument, 9, &ignored))
       plan.free = false;
   } catch (...) {
-    failureStage_ = 9;
-    faulted_ = true;
+    fault(9);
     plan.free = false;
   }
   invoke_ = nullptr;

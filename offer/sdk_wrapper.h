@@ -80,6 +80,9 @@ class SDKWrapper {
   // when an exception ended the call.
   bool call(offer::Function function, const std::wstring& argument, int stage, int* answer);
   int callOrStage(offer::Function function, int stage);
+  // An exception ended a call, or the building of one: the wrapper is at
+  // `stage` and the library is neither called nor freed again.
+  void fault(int stage);
 
   HMODULE module_ = nullptr;
   offer::InvokeW invoke_ = nullptr;
