@@ -43,3 +43,24 @@ target_compile_options(thirdparty_pugixml PRIVATE -w -fno-exceptions ${VORLANE_N
 # RapidJSON: headers only, from a folder that holds nothing but them.
 add_library(thirdparty_rapidjson INTERFACE)
 target_include_directories(thirdparty_rapidjson SYSTEM INTERFACE ${VORLANE_RAPIDJSON_INCLUDE})
+
+# libspng decodes the skin's PNG images over zlib's inflate, so the first
+# window needs neither GDI+ nor the system's imaging codecs. Built for speed
+# like the 7z decoder; without jump tables, whose shared tables would keep the
+# unused encoder (and zlib's deflate) in the program; without SIMD, which a
+# 32-bit build may not assume. The encoder's references to deflate are why
+# zlib's deflate files are here: the linker drops them.
+if(NOT VORLANE_SPNG_SRC OR NOT VORLANE_ZLIB_SRC)
+  message(FATAL_ERROR "No libspng or zlib in the cache: run scripts/setup.sh (as root)")
+endif()
+set(VORLANE_ZLIB_FILES adler32 compress crc32 deflate inffast inflate inftrees trees zutil)
+list(TRANSFORM VORLANE_ZLIB_FILES PREPEND ${VORLANE_ZLIB_SRC}/)
+list(TRANSFORM VORLANE_ZLIB_FILES APPEND .c)
+add_library(thirdparty_zlib STATIC ${VORLANE_ZLIB_FILES})
+target_include_directories(thirdparty_zlib SYSTEM PUBLIC ${VORLANE_ZLIB_SRC})
+target_compile_options(thirdparty_zlib PRIVATE -O2 -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
+add_library(thirdparty_spng STATIC ${VORLANE_SPNG_SRC}/spng.c)
+target_include_directories(thirdparty_spng SYSTEM PUBLIC ${VORLANE_SPNG_SRC})
+target_compile_definitions(thirdparty_spng PUBLIC SPNG_STATIC PRIVATE SPNG_DISABLE_OPT)
+target_compile_options(thirdparty_spng PRIVATE -O2 -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
+target_link_libraries(thirdparty_spng PUBLIC thirdparty_zlib)

@@ -17,7 +17,7 @@ PACKAGES=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x
           wine wine32:i386 wine64 xvfb xauth xdotool
           7zip rapidjson-dev googletest osslsigncode imagemagick
           fonts-wqy-microhei fonts-dejavu-core dpkg-dev python3 openssl curl
-          nginx-light tinyproxy)
+          nginx-light tinyproxy nsis)
 
 packages_missing() {
   local p
@@ -56,9 +56,13 @@ fetch_source() {
     log "fetching source of $pkg"
     enable_sources
     ls /var/lib/apt/lists/*Sources* >/dev/null 2>&1 || apt-get update -qq
+    # A security update's pool may be out of reach where the release's is
+    # not: then the release's own version (the same original tarball).
+    local release; release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     (cd "$CACHE/src" && apt-get source --download-only "$pkg" >/dev/null 2>&1) || {
       apt-get update -qq
-      (cd "$CACHE/src" && apt-get source --download-only "$pkg" >/dev/null)
+      (cd "$CACHE/src" && { apt-get source --download-only "$pkg" >/dev/null 2>&1 ||
+        apt-get source --download-only "$pkg/$release" >/dev/null; })
     }
   fi
   compgen -G "$CACHE/src/$pattern" | sort | tail -n 1
@@ -108,12 +112,14 @@ build_curl() {
   echo "$dest"
 }
 
-# The LZMA SDK's C decoder comes from the 7-Zip source; pugixml from its own.
-# Both are small and compiled by the project itself, so only their sources are kept.
+# The LZMA SDK's C decoder comes from the 7-Zip source; pugixml, libspng (the
+# skin's PNG decoder) and zlib (its inflate) from their own. All are small and
+# compiled by the project itself, so only their sources are kept, one folder
+# per version.
 unpack_source() {
   local pkg=$1 pattern=$2 name=$3 tarball dest
   tarball=$(fetch_source "$pkg" "$pattern")
-  dest="$CACHE/$name-$(basename "$tarball" | sed -E 's/^[^_]+_(.*)\.orig\.tar\.[a-z]+$/\1/')"
+  dest="$CACHE/$name-$(basename "$tarball" | sed -E 's/^[^_]+_(.*)\.orig\.tar\.[a-z0-9]+$/\1/')"
   if [ ! -f "$dest/.done" ]; then
     log "unpacking $(basename "$tarball")"
     rm -rf "$dest"; mkdir -p "$dest"
@@ -127,18 +133,22 @@ main() {
   if [ "$(id -u)" != 0 ]; then echo "setup must run as root" >&2; exit 1; fi
   install_packages
   mkdir -p "$CACHE"
-  local arch curl lzma pugi curl_lines=""
+  local arch curl lzma pugi spng zlib curl_lines=""
   for arch in "${ARCHS[@]}"; do
     curl=$(build_curl "$arch")
     curl_lines+="set(VORLANE_CURL_DIR_$arch \"$curl\")"$'\n'
   done
   lzma=$(unpack_source 7zip '7zip_*.orig.tar.*' 7zip)
   pugi=$(unpack_source pugixml 'pugixml_*.orig.tar.gz' pugixml)
+  spng=$(unpack_source libspng 'libspng_*.orig.tar.gz' libspng)
+  zlib=$(unpack_source zlib 'zlib_*.orig.tar.*' zlib)
   mkdir -p "$CACHE/rapidjson/include"
   [ -e "$CACHE/rapidjson/include/rapidjson" ] || ln -s /usr/include/rapidjson "$CACHE/rapidjson/include/rapidjson"
   cat > "$CACHE/thirdparty.cmake.tmp" <<CMK
 ${curl_lines}set(VORLANE_LZMA_SRC "$lzma/C")
 set(VORLANE_PUGIXML_SRC "$pugi/src")
+set(VORLANE_SPNG_SRC "$spng/spng")
+set(VORLANE_ZLIB_SRC "$zlib")
 set(VORLANE_RAPIDJSON_INCLUDE "$CACHE/rapidjson/include")
 set(VORLANE_GTEST_SRC "/usr/src/googletest")
 CMK

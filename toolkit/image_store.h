@@ -1,5 +1,7 @@
 // Decoded skin images, read through the resource map and kept for the life of
-// the process, so each file is decoded once. UI thread only.
+// the process, so each file is decoded once: PNG files by our own decoder
+// (toolkit/png_decoder.h), anything else by GDI+ (toolkit/gdiplus_images.h).
+// UI thread only.
 #pragma once
 #include <windows.h>
 
@@ -7,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
 
 namespace DuiLib {
 
@@ -22,10 +23,6 @@ struct SkinAnimation {
   std::vector<std::unique_ptr<SkinImage>> frames;
   std::vector<UINT> delaysMs;  // one per frame
 };
-
-// Starts GDI+ for the process; later calls do nothing. The toolkit calls it
-// before its first window.
-void startGdiplus();
 
 // The image `file` with `mask` (when `hasMask`) drawn transparent. When
 // `highDensity`, the file's "@2x" sibling is preferred if it exists. Null when

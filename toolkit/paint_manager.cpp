@@ -6,6 +6,7 @@
 #include "toolkit/dpi.h"
 #include "toolkit/edit.h"
 #include "toolkit/option.h"
+#include "toolkit/shapes.h"
 #include "utility/log.h"
 
 namespace DuiLib {

@@ -6,14 +6,14 @@
 #include "skin/language_table.h"
 #include "toolkit/dpi.h"
 #include "toolkit/image_store.h"
+#include "toolkit/pixels.h"
 #include "toolkit/right_to_left_text.h"
+#include "toolkit/shapes.h"
 
 namespace DuiLib {
 namespace {
 
 constexpr wchar_t kNoBreakSpace = 0x00A0;
-
-Gdiplus::Color toGdiplus(DWORD argb) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb)); }
 
 COLORREF toColorRef(DWORD argb) { return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
 
@@ -79,19 +79,6 @@ Color4 sample(const SkinImage& image, const RECT& part, float x, float y) {
     return top + (bottom - top) * fy;
   };
   return {mix(&Color4::b), mix(&Color4::g), mix(&Color4::r), mix(&Color4::a)};
-}
-
-// `over` laid on `under`, both premultiplied, channel by channel rounded as
-// the sampling path rounds.
-uint32_t blendPixel(uint32_t over, uint32_t under) {
-  const uint32_t keep = 255 - (over >> 24);
-  uint32_t result = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    uint32_t below = (under >> shift) & 0xFF;
-    uint32_t channel = ((over >> shift) & 0xFF) + (below * keep * 2 + 255) / 510;
-    result |= std::min<uint32_t>(channel, 255) << shift;
-  }
-  return result;
 }
 
 // An unscaled part at full opacity: each image pixel lands on one surface
@@ -164,15 +151,9 @@ ClipScope::ClipScope(PaintContext& context, const RECT& rect)
   IntersectRect(&context_.clip, &context_.clip, &rect);
   IntersectClipRect(context_.hdc, context_.clip.left, context_.clip.top, context_.clip.right,
                     context_.clip.bottom);
-  savedGraphics_ = context_.graphics->Save();
-  context_.graphics->SetClip(Gdiplus::Rect(context_.clip.left, context_.clip.top,
-                                           context_.clip.right - context_.clip.left,
-                                           context_.clip.bottom - context_.clip.top),
-                             Gdiplus::CombineModeReplace);
 }
 
 ClipScope::~ClipScope() {
-  context_.graphics->Restore(savedGraphics_);
   RestoreDC(context_.hdc, savedDc_);
   context_.clip = savedClip_;
 }
@@ -185,11 +166,7 @@ void fillColor(PaintContext& context, const RECT& rect, DWORD argb) {
     DeleteObject(brush);
     return;
   }
-  GdiFlush();
-  Gdiplus::SolidBrush brush(toGdiplus(argb));
-  context.graphics->FillRectangle(&brush, static_cast<INT>(rect.left), static_cast<INT>(rect.top),
-                                  static_cast<INT>(rect.right - rect.left),
-                                  static_cast<INT>(rect.bottom - rect.top));
+  blendFill(context, rect, argb);
 }
 
 void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width) {
@@ -198,28 +175,6 @@ void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width) {
   fillColor(context, {rect.left, rect.bottom - width, rect.right, rect.bottom}, argb);
   fillColor(context, {rect.left, rect.top + width, rect.left + width, rect.bottom - width}, argb);
   fillColor(context, {rect.right - width, rect.top + width, rect.right, rect.bottom - width}, argb);
-}
-
-void drawRoundFrame(PaintContext& context, const RECT& rect, DWORD argb, int width, int radius) {
-  if (argb == 0 || width <= 0 || !context.graphics) return;
-  // The pen runs along the middle of the frame.
-  Gdiplus::REAL inset = width / 2.0f;
-  Gdiplus::REAL left = rect.left + inset, top = rect.top + inset;
-  Gdiplus::REAL right = rect.right - inset, bottom = rect.bottom - inset;
-  Gdiplus::REAL diameter = std::min({2.0f * radius, right - left, bottom - top});
-  if (diameter <= 0) return;
-  Gdiplus::GraphicsPath path;
-  path.AddArc(left, top, diameter, diameter, 180, 90);
-  path.AddArc(right - diameter, top, diameter, diameter, 270, 90);
-  path.AddArc(right - diameter, bottom - diameter, diameter, diameter, 0, 90);
-  path.AddArc(left, bottom - diameter, diameter, diameter, 90, 90);
-  path.CloseFigure();
-  GdiFlush();
-  Gdiplus::SmoothingMode smoothing = context.graphics->GetSmoothingMode();
-  context.graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  Gdiplus::Pen pen(toGdiplus(argb), static_cast<Gdiplus::REAL>(width));
-  context.graphics->DrawPath(&pen, &path);
-  context.graphics->SetSmoothingMode(smoothing);
 }
 
 bool drawImage(PaintContext& context, const RECT& rect, const ImageDesc& desc) {

@@ -1,6 +1,7 @@
-// Drawing primitives of the controls: colours, nine-grid images (GDI+) and
-// text (GDI, so missing faces are substituted). All coordinates are window
-// pixels; image descriptions carry 96-DPI units that are scaled here.
+// Drawing primitives of the controls: colours, nine-grid images (composed
+// into the surface's pixels by the toolkit) and text (GDI, so missing faces
+// are substituted). All coordinates are window pixels; image descriptions
+// carry 96-DPI units that are scaled here.
 #pragma once
 #include <windows.h>
 
@@ -9,23 +10,22 @@
 #include <string>
 
 #include "toolkit/fonts.h"
-#include "toolkit/gdiplus_include.h"
 #include "toolkit/image_desc.h"
 
 namespace DuiLib {
 
-// Where a paint pass draws: one 32-bit surface seen through GDI and GDI+.
+// Where a paint pass draws: one 32-bit surface, seen through GDI and as
+// pixels. Whatever writes the pixels calls GdiFlush first.
 struct PaintContext {
   HDC hdc = nullptr;
-  Gdiplus::Graphics* graphics = nullptr;
-  RECT clip{};  // what may be drawn now
+  RECT clip{};  // what may be drawn now (the DC's clip follows it)
   int scalePercent = 100;
   uint32_t* pixels = nullptr;  // the surface's premultiplied BGRA rows
   int width = 0;
   int height = 0;
 };
 
-// Narrows both clips of `context` to `rect` for the scope's life.
+// Narrows the clip of `context` and of its DC to `rect` for the scope's life.
 class ClipScope {
  public:
   ClipScope(PaintContext& context, const RECT& rect);
@@ -37,7 +37,6 @@ class ClipScope {
   PaintContext& context_;
   RECT savedClip_;
   int savedDc_;
-  Gdiplus::GraphicsState savedGraphics_;
 };
 
 // How a text is laid into its rectangle.
@@ -55,10 +54,8 @@ struct TextStyle {
 
 // Fills `rect` with an ARGB colour; nothing for a colour of 0.
 void fillColor(PaintContext& context, const RECT& rect, DWORD argb);
-// A frame of `width` pixels inside `rect`.
+// A frame of `width` pixels inside `rect`. (Rounded frames: toolkit/shapes.h.)
 void drawFrame(PaintContext& context, const RECT& rect, DWORD argb, int width);
-// The same with rounded corners of `radius` pixels, drawn smoothly.
-void drawRoundFrame(PaintContext& context, const RECT& rect, DWORD argb, int width, int radius);
 // Draws an image description into `rect` (its "dest" part is relative to
 // `rect`): the source part split into a nine-grid by its corners, the borders
 // kept and the middle stretched, sampled smoothly. False when the image could

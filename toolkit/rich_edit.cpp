@@ -4,6 +4,7 @@
 
 #include "toolkit/attribute_values.h"
 #include "toolkit/paint_manager.h"
+#include "toolkit/shapes.h"
 
 namespace DuiLib {
 
@@ -147,20 +148,10 @@ void CRichEditUI::paintText(PaintContext& context) {
   if (IsRectEmpty(&thumb)) return;
   fillColor(context, trackRect(), trackColor_);
   DWORD color = (isHot() || dragging_) ? thumbHotColor_ : thumbColor_;
-  GdiFlush();
-  Gdiplus::SolidBrush brush{Gdiplus::Color(static_cast<Gdiplus::ARGB>(color))};
-  Gdiplus::GraphicsPath path;
-  float radius = (thumb.right - thumb.left) / 2.0f;
-  float left = static_cast<float>(thumb.left);
-  float top = static_cast<float>(thumb.top);
-  float width = static_cast<float>(thumb.right - thumb.left);
-  float height = static_cast<float>(thumb.bottom - thumb.top);
-  path.AddArc(left, top, width, 2 * radius, 180, 180);
-  path.AddArc(left, top + height - 2 * radius, width, 2 * radius, 0, 180);
-  path.CloseFigure();
-  context.graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  context.graphics->FillPath(&brush, &path);
-  context.graphics->SetSmoothingMode(Gdiplus::SmoothingModeDefault);
+  // A capsule: its ends are half circles.
+  fillRoundRect(context, static_cast<float>(thumb.left), static_cast<float>(thumb.top),
+                static_cast<float>(thumb.right), static_cast<float>(thumb.bottom),
+                (thumb.right - thumb.left) / 2.0f, color);
 }
 
 }  // namespace DuiLib

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "toolkit/image_store.h"
 #include "toolkit/render.h"
 
 namespace DuiLib {
@@ -11,8 +10,6 @@ namespace DuiLib {
 Surface::~Surface() { release(); }
 
 void Surface::release() {
-  graphics_.reset();
-  wrapper_.reset();
   if (dc_) {
     SelectObject(dc_, oldBitmap_);
     DeleteDC(dc_);
@@ -28,7 +25,6 @@ bool Surface::resize(int width, int height) {
   if (width == width_ && height == height_ && dc_) return true;
   release();
   if (width <= 0 || height <= 0) return false;
-  startGdiplus();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -47,16 +43,12 @@ bool Surface::resize(int width, int height) {
   pixels_ = static_cast<uint32_t*>(bits);
   width_ = width;
   height_ = height;
-  wrapper_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4, PixelFormat32bppPARGB,
-                                               reinterpret_cast<BYTE*>(pixels_));
-  graphics_ = std::make_unique<Gdiplus::Graphics>(wrapper_.get());
   return true;
 }
 
 PaintContext Surface::context(const RECT& clip, int scalePercent) const {
   PaintContext context;
   context.hdc = dc_;
-  context.graphics = graphics_.get();
   context.clip = clip;
   context.scalePercent = scalePercent;
   context.pixels = pixels_;

@@ -1,5 +1,5 @@
-// A 32-bit top-down DIB that a window paints into, seen through GDI and
-// GDI+; and the composition of a layered window's picture from it.
+// A 32-bit top-down DIB that a window paints into, seen through GDI and as
+// pixels; and the composition of a layered window's picture from it.
 #pragma once
 #include <windows.h>
 
@@ -7,7 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/gdiplus_include.h"
 #include "toolkit/render.h"
 
 namespace DuiLib {
@@ -28,7 +27,6 @@ class Surface {
   HDC dc() const { return dc_; }
   // A paint pass over the whole surface, clipped to `clip`.
   PaintContext context(const RECT& clip, int scalePercent) const;
-  Gdiplus::Graphics* graphics() const { return graphics_.get(); }
   uint32_t* pixels() const { return pixels_; }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -42,8 +40,6 @@ class Surface {
   uint32_t* pixels_ = nullptr;
   int width_ = 0;
   int height_ = 0;
-  std::unique_ptr<Gdiplus::Bitmap> wrapper_;
-  std::unique_ptr<Gdiplus::Graphics> graphics_;
 };
 
 // The picture of a layered window: the shadow image around the content,

@@ -12,7 +12,6 @@
 #include "toolkit/button.h"
 #include "toolkit/dpi.h"
 #include "toolkit/edit.h"
-#include "toolkit/image_store.h"
 #include "utility/callback_guard.h"
 #include "utility/log.h"
 
@@ -29,7 +28,6 @@ void startToolkit() {
   static bool started = false;
   if (started) return;
   started = true;
-  startGdiplus();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 }

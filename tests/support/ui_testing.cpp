@@ -3,6 +3,7 @@
 #include "skin/language_table.h"
 #include "skin/resource_map.h"
 #include "tests/support/test_support.h"
+#include "toolkit/gdiplus_images.h"
 #include "toolkit/gdiplus_include.h"
 
 namespace testing_support {
@@ -75,6 +76,7 @@ bool pumpFor(DWORD ms) {
 
 bool savePicture(const DuiLib::Surface& picture, const std::wstring& path) {
   const int margin = 24;
+  DuiLib::startGdiplus();  // the toolkit itself draws without it
   Gdiplus::Bitmap out(picture.width() + 2 * margin, picture.height() + 2 * margin,
                       PixelFormat32bppARGB);
   Gdiplus::Graphics graphics(&out);
