@@ -2,9 +2,9 @@
 // like the installer's, a 688 x 458 pop-up centred on the work area and
 // painted one colour in WM_PAINT. It runs until its window is closed.
 //
-// Built a second time with BARE_WINDOW_WITH_INSTALLER_IMPORTS, it also loads
-// every system library the installer imports (and calls none of them): what
-// loading those costs, apart from anything the installer does.
+// Built a second time with BARE_WINDOW_WITH_INSTALLER_IMPORTS, it also
+// imports every system library the installer uses (and calls none of them),
+// the ordinary way: the installer's imports check must refuse such a program.
 #ifdef BARE_WINDOW_WITH_INSTALLER_IMPORTS
 #include <winsock2.h>
 #endif
