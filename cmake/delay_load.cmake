@@ -16,23 +16,47 @@ else()
   set(delay_machine i386)
 endif()
 set(delay_script ${CMAKE_SOURCE_DIR}/scripts/make_delayed_import_lib.py)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${delay_script})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${delay_script}
+             ${CMAKE_CURRENT_LIST_FILE})
 
-foreach(name ${VORLANE_DELAYED_DLLS})
-  execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=lib${name}.a
+# vorlane_delayed_import_lib(TARGET DLL OUTPUT [FUNCTIONS...]): the imported
+# library TARGET, delay-loading DLL's functions (only FUNCTIONS when given).
+function(vorlane_delayed_import_lib target dll output)
+  execute_process(COMMAND ${CMAKE_C_COMPILER} -print-file-name=lib${dll}.a
                   OUTPUT_VARIABLE import_lib OUTPUT_STRIP_TRAILING_WHITESPACE)
-  set(delayed_lib ${CMAKE_BINARY_DIR}/delayed/lib${name}_delayed.a)
+  set(delayed_lib ${CMAKE_BINARY_DIR}/delayed/${output})
+  set(made_from ${delayed_lib}.functions)
+  set(functions "${ARGN}")
+  if(EXISTS ${made_from})
+    file(READ ${made_from} made_functions)
+  endif()
   if(NOT EXISTS ${delayed_lib} OR ${import_lib} IS_NEWER_THAN ${delayed_lib}
-     OR ${delay_script} IS_NEWER_THAN ${delayed_lib})
+     OR ${delay_script} IS_NEWER_THAN ${delayed_lib} OR NOT "${made_functions}" STREQUAL "${functions}")
     file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/delayed)
     execute_process(COMMAND python3 ${delay_script} ${CMAKE_NM} ${CMAKE_DLLTOOL} ${CMAKE_AR}
-                            ${delay_machine}
-                            ${import_lib} ${delayed_lib}
+                            ${delay_machine} ${import_lib} ${delayed_lib} ${ARGN}
                     RESULT_VARIABLE made)
     if(NOT made EQUAL 0)
-      message(FATAL_ERROR "Could not make the delay-loading import library of ${name}")
+      message(FATAL_ERROR "Could not make the delay-loading import library ${output}")
     endif()
+    file(WRITE ${made_from} "${functions}")
   endif()
-  add_library(delayed_${name} STATIC IMPORTED GLOBAL)
-  set_target_properties(delayed_${name} PROPERTIES IMPORTED_LOCATION ${delayed_lib})
+  add_library(${target} STATIC IMPORTED GLOBAL)
+  set_target_properties(${target} PROPERTIES IMPORTED_LOCATION ${delayed_lib})
+endfunction()
+
+foreach(name ${VORLANE_DELAYED_DLLS})
+  vorlane_delayed_import_lib(delayed_${name} ${name} lib${name}_delayed.a)
 endforeach()
+
+# The functions of kernel32 and ws2_32 (both imported the ordinary way) that
+# Windows XP lacks and libcurl or the threads runtime import. Bound at their
+# first call instead, the program loads on XP and shows its refusal there;
+# where a function is missing, utility/late_imports.h gives a stand-in. They,
+# not the system's import libraries, must resolve those names: every program
+# takes the kernel32 ones whole (utility/CMakeLists.txt; the threads runtime
+# comes last on the link line), and libcurl's Winsock ones come right after
+# it (cmake/thirdparty.cmake).
+vorlane_delayed_import_lib(late_bound_kernel32 kernel32 libkernel32_late.a
+  AcquireSRWLockExclusive ReleaseSRWLockExclusive InitializeCriticalSectionEx GetTickCount64)
+vorlane_delayed_import_lib(late_bound_ws2_32 ws2_32 libws2_32_late.a inet_ntop inet_pton)

@@ -20,8 +20,10 @@ add_library(thirdparty_curl STATIC IMPORTED GLOBAL)
 set_target_properties(thirdparty_curl PROPERTIES IMPORTED_LOCATION ${VORLANE_CURL_DIR}/lib/libcurl.a)
 target_include_directories(thirdparty_curl SYSTEM INTERFACE ${VORLANE_CURL_DIR}/include)
 target_compile_definitions(thirdparty_curl INTERFACE CURL_STATICLIB)
+# Its few Winsock functions that Windows XP lacks are bound late
+# (cmake/delay_load.cmake): their library comes first.
 target_link_libraries(thirdparty_curl INTERFACE
-  ws2_32 delayed_crypt32 delayed_secur32 delayed_bcrypt wldap32 normaliz advapi32)
+  late_bound_ws2_32 ws2_32 delayed_crypt32 delayed_secur32 delayed_bcrypt wldap32 normaliz advapi32)
 
 # The LZMA SDK's 7z decoder (C files of the 7-Zip source).
 include(${CMAKE_CURRENT_LIST_DIR}/lzma_files.cmake)
@@ -45,11 +47,12 @@ add_library(thirdparty_rapidjson INTERFACE)
 target_include_directories(thirdparty_rapidjson SYSTEM INTERFACE ${VORLANE_RAPIDJSON_INCLUDE})
 
 # libspng decodes the skin's PNG images over zlib's inflate, so the first
-# window needs neither GDI+ nor the system's imaging codecs. Built for speed
-# like the 7z decoder; without jump tables, whose shared tables would keep the
-# unused encoder (and zlib's deflate) in the program; without SIMD, which a
-# 32-bit build may not assume. The encoder's references to deflate are why
-# zlib's deflate files are here: the linker drops them.
+# window needs neither GDI+ nor the system's imaging codecs. Built for size
+# (-O2 would cost the installer 10 KB for a few milliseconds); without jump
+# tables, whose shared tables would keep the unused encoder (and zlib's
+# deflate) in the program; without SIMD, which a 32-bit build may not assume.
+# The encoder's references to deflate are why zlib's deflate files are here:
+# the linker drops them.
 if(NOT VORLANE_SPNG_SRC OR NOT VORLANE_ZLIB_SRC)
   message(FATAL_ERROR "No libspng or zlib in the cache: run scripts/setup.sh (as root)")
 endif()
@@ -58,9 +61,9 @@ list(TRANSFORM VORLANE_ZLIB_FILES PREPEND ${VORLANE_ZLIB_SRC}/)
 list(TRANSFORM VORLANE_ZLIB_FILES APPEND .c)
 add_library(thirdparty_zlib STATIC ${VORLANE_ZLIB_FILES})
 target_include_directories(thirdparty_zlib SYSTEM PUBLIC ${VORLANE_ZLIB_SRC})
-target_compile_options(thirdparty_zlib PRIVATE -O2 -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
+target_compile_options(thirdparty_zlib PRIVATE -Os -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
 add_library(thirdparty_spng STATIC ${VORLANE_SPNG_SRC}/spng.c)
 target_include_directories(thirdparty_spng SYSTEM PUBLIC ${VORLANE_SPNG_SRC})
 target_compile_definitions(thirdparty_spng PUBLIC SPNG_STATIC PRIVATE SPNG_DISABLE_OPT)
-target_compile_options(thirdparty_spng PRIVATE -O2 -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
+target_compile_options(thirdparty_spng PRIVATE -Os -w -fno-jump-tables ${VORLANE_NO_UNWIND_TABLES})
 target_link_libraries(thirdparty_spng PUBLIC thirdparty_zlib)

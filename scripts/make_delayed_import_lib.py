@@ -2,9 +2,11 @@
 """Makes a delay-loading import library from a MinGW-w64 import library: the
 same functions of the same DLL, resolved on first call instead of when the
 program loads. Objects of real data the import library also holds (GDI+'s
-GUIDs, say) are copied over as they are.
+GUIDs, say) are copied over as they are. Given FUNCTIONS, only those (by
+their exported names): the few functions of a DLL that is otherwise imported
+the ordinary way.
 
-usage: make_delayed_import_lib.py NM DLLTOOL AR MACHINE IMPORT_LIB OUTPUT
+usage: make_delayed_import_lib.py NM DLLTOOL AR MACHINE IMPORT_LIB OUTPUT [FUNCTIONS...]
 MACHINE is dlltool's machine name (i386 or i386:x86-64)."""
 import os
 import subprocess
@@ -27,13 +29,19 @@ def data_members(nm, import_lib):
     return sorted(members)
 
 
-def main(nm, dlltool, ar, machine, import_lib, output):
+def main(nm, dlltool, ar, machine, import_lib, output, *only):
     dll = run(dlltool, "--identify", import_lib).split()[0]
     # i686 symbols carry one more leading underscore than the exported name.
     prefix = "__imp__" if machine == "i386" else "__imp_"
     names = sorted({symbol[len(prefix):]
                     for line in run(nm, "-g", "--defined-only", import_lib).splitlines()
                     for symbol in line.split()[-1:] if symbol.startswith(prefix)})
+    if only:
+        # i686 names carry their stack size ("GetTickCount64@0").
+        names = [name for name in names if name.split("@")[0] in only]
+        missing = set(only) - {name.split("@")[0] for name in names}
+        if missing:
+            sys.exit(f"not in {import_lib}: {', '.join(sorted(missing))}")
     if not names:
         sys.exit(f"no functions in {import_lib}")
     with tempfile.TemporaryDirectory() as work:
@@ -43,13 +51,13 @@ def main(nm, dlltool, ar, machine, import_lib, output):
         # --kill-at: the DLL exports the i686 stdcall names without their "@n".
         run(dlltool, "--machine", machine, "--kill-at", "--input-def", definition,
             "--dllname", dll, "--output-delaylib", output)
-        data = data_members(nm, import_lib)
+        data = [] if only else data_members(nm, import_lib)
         if data:
             subprocess.run([ar, "x", os.path.abspath(import_lib), *data], cwd=work, check=True)
             run(ar, "rs", output, *[os.path.join(work, member) for member in data])
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 7:
+    if len(sys.argv) < 7:
         sys.exit(__doc__)
     main(*sys.argv[1:])

@@ -12,7 +12,10 @@
   functions that newer import libraries place in gdi32.dll), and no import of
   the calls that lock the DLL search (they are looked up).
 - With --allowed TABLE (the shipped 32-bit build): no import outside the
-  table (shipped_imports.txt), which lists only what Windows Vista has.
+  table (shipped_imports.txt), which lists only what Windows Vista has; and
+  none that Windows XP lacks (marked "vista" there) in the ordinary import
+  table, where it would keep the program from loading on XP at all: such
+  functions are delay-loaded and bound at their first call.
 Prints both tables and the imports that Windows XP lacks.
 usage: check_installer_imports.py PROGRAM [--allowed TABLE]"""
 import os
@@ -70,14 +73,19 @@ def main(program, allowed_table=None):
     for dll in sorted(delayed, key=str.lower):
         print(f"delay-loaded {dll}: {len(delayed[dll])} functions")
     problems = problems_of(static, False) + problems_of(delayed, True)
-    for dll, names in list(static.items()) + list(delayed.items()):
-        for name in names:
-            note = allowed.get((dll.lower(), name))
-            if note:
-                print(f"Windows XP lacks {dll}!{name} ({note})")
-            if allowed_table and note is None:
-                problems.append(f"import outside the allowed table: {dll}!{name} (list it in "
-                                f"{os.path.basename(allowed_table)} once Windows Vista is known to have it)")
+    for table, is_static in ((static, True), (delayed, False)):
+        for dll, names in table.items():
+            for name in names:
+                note = allowed.get((dll.lower(), name))
+                if note:
+                    how = "imported the ordinary way" if is_static else "delay-loaded"
+                    print(f"Windows XP lacks {dll}!{name} ({note}), {how}")
+                if note and is_static:
+                    problems.append(f"ordinary import that Windows XP lacks: {dll}!{name} (the program would "
+                                    f"not load there to refuse it: bind it late)")
+                if allowed_table and note is None:
+                    problems.append(f"import outside the allowed table: {dll}!{name} (list it in "
+                                    f"{os.path.basename(allowed_table)} once Windows Vista is known to have it)")
     for problem in problems:
         print(problem)
     count = sum(len(names) for names in static.values()) + sum(len(n) for n in delayed.values())

@@ -11,6 +11,8 @@ it: what only that build can get wrong is checked in its bytes.
   built __stdcall) is an x86 DLL named ds.dll exporting "InvokeW" undecorated.
 - The guard around calls into the offer library puts the stack pointer back
   from the register that kept it, and links its exception record.
+- Its own bytes, unsigned and without the offer library it carries (the
+  first ARCHIVE), are at most 1.2 MiB: it is the first thing a user downloads.
 usage: check_shipped_build.py OBJDUMP SEVEN_ZIP INSTALLER ARCHIVE..."""
 import os
 import re
@@ -25,6 +27,7 @@ from pe_image import PeImage  # noqa: E402
 IMAGE_FILE_LARGE_ADDRESS_AWARE = 0x20
 DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE = 0x40, 0x100, 0x400, 0x8000
 RT_MANIFEST = 24
+MAX_OWN_BYTES = 1258291  # 1.2 MiB
 
 
 def header_problems(image):
@@ -86,9 +89,19 @@ def guard_problems(objdump, installer):
     return found
 
 
+def size_problems(installer, carried_archive):
+    unsigned = installer[:-len(".exe")] + ".unsigned.exe"
+    program = unsigned if os.path.exists(unsigned) else installer
+    own = os.path.getsize(program) - os.path.getsize(carried_archive)
+    print(f"{program}: {own} bytes of its own (without the {os.path.getsize(carried_archive)} of the offer library)")
+    return [f"{own} bytes of its own, more than {MAX_OWN_BYTES} (1.2 MiB)"] if own > MAX_OWN_BYTES else []
+
+
 def main(objdump, seven_zip, installer, *archives):
     image = PeImage(installer)
     found = header_problems(image) + manifest_problems(image) + guard_problems(objdump, installer)
+    if archives:
+        found += size_problems(installer, archives[0])
     for archive in archives:
         found += archive_problems(seven_zip, archive)
     print(f"{installer}: subsystem version {image.subsystem_version[0]}.{image.subsystem_version[1]}, "
