@@ -1,5 +1,7 @@
 #include "tests/toolkit/test_images.h"
 
+#include <zlib.h>
+
 namespace testing_support {
 namespace {
 
@@ -52,7 +54,89 @@ std::string solidFrameData(int pixels, unsigned index) {
   return out;
 }
 
+void putBig32(std::string& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void pngChunk(std::string& out, const char* type, const std::string& data) {
+  putBig32(out, static_cast<uint32_t>(data.size()));
+  std::string body = type + data;
+  out += body;
+  putBig32(out, crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+}
+
+int channelsOf(int colourType) {
+  const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+  return channels[colourType];
+}
+
+// One scanline, filter byte 0 first, of the pixels at `columns` of `row`.
+std::string scanline(const PngKind& kind, const std::vector<uint16_t>& samples, int row,
+                     const std::vector<int>& columns) {
+  const int channels = channelsOf(kind.colourType);
+  std::string line(1, '\0');
+  uint32_t bits = 0;
+  int used = 0;
+  for (int x : columns) {
+    for (int c = 0; c < channels; ++c) {
+      uint16_t sample = samples[(static_cast<size_t>(row) * kind.width + x) * channels + c];
+      if (kind.bitDepth == 16) {
+        line += static_cast<char>(sample >> 8);
+        line += static_cast<char>(sample & 0xFF);
+        continue;
+      }
+      bits = (bits << kind.bitDepth) | sample;
+      used += kind.bitDepth;
+      if (used == 8) {
+        line += static_cast<char>(bits);
+        bits = 0;
+        used = 0;
+      }
+    }
+  }
+  if (used > 0) line += static_cast<char>(bits << (8 - used));
+  return line;
+}
+
 }  // namespace
+
+std::string pngFile(const PngKind& kind, const std::vector<uint16_t>& samples) {
+  std::string raw;
+  // Adam7: the passes' first row and column, and their steps.
+  const int passes[7][4] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+                            {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 1, 1}};
+  const int whole[1][4] = {{0, 0, 1, 1}};
+  const auto* steps = kind.interlaced ? passes : whole;
+  for (int pass = 0; pass < (kind.interlaced ? 7 : 1); ++pass) {
+    const int top = steps[pass][0], left = steps[pass][1], down = steps[pass][2], across = steps[pass][3];
+    std::vector<int> columns;
+    for (int x = left; x < kind.width; x += across) columns.push_back(x);
+    if (columns.empty()) continue;
+    for (int y = top; y < kind.height; y += down) raw += scanline(kind, samples, y, columns);
+  }
+  uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+  std::string packed(packedSize, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(raw.data()),
+            static_cast<uLong>(raw.size()), 9);
+  packed.resize(packedSize);
+
+  std::string out("\x89PNG\r\n\x1a\n", 8);
+  std::string header;
+  putBig32(header, kind.width);
+  putBig32(header, kind.height);
+  header += static_cast<char>(kind.bitDepth);
+  header += static_cast<char>(kind.colourType);
+  header += std::string("\0\0", 2);
+  header += static_cast<char>(kind.interlaced ? 1 : 0);
+  pngChunk(out, "IHDR", header);
+  if (!kind.palette.empty()) pngChunk(out, "PLTE", std::string(kind.palette.begin(), kind.palette.end()));
+  if (!kind.transparency.empty()) {
+    pngChunk(out, "tRNS", std::string(kind.transparency.begin(), kind.transparency.end()));
+  }
+  pngChunk(out, "IDAT", packed);
+  pngChunk(out, "IEND", "");
+  return out;
+}
 
 std::string bmpFile(int width, int height, const std::vector<uint32_t>& pixels) {
   const int stride = (width * 3 + 3) & ~3;

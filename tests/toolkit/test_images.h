@@ -16,4 +16,21 @@ std::string bmpFile(int width, int height, const std::vector<uint32_t>& pixels);
 std::string gifFile(int width, int height, const std::vector<uint32_t>& frameColours,
                     int delayHundredths);
 
+// What a PNG file holds: its header's fields, a palette (RGB triples) and a
+// tRNS chunk's bytes where its kind takes them.
+struct PngKind {
+  int width = 0;
+  int height = 0;
+  int bitDepth = 8;
+  int colourType = 6;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
+  bool interlaced = false;
+  std::vector<uint8_t> palette;
+  std::vector<uint8_t> transparency;
+};
+
+// A PNG file of `kind` whose samples (channels of each pixel, rows top
+// first, each at most 2^bitDepth - 1) are `samples`; Adam7 passes when
+// interlaced.
+std::string pngFile(const PngKind& kind, const std::vector<uint16_t>& samples);
+
 }  // namespace testing_support
