@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes the parsing cores that take what comes from outside (the installer's
-# file name, a loose language table, skin archives, layouts): builds them
+# file name, a loose language table, skin archives, layouts, PNG images): builds them
 # natively with clang's libFuzzer and the address and undefined-behaviour
 # sanitizers, seeds each target from the test fixtures, runs each for
 # FUZZ_SECONDS (default 120) and prints executions and findings per target.
@@ -11,7 +11,7 @@ shopt -s inherit_errexit nullglob
 HERE=$(cd "$(dirname "$0")/.." && pwd)
 OUT=${VORLANE_BUILD_ROOT:-$HERE/build}/fuzz
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-120}
-TARGETS=(start_parameters_fuzzer language_table_fuzzer un7z_fuzzer layout_fuzzer)
+TARGETS=(start_parameters_fuzzer language_table_fuzzer un7z_fuzzer layout_fuzzer png_fuzzer)
 PACKAGES=(clang libclang-rt-14-dev cmake ninja-build 7zip python3)
 
 log() { printf '[fuzz] %s\n' "$*" >&2; }

@@ -8,6 +8,7 @@ OUTDIR/<target>/ gets the seeds of each target:
   start_parameters_fuzzer  the file names of the start-parameter tests, UTF-16LE
   language_table_fuzzer    the shipped "language.tsv" and cut-down copies of it
   layout_fuzzer            the shipped layouts
+  png_fuzzer               small PNG files of each colour type, one interlaced
   un7z_fuzzer              the skin tests' small archives, and the shipped
                            layouts packed with each coder and filter the
                            reader knows
@@ -15,9 +16,11 @@ OUTDIR/<target>/ gets the seeds of each target:
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 ROOT, SEVENZIP, OUT = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
 SKIN = os.path.join(ROOT, "skin", "files")
@@ -71,6 +74,31 @@ def layout():
         shutil.copy(path, os.path.join(folder, os.path.basename(path)))
 
 
+def png_file(width, height, depth, colour_type, rows, interlace=0, extra=b""):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", width, height, depth, colour_type, 0, 0, interlace)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + extra +
+            chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
+def png():
+    folder = target_dir("png_fuzzer")
+    w, h = 7, 5
+    def rows(row_bytes):
+        return b"".join(b"\x00" + bytes((x * 29 + y * 53) & 0xFF for x in range(row_bytes)) for y in range(h))
+    write(folder, "rgba8.png", png_file(w, h, 8, 6, rows(w * 4)))
+    write(folder, "rgb16.png", png_file(w, h, 16, 2, rows(w * 6)))
+    write(folder, "grey4.png", png_file(w, h, 4, 0, rows((w * 4 + 7) // 8)))
+    palette = bytes(range(48))
+    extra = (struct.pack(">I", 48) + b"PLTE" + palette + struct.pack(">I", zlib.crc32(b"PLTE" + palette)) +
+             struct.pack(">I", 3) + b"tRNS" + b"\x00\x80\xff" + struct.pack(">I", zlib.crc32(b"tRNS\x00\x80\xff")))
+    write(folder, "palette4.png", png_file(w, h, 4, 3, b"".join(b"\x00" + bytes(
+        ((x * 5 + y) % 16) << 4 | ((x * 3 + y) % 16) for x in range((w + 1) // 2)) for y in range(h)), extra=extra))
+    # Adam7 of a 1 x 1 image: only the first pass holds its one pixel.
+    write(folder, "interlaced.png", png_file(1, 1, 8, 4, b"\x00\x40\x80", interlace=1))
+
+
 def un7z(work):
     folder = target_dir("un7z_fuzzer")
     fixtures = os.path.join(work, "fixtures")
@@ -98,6 +126,7 @@ def main():
     start_parameters()
     language_table()
     layout()
+    png()
     work = tempfile.mkdtemp(prefix="vorlane_seeds_")
     try:
         un7z(work)
