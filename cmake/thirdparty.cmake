@@ -53,9 +53,21 @@ target_include_directories(thirdparty_rapidjson SYSTEM INTERFACE ${VORLANE_RAPID
 # deflate) in the program; without SIMD, which a 32-bit build may not assume.
 # The encoder's references to deflate are why zlib's deflate files are here:
 # the linker drops them.
-if(NOT VORLANE_SPNG_SRC OR NOT VORLANE_ZLIB_SRC)
-  message(FATAL_ERROR "No libspng or zlib in the cache: run scripts/setup.sh (as root)")
-endif()
+# A set-up run from an older checkout may have rewritten the cache's list
+# without them: the newest version unpacked in the cache then serves.
+foreach(source SPNG:libspng-*/spng ZLIB:zlib-*)
+  string(REPLACE ":" ";" source ${source})
+  list(GET source 0 name)
+  list(GET source 1 pattern)
+  if(NOT VORLANE_${name}_SRC)
+    file(GLOB unpacked LIST_DIRECTORIES true ${VORLANE_CACHE}/${pattern})
+    list(SORT unpacked COMPARE NATURAL)
+    list(POP_BACK unpacked VORLANE_${name}_SRC)
+  endif()
+  if(NOT VORLANE_${name}_SRC)
+    message(FATAL_ERROR "No ${name} source in the cache: run scripts/setup.sh (as root)")
+  endif()
+endforeach()
 set(VORLANE_ZLIB_FILES adler32 compress crc32 deflate inffast inflate inftrees trees zutil)
 list(TRANSFORM VORLANE_ZLIB_FILES PREPEND ${VORLANE_ZLIB_SRC}/)
 list(TRANSFORM VORLANE_ZLIB_FILES APPEND .c)

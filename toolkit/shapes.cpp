@@ -23,7 +23,7 @@ float signedDistance(const RoundRect& shape, float x, float y) {
   return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
-// The part of the pixel sampled at (x, y) that the shape covers, 0 to 1.
+// The part of the pixel whose centre is (x, y) that the shape covers, 0 to 1.
 float coverage(const RoundRect& shape, float x, float y) {
   return std::clamp(0.5f - signedDistance(shape, x, y), 0.0f, 1.0f);
 }
@@ -44,8 +44,10 @@ void paintShape(PaintContext& context, const RoundRect& outer, const RoundRect* 
   for (int y = area.top; y < area.bottom; ++y) {
     uint32_t* row = context.pixels + static_cast<size_t>(y) * context.width;
     for (int x = area.left; x < area.right; ++x) {
-      float covered = coverage(outer, static_cast<float>(x), static_cast<float>(y));
-      if (inner && covered > 0) covered -= coverage(*inner, static_cast<float>(x), static_cast<float>(y));
+      // Sampled at the pixel's centre: a frame on whole pixels stays crisp.
+      const float centreX = x + 0.5f, centreY = y + 0.5f;
+      float covered = coverage(outer, centreX, centreY);
+      if (inner && covered > 0) covered -= coverage(*inner, centreX, centreY);
       const auto level = static_cast<uint32_t>(std::lround(std::clamp(covered, 0.0f, 1.0f) * 255));
       if (level > 0) row[x] = blendPixel(premultiplied(argb, level), row[x]);
     }

@@ -1,7 +1,7 @@
-// Shapes drawn into a surface's pixels by the toolkit itself: translucent
-// fills and smoothly edged rounded rectangles (the focus mark, scroll thumbs).
-// Where GDI+ drew them before, edges fall on the same places: a pixel is
-// sampled at its centre's integer coordinates, as GDI+ does by default.
+// Shapes drawn into a surface's pixels by the toolkit itself, without GDI+:
+// translucent fills and smoothly edged rounded rectangles (the focus mark,
+// scroll thumbs). Edges are smoothed by how far each pixel's centre lies from
+// them, so a frame on whole pixels stays crisp.
 #pragma once
 #include <windows.h>
 
