@@ -136,6 +136,10 @@ class CControlUI {
   virtual void forEach(const std::function<void(CControlUI*)>& visit);
 
   virtual void paint(PaintContext& context);
+  // Does now, once the window is on screen, the slow work its first drawing
+  // would do (reading an animation), so that the control shows at once when
+  // it is first shown. Nothing by default.
+  virtual void prepare() {}
   virtual void doEvent(TEventUI& event);
   // Asks the window to lay out and draw again.
   void invalidate();

@@ -43,11 +43,14 @@ void CGifAnimUI::setVisible(bool visible) {
 
 int CGifAnimUI::frameCount() const { return animation_ ? static_cast<int>(animation_->frames.size()) : 0; }
 
+void CGifAnimUI::load() {
+  if (loaded_) return;
+  animation_ = loadSkinAnimation(getBkImage(), scalePercent() > 100);
+  loaded_ = true;
+}
+
 void CGifAnimUI::paintBkImage(PaintContext& context) {
-  if (!loaded_) {
-    animation_ = loadSkinAnimation(getBkImage(), scalePercent() > 100);
-    loaded_ = true;
-  }
+  load();
   if (!animation_ || animation_->frames.empty()) return;
   const SkinImage& image = *animation_->frames[frame_ % animation_->frames.size()];
   blendImagePart(context, image, {0, 0, image.width, image.height}, pos_);

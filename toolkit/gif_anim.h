@@ -16,6 +16,7 @@ class CGifAnimUI : public CControlUI {
   void setManager(CPaintManagerUI* manager, CControlUI* parent) override;
   void setVisible(bool visible) override;
   void doEvent(TEventUI& event) override;
+  void prepare() override { load(); }
 
   int frameCount() const;
   int currentFrame() const { return frame_; }
@@ -27,6 +28,7 @@ class CGifAnimUI : public CControlUI {
   }
 
  private:
+  void load();
   bool onScreen() const;
   void scheduleNextFrame();
   void stop();

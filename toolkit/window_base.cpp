@@ -110,6 +110,7 @@ void WindowImplBase::onCreate() {
   }
   initWindow();
   manager_.render();
+  PostMessageW(window_, kPrepareMessage, 0, 0);
 }
 
 void WindowImplBase::centerWindow() {
@@ -238,6 +239,9 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       return answerAccessible(wParam, lParam);
     case kDefaultActionMessage:
       runDefaultAction(static_cast<long>(wParam));
+      return 0;
+    case kPrepareMessage:
+      if (CControlUI* root = manager_.getRoot()) root->forEach([](CControlUI* control) { control->prepare(); });
       return 0;
     case WM_SHOWWINDOW:
       announceDialog(wParam != 0);

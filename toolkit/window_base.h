@@ -24,6 +24,9 @@ class WindowImplBase : public INotifyUI {
   // A private message: the window does what a click on the control whose
   // accessible id is wParam does (assistive technology's default action).
   static constexpr UINT kDefaultActionMessage = WM_APP + 0x3A2;
+  // A private message, posted when the window is made: once the message
+  // loop runs (the window is up), its controls prepare what they show later.
+  static constexpr UINT kPrepareMessage = WM_APP + 0x3A3;
 
   WindowImplBase() = default;
   virtual ~WindowImplBase();

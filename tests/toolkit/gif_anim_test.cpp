@@ -87,3 +87,22 @@ TEST_F(GifFixture, HiddenImagesStandStillAndPlayAgainWhenShown) {
 
 }  // namespace
 }  // namespace DuiLib
+
+namespace DuiLib {
+namespace {
+
+// An animation on a page not shown yet is read once the window is up, so it
+// plays at once when its page is first shown.
+TEST(GifPrepared, HiddenAnimationIsReadOnceTheWindowIsUp) {
+  LayoutWindow window;
+  ASSERT_TRUE(testing_support::writeFile(window.skin().file(L"later.gif"),
+                                         testing_support::gifFile(4, 4, {0xFF0000, 0x00FF00}, 2)));
+  ASSERT_TRUE(window.open(R"(<Window size="60,60"><VerticalLayout>
+    <GifAnim name="gif" width="8" height="8" visible="false" bkimage="later.gif"/></VerticalLayout></Window>)"));
+  auto* gif = window.control<CGifAnimUI>(L"gif");
+  ASSERT_NE(gif, nullptr);
+  EXPECT_TRUE(testing_support::pumpUntil([&] { return gif->frameCount() == 2; }, 5000));
+}
+
+}  // namespace
+}  // namespace DuiLib
