@@ -166,10 +166,12 @@ void LayeredPicture::layContent(const Surface& content, const RECT& part) {
     const uint32_t* from = content.pixels() + row;
     const uint32_t* shadow = shadow_.pixels() + row;
     uint32_t* to = picture_.pixels() + row;
+    // Only the rows of the rounded corners need their coverage worked out.
+    const bool cornerRow = rounded && (y < contentRect_.top + radiusY_ || y >= contentRect_.bottom - radiusY_);
     for (int x = area.left; x < area.right; ++x) {
       // GDI leaves the alpha byte undefined: the content is opaque by design.
       uint32_t pixel = from[x] | 0xFF000000u;
-      to[x] = rounded ? blend(pixel, shadow[x], cornerCoverage(contentRect_, radiusX_, radiusY_, x, y)) : pixel;
+      to[x] = cornerRow ? blend(pixel, shadow[x], cornerCoverage(contentRect_, radiusX_, radiusY_, x, y)) : pixel;
     }
   }
 }

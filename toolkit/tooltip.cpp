@@ -16,6 +16,16 @@ TOOLINFOW toolInfo(HWND owner, const std::wstring* text) {
   return info;
 }
 
+// The common controls (and the theme library they load) start with the first
+// tooltip, not with the first window: nothing else of theirs is drawn.
+void registerTooltipClass() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
 }  // namespace
 
 Tooltip::~Tooltip() {
@@ -25,6 +35,7 @@ Tooltip::~Tooltip() {
 void Tooltip::show(HWND owner, const std::wstring& text, POINT screenPoint) {
   if (text.empty()) return hide();
   if (!window_) {
+    registerTooltipClass();
     window_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                               GetModuleHandleW(nullptr), nullptr);

@@ -1,6 +1,5 @@
 #include "toolkit/window_base.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -22,14 +21,6 @@ namespace {
 std::map<HWND, WindowImplBase*>& liveWindows() {
   static auto* windows = new std::map<HWND, WindowImplBase*>();
   return *windows;
-}
-
-void startToolkit() {
-  static bool started = false;
-  if (started) return;
-  started = true;
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
 }
 
 HINSTANCE moduleInstance() {
@@ -67,7 +58,6 @@ bool WindowImplBase::registerWindowClass() {
 }
 
 HWND WindowImplBase::create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle) {
-  startToolkit();
   if (!registerWindowClass()) {
     LOG(L"register window class failed: %s, error %d", getWindowClassName(), static_cast<int>(GetLastError()));
     return nullptr;
