@@ -188,6 +188,14 @@ LRESULT CAppMainFrame::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   // Hidden (not minimised) only when the run ends: the offer's own window,
   // owned but not hidden with it, goes too.
   if (message == WM_SHOWWINDOW && !wParam && lParam == 0) offer_.hide();
+  // Once this window is active again (a box over it closed, the user came
+  // back to it), a displayed offer takes the keyboard back.
+  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+    std::weak_ptr<CAppMainFrame> self = weak();
+    postToUi([self] {
+      if (auto frame = self.lock()) frame->offer_.returnKeyboard();
+    });
+  }
   return WindowImplBase::handleMessage(message, wParam, lParam);
 }
 

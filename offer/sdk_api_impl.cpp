@@ -149,6 +149,7 @@ bool SDKAPIImpl::display() {
   if (wrapper_.display(accept_, reject_) != 0) {
     ShowWindow(reject_, SW_SHOW);
     ShowWindow(accept_, SW_SHOW);
+    displayed_ = true;
     access_.onDisplayed();
     takeKeyboard();
     report(OfferMoment::kShown);
@@ -194,8 +195,13 @@ void SDKAPIImpl::onHostMoved() {
 }
 
 void SDKAPIImpl::onHostDestroyed() {
+  displayed_ = false;
   access_.onHostDestroyed();
   host_ = accept_ = reject_ = close_ = title_ = container_ = nullptr;
+}
+
+void SDKAPIImpl::returnKeyboard() {
+  if (displayed_ && IsWindowVisible(host_)) takeKeyboard();
 }
 
 void SDKAPIImpl::takeKeyboard() {

@@ -96,6 +96,11 @@ class SDKAPIImpl {
   // keyboard from the owner. True when the host window is there; false when
   // none was made (the step may have ended already).
   bool showADWindow(HWND owner, int scalePercent = 100);
+  // UI thread, the window the offer covers has become active: while the
+  // offer is displayed the keyboard goes back to it, so that a keyboard user
+  // who answered a question over it (or came back from elsewhere) is on the
+  // offer again, not on the window under it.
+  void returnKeyboard();
   // UI thread, the package has downloaded: the library installs what the user
   // accepted along with it (function 7), when it is loaded and ready.
   void installOffer();
@@ -164,6 +169,7 @@ class SDKAPIImpl {
   HWND container_ = nullptr;
   offer::OfferHostAccess access_{*this};
   bool shownOnce_ = false;  // a host was made: the tick fills only the first
+  bool displayed_ = false;  // the library displays its offer in the host
   bool givenUp_ = false;    // the wait ran out: a later ready is ignored
   int scale_ = 100;
   SIZE offerSize_{};  // what the library is told to fill (function 3)

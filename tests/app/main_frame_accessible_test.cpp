@@ -285,10 +285,19 @@ TEST_F(MainFrameAccessible, TheOfferWindowReadsInTheUsersLanguageAndWorksFromThe
     } else {
       // Escape asks whether to leave, as the close button does, and says so.
       press(host, VK_ESCAPE);
-      EXPECT_EQ(testing_support::windowsOfClass(L"vlbox").size(), 1u);
+      auto boxes = testing_support::windowsOfClass(L"vlbox");
+      ASSERT_EQ(boxes.size(), 1u);
       auto events = analytics(4);  // after the English offer's two
       ASSERT_GE(events.size(), 4u);
       EXPECT_EQ(events.back(), "ad_iron_close:100");
+      // Staying: once the window under the offer is active again, the
+      // keyboard goes back to the offer. (Windows activates the owner of a
+      // box that closes; Wine without a window manager leaves no window
+      // active, so the test does what Windows does.)
+      ASSERT_TRUE(clickControl(boxes.front(), L"btnRight"));
+      ASSERT_TRUE(pumpUntil([] { return testing_support::windowsOfClass(L"vlbox").empty(); }, 5000));
+      SetActiveWindow(window);
+      EXPECT_TRUE(pumpUntil([&] { return GetActiveWindow() == host; }, 5000));
     }
   }
 }
