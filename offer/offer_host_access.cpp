@@ -16,7 +16,9 @@ namespace {
 constexpr long kPressable[] = {OfferHostAccess::kAccept, OfferHostAccess::kReject,
                                OfferHostAccess::kClose};
 
-bool pressable(long id) { return std::find(std::begin(kPressable), std::end(kPressable), id) != std::end(kPressable); }
+bool pressable(long id) {
+  return std::find(std::begin(kPressable), std::end(kPressable), id) != std::end(kPressable);
+}
 
 HostText textOf(long id) {
   switch (id) {
@@ -98,7 +100,8 @@ std::vector<long> OfferHostAccess::tabStops() const {
 }
 
 bool OfferHostAccess::describe(long id, DuiLib::AccessibleElement& element) const {
-  if (!host() || id < kTitle || id > kClose || !locate(id, element.place, &element.name)) return false;
+  if (!host() || id < kTitle || id > kClose || !locate(id, element.place, &element.name))
+    return false;
   if (!shown(id)) element.state |= STATE_SYSTEM_INVISIBLE;
   switch (id) {
     case kTitle:
@@ -262,7 +265,8 @@ void OfferHostAccess::onDisplayed() {
 }
 
 void OfferHostAccess::onHostDestroyed() {
-  if (dialogAnnounced_ && host()) NotifyWinEvent(EVENT_SYSTEM_DIALOGEND, host(), OBJID_WINDOW, CHILDID_SELF);
+  if (dialogAnnounced_ && host())
+    NotifyWinEvent(EVENT_SYSTEM_DIALOGEND, host(), OBJID_WINDOW, CHILDID_SELF);
   dialogAnnounced_ = false;
   // The owner's link keeps its mark only while this order passes through it,
   // and not once the owner has the keyboard again.

@@ -21,7 +21,7 @@ class SDKAPIImpl;
 namespace DuiLib {
 class AccessibleWindow;
 class NamedAccessible;
-}
+}  // namespace DuiLib
 
 namespace offer {
 

@@ -18,6 +18,8 @@ constexpr wchar_t kTitleClass[] = L"Installer_main_title";
 constexpr wchar_t kContainerClass[] = L"Install_ad_parent";
 constexpr COLORREF kContainerColour = RGB(15, 15, 15);
 
+SDKAPIImpl* hostOf(HWND window) { return hostOfWindow(window); }
+
 // Paints through `paint(dc, client, host)` between BeginPaint and EndPaint.
 template <typename Paint>
 LRESULT paintWith(HWND window, Paint paint) {
@@ -25,7 +27,7 @@ LRESULT paintWith(HWND window, Paint paint) {
   HDC dc = BeginPaint(window, &ps);
   RECT client;
   GetClientRect(window, &client);
-  if (SDKAPIImpl* host = hostOfWindow(window)) paint(dc, client, *host);
+  if (SDKAPIImpl* host = hostOf(window)) paint(dc, client, *host);
   EndPaint(window, &ps);
   return 0;
 }
@@ -35,12 +37,12 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
       return 0;  // only the host's own destroying removes it
     case WM_DESTROY:
-      if (SDKAPIImpl* host = hostOfWindow(window)) host->onHostDestroyed();
+      if (SDKAPIImpl* host = hostOf(window)) host->onHostDestroyed();
       return 0;
     case WM_NCHITTEST:
       return HTCAPTION;  // dragged by any point
     case WM_MOVE:
-      if (SDKAPIImpl* host = hostOfWindow(window)) host->onHostMoved();
+      if (SDKAPIImpl* host = hostOf(window)) host->onHostMoved();
       return 0;
     case WM_PAINT:
       return paintWith(window, [](HDC dc, const RECT&, SDKAPIImpl& host) {
@@ -48,29 +50,30 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         host.access().paintFocusMark(dc);
       });
     case WM_GETOBJECT:
-      if (SDKAPIImpl* host = hostOfWindow(window)) return host->access().answerAccessible(window, wParam, lParam);
+      if (SDKAPIImpl* host = hostOf(window))
+        return host->access().answerAccessible(window, wParam, lParam);
       break;
     case WM_KEYDOWN:
-      if (SDKAPIImpl* host = hostOfWindow(window)) {
+      if (SDKAPIImpl* host = hostOf(window)) {
         bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
         bool repeat = (lParam & (1 << 30)) != 0;  // the key was down already
         if (host->access().onKey(wParam, shift, repeat)) return 0;
       }
       break;
     case WM_SETFOCUS:
-      if (SDKAPIImpl* host = hostOfWindow(window)) host->access().onHostFocused();
+      if (SDKAPIImpl* host = hostOf(window)) host->access().onHostFocused();
       break;
     case WM_SYSCOMMAND:
       // Alt+F4 acts as the close button, which asks first; the system never
       // closes the host.
       if ((wParam & 0xFFF0) == SC_CLOSE) {
-        if (SDKAPIImpl* host = hostOfWindow(window)) host->onClose();
+        if (SDKAPIImpl* host = hostOf(window)) host->onClose();
         return 0;
       }
       break;
     case DuiLib::kAccessibleActionMessage:
       // Not when a box came over the offer before the action ran.
-      if (SDKAPIImpl* host = hostOfWindow(window); host && IsWindowEnabled(window))
+      if (SDKAPIImpl* host = hostOf(window); host && IsWindowEnabled(window))
         host->access().doDefaultAction(static_cast<long>(wParam));
       return 0;
     default:
@@ -86,12 +89,13 @@ LRESULT buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Host
     return paintWith(window, [text](HDC dc, const RECT& client, SDKAPIImpl& host) {
       const OfferArt& art = OfferArt::get(host.scalePercent());
       art.drawButton(dc);
-      art.drawText(dc, client, hostText(text), RGB(0, 0, 0), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      art.drawText(dc, client, hostText(text), RGB(0, 0, 0),
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     });
   }
   if (message == WM_LBUTTONDOWN) {
     // The click may destroy this window with the host: nothing follows then.
-    if (SDKAPIImpl* host = hostOfWindow(window)) (host->*click)();
+    if (SDKAPIImpl* host = hostOf(window)) (host->*click)();
     if (!IsWindow(window)) return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -112,7 +116,7 @@ LRESULT CALLBACK closeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     });
   }
   if (message == WM_LBUTTONDOWN) {
-    if (SDKAPIImpl* host = hostOfWindow(window)) host->onClose();
+    if (SDKAPIImpl* host = hostOf(window)) host->onClose();
     if (!IsWindow(window)) return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

@@ -46,7 +46,8 @@ long ControlsAccessible::focused() const {
 
 bool ControlsAccessible::takeFocus(long id) {
   CControlUI* control = findAccessible(window_.manager().getRoot(), id);
-  if (control && !(control->wantsFocus() && control->isVisible() && control->isEnabled())) return false;
+  if (control && !(control->wantsFocus() && control->isVisible() && control->isEnabled()))
+    return false;
   window_.manager().setFocus(control);
   return true;
 }
@@ -58,7 +59,8 @@ long ControlsAccessible::childAt(POINT screen) const {
 }
 
 void ControlsAccessible::doDefaultAction(long id) {
-  if (CControlUI* control = findAccessible(window_.manager().getRoot(), id)) DuiLib::doDefaultAction(*control);
+  if (CControlUI* control = findAccessible(window_.manager().getRoot(), id))
+    DuiLib::doDefaultAction(*control);
 }
 
 AccessibleSource* ControlsAccessible::of(HWND window) {

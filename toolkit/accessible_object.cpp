@@ -76,7 +76,8 @@ AccessibleElement AccessibleWindow::self(const AccessibleSource& source) const {
   element.role = source.windowRole();
   element.name = source.windowName();
   element.state = STATE_SYSTEM_FOCUSABLE;
-  if (GetFocus() == window_ && source.focused() == CHILDID_SELF) element.state |= STATE_SYSTEM_FOCUSED;
+  if (GetFocus() == window_ && source.focused() == CHILDID_SELF)
+    element.state |= STATE_SYSTEM_FOCUSED;
   if (!IsWindowVisible(window_)) element.state |= STATE_SYSTEM_INVISIBLE;
   if (!IsWindowEnabled(window_)) element.state |= STATE_SYSTEM_UNAVAILABLE;
   GetClientRect(window_, &element.place);
@@ -341,8 +342,9 @@ HRESULT AccessibleWindow::accDoDefaultAction(VARIANT child) {
     if ((target.element.state & blocked) || !IsWindowEnabled(window_)) return E_FAIL;
     // Done from the window's own message loop: the action may open a window or
     // end this one, and the client must not wait for that.
-    return PostMessageW(window_, kAccessibleActionMessage, static_cast<WPARAM>(target.id), 0) ? S_OK
-                                                                                            : E_FAIL;
+    return PostMessageW(window_, kAccessibleActionMessage, static_cast<WPARAM>(target.id), 0)
+               ? S_OK
+               : E_FAIL;
   });
 }
 

@@ -58,7 +58,9 @@ ULONG NamedAccessible::Release() {
 // Every other question goes to the system's object while the window lives.
 #define VORLANE_ASK_SYSTEM(call) return system_ ? system_->call : CO_E_OBJNOTCONNECTED
 
-HRESULT NamedAccessible::GetTypeInfoCount(UINT* count) { VORLANE_ASK_SYSTEM(GetTypeInfoCount(count)); }
+HRESULT NamedAccessible::GetTypeInfoCount(UINT* count) {
+  VORLANE_ASK_SYSTEM(GetTypeInfoCount(count));
+}
 
 HRESULT NamedAccessible::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) {
   VORLANE_ASK_SYSTEM(GetTypeInfo(index, locale, info));
@@ -74,9 +76,13 @@ HRESULT NamedAccessible::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, 
   VORLANE_ASK_SYSTEM(Invoke(id, iid, locale, flags, params, result, exception, argument));
 }
 
-HRESULT NamedAccessible::get_accParent(IDispatch** parent) { VORLANE_ASK_SYSTEM(get_accParent(parent)); }
+HRESULT NamedAccessible::get_accParent(IDispatch** parent) {
+  VORLANE_ASK_SYSTEM(get_accParent(parent));
+}
 
-HRESULT NamedAccessible::get_accChildCount(LONG* count) { VORLANE_ASK_SYSTEM(get_accChildCount(count)); }
+HRESULT NamedAccessible::get_accChildCount(LONG* count) {
+  VORLANE_ASK_SYSTEM(get_accChildCount(count));
+}
 
 HRESULT NamedAccessible::get_accChild(VARIANT child, IDispatch** object) {
   VORLANE_ASK_SYSTEM(get_accChild(child, object));
@@ -86,7 +92,8 @@ HRESULT NamedAccessible::get_accName(VARIANT child, BSTR* name) {
   if (!system_) return CO_E_OBJNOTCONNECTED;
   if (!isSelf(child)) return system_->get_accName(child, name);
   if (!name) return E_POINTER;
-  *name = name_.empty() ? nullptr : SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
+  *name =
+      name_.empty() ? nullptr : SysAllocStringLen(name_.data(), static_cast<UINT>(name_.size()));
   if (name_.empty()) return S_FALSE;
   return *name ? S_OK : E_OUTOFMEMORY;
 }
@@ -99,13 +106,17 @@ HRESULT NamedAccessible::get_accDescription(VARIANT child, BSTR* description) {
   VORLANE_ASK_SYSTEM(get_accDescription(child, description));
 }
 
-HRESULT NamedAccessible::get_accRole(VARIANT child, VARIANT* role) { VORLANE_ASK_SYSTEM(get_accRole(child, role)); }
+HRESULT NamedAccessible::get_accRole(VARIANT child, VARIANT* role) {
+  VORLANE_ASK_SYSTEM(get_accRole(child, role));
+}
 
 HRESULT NamedAccessible::get_accState(VARIANT child, VARIANT* state) {
   VORLANE_ASK_SYSTEM(get_accState(child, state));
 }
 
-HRESULT NamedAccessible::get_accHelp(VARIANT child, BSTR* help) { VORLANE_ASK_SYSTEM(get_accHelp(child, help)); }
+HRESULT NamedAccessible::get_accHelp(VARIANT child, BSTR* help) {
+  VORLANE_ASK_SYSTEM(get_accHelp(child, help));
+}
 
 HRESULT NamedAccessible::get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) {
   VORLANE_ASK_SYSTEM(get_accHelpTopic(file, child, topic));
@@ -125,9 +136,12 @@ HRESULT NamedAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
   VORLANE_ASK_SYSTEM(get_accDefaultAction(child, action));
 }
 
-HRESULT NamedAccessible::accSelect(LONG flags, VARIANT child) { VORLANE_ASK_SYSTEM(accSelect(flags, child)); }
+HRESULT NamedAccessible::accSelect(LONG flags, VARIANT child) {
+  VORLANE_ASK_SYSTEM(accSelect(flags, child));
+}
 
-HRESULT NamedAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
+HRESULT NamedAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                     VARIANT child) {
   VORLANE_ASK_SYSTEM(accLocation(left, top, width, height, child));
 }
 
@@ -135,11 +149,17 @@ HRESULT NamedAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end
   VORLANE_ASK_SYSTEM(accNavigate(direction, start, end));
 }
 
-HRESULT NamedAccessible::accHitTest(LONG x, LONG y, VARIANT* child) { VORLANE_ASK_SYSTEM(accHitTest(x, y, child)); }
+HRESULT NamedAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
+  VORLANE_ASK_SYSTEM(accHitTest(x, y, child));
+}
 
-HRESULT NamedAccessible::accDoDefaultAction(VARIANT child) { VORLANE_ASK_SYSTEM(accDoDefaultAction(child)); }
+HRESULT NamedAccessible::accDoDefaultAction(VARIANT child) {
+  VORLANE_ASK_SYSTEM(accDoDefaultAction(child));
+}
 
-HRESULT NamedAccessible::put_accName(VARIANT child, BSTR name) { VORLANE_ASK_SYSTEM(put_accName(child, name)); }
+HRESULT NamedAccessible::put_accName(VARIANT child, BSTR name) {
+  VORLANE_ASK_SYSTEM(put_accName(child, name));
+}
 
 HRESULT NamedAccessible::put_accValue(VARIANT child, BSTR value) {
   VORLANE_ASK_SYSTEM(put_accValue(child, value));

@@ -31,8 +31,9 @@ class NamedAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argument) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                   UINT* argument) override;
   // IAccessible: the name of the object itself is ours.
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override;
@@ -58,7 +59,8 @@ class NamedAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
 
  private:
-  NamedAccessible(IAccessible* system, std::wstring name) : system_(system), name_(std::move(name)) {}
+  NamedAccessible(IAccessible* system, std::wstring name)
+      : system_(system), name_(std::move(name)) {}
   ~NamedAccessible();
 
   IAccessible* system_;  // one reference, until disconnect()

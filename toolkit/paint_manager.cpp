@@ -80,7 +80,8 @@ void CPaintManagerUI::setFocus(CControlUI* control) {
   // Leaving an edit box for a control drawn here, the window takes the
   // keyboard back with that control already focused: a reader that asks the
   // window then finds the control, never the bare window.
-  CControlUI* takesOver = control && !native && window_ && editBoxHasKeyboard(old) ? control : nullptr;
+  CControlUI* takesOver =
+      control && !native && window_ && editBoxHasKeyboard(old) ? control : nullptr;
   focus_ = takesOver;
   if (takesOver) ::SetFocus(window_);
   if (old) {

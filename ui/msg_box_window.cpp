@@ -75,7 +75,8 @@ std::vector<CSelectionUI*> MessageBoxWindow::buttons() const {
 
 void MessageBoxWindow::chooseDefaultButton() {
   std::vector<CSelectionUI*> row = buttons();
-  auto main = std::find_if(row.begin(), row.end(), [](CSelectionUI* b) { return b->spec().primary; });
+  auto main =
+      std::find_if(row.begin(), row.end(), [](CSelectionUI* b) { return b->spec().primary; });
   if (main == row.end()) main = row.begin();
   for (CSelectionUI* button : row) button->setDefault(button == *main);
 }

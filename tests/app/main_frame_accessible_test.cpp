@@ -19,8 +19,8 @@
 #include "utility/text.h"
 
 using testing_support::AccessibleItem;
-using testing_support::clickControl;
 using testing_support::AccessibleListener;
+using testing_support::clickControl;
 using testing_support::findAccessibleItem;
 using testing_support::HeardEvents;
 using testing_support::heardOf;
@@ -49,7 +49,8 @@ class FocusWatch {
  private:
   static LRESULT CALLBACK observe(int code, WPARAM wParam, LPARAM lParam) {
     auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && watched_ && sent->hwnd == watched_->getHWND() && sent->message == WM_SETFOCUS)
+    if (code == HC_ACTION && watched_ && sent->hwnd == watched_->getHWND() &&
+        sent->message == WM_SETFOCUS)
       seen_.push_back(watched_->manager().getFocus());
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
@@ -126,7 +127,7 @@ class MainFrameAccessible : public main_frame_testing::MainFrameTest {
     return found;
   }
   static const testing_support::HeardEvent* findHeard(const HeardEvents& heard,
-                                                       const std::wstring& name) {
+                                                      const std::wstring& name) {
     for (const auto& event : heard) {
       if (event.name == name) return &event;
     }
@@ -295,7 +296,8 @@ TEST_F(MainFrameAccessible, TheOfferWindowReadsInTheUsersLanguageAndWorksFromThe
       // box that closes; Wine without a window manager leaves no window
       // active, so the test does what Windows does.)
       ASSERT_TRUE(clickControl(boxes.front(), L"btnRight"));
-      ASSERT_TRUE(pumpUntil([] { return testing_support::windowsOfClass(L"vlbox").empty(); }, 5000));
+      ASSERT_TRUE(
+          pumpUntil([] { return testing_support::windowsOfClass(L"vlbox").empty(); }, 5000));
       SetActiveWindow(window);
       EXPECT_TRUE(pumpUntil([&] { return GetActiveWindow() == host; }, 5000));
     }
@@ -408,8 +410,8 @@ TEST_F(MainFrameAccessible, TheFolderFieldIsNamedAndItsErrorsAreSaid) {
   ASSERT_TRUE(tabTo(L"pathedit"));
   auto* edit = static_cast<DuiLib::CEditUI*>(control(L"pathedit"));
   ASSERT_NE(edit->nativeWindow(), nullptr);
-  HeardEvents heard = listener.heardUntil(
-      [](const HeardEvents& h) { return !focusOn(h, L"Edit").empty(); }, 10000);
+  HeardEvents heard =
+      listener.heardUntil([](const HeardEvents& h) { return !focusOn(h, L"Edit").empty(); }, 10000);
   ASSERT_FALSE(focusOn(heard, L"Edit").empty());
   EXPECT_EQ(focusOn(heard, L"Edit").back().name, L"Please select file path");
   EXPECT_EQ(focusOn(heard, L"Edit").back().role, ROLE_SYSTEM_TEXT);
@@ -442,7 +444,9 @@ TEST_F(MainFrameAccessible, TheFolderFieldIsNamedAndItsErrorsAreSaid) {
   listener.clear();
   EXPECT_FALSE(frame->checkBeforeInstall());
   heard = listener.heardUntil(
-      [](const HeardEvents& h) { return findHeard(heardOf(h, L"alert"), L"Error file path") != nullptr; },
+      [](const HeardEvents& h) {
+        return findHeard(heardOf(h, L"alert"), L"Error file path") != nullptr;
+      },
       10000);
   alerts = heardOf(heard, L"alert");
   error = findHeard(alerts, L"Error file path");
@@ -453,7 +457,8 @@ TEST_F(MainFrameAccessible, TheFolderFieldIsNamedAndItsErrorsAreSaid) {
 // The slow-download box: its title bar's close and its "Close" button read
 // apart, and Enter takes the highlighted button, the browser.
 TEST_F(MainFrameAccessible, TheSlowDownloadBoxTellsItsClosesApart) {
-  world.model().m_url = testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
+  world.model().m_url =
+      testing_support::testServerUrl("PRIMARY") + L"/download/package/Vorlane9.0.exe";
   frame->onDownloadProgress(42, 42 << 20, 100 << 20);
   ASSERT_TRUE(clickControl(frame, L"closebtn"));
   ASSERT_NE(box(), nullptr);

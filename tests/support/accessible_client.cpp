@@ -4,8 +4,9 @@
 // read or heard to a file (tests/support/accessible_reader.h reads it).
 //
 //   accessible_client OUT walk WINDOW     the window, then each child, one a line:
-//                                         "ROLE\tNAME\tVALUE\tSTATE\tACTION\tLEFT TOP WIDTH HEIGHT";
-//                                         a child that is an object of its own is read as itself
+//                                         "ROLE\tNAME\tVALUE\tSTATE\tACTION\tLEFT TOP WIDTH
+//                                         HEIGHT"; a child that is an object of its own is read as
+//                                         itself
 //   accessible_client OUT do WINDOW NAME  the default action of the first child named NAME;
 //                                         writes its result ("0x%08lX")
 //   accessible_client OUT point X Y       the object at screen point X, Y, as "walk" writes one
@@ -88,7 +89,8 @@ std::vector<Child> children(IAccessible* object) {
       if (listed[i].vt == VT_I4) found.push_back({listed[i].lVal, nullptr});
       IAccessible* own = nullptr;
       if (listed[i].vt == VT_DISPATCH && listed[i].pdispVal &&
-          SUCCEEDED(listed[i].pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own))))
+          SUCCEEDED(listed[i].pdispVal->QueryInterface(__uuidof(IAccessible),
+                                                       reinterpret_cast<void**>(&own))))
         found.push_back({CHILDID_SELF, own});
       VariantClear(&listed[i]);
     }
@@ -140,7 +142,8 @@ HRESULT doAction(IAccessible* object, const wchar_t* name) {
   for (const Child& child : children(object)) {
     if (child.object) {
       child.object->Release();
-    } else if (result == E_INVALIDARG && text(&IAccessible::get_accName, object, child.id) == name) {
+    } else if (result == E_INVALIDARG &&
+               text(&IAccessible::get_accName, object, child.id) == name) {
       result = object->accDoDefaultAction(accessibleChild(child.id));
     }
   }
@@ -209,8 +212,8 @@ void describeHeard(const Heard& one) {
     // The system says a window took the keyboard; which of its children has
     // it, the window itself says.
     VARIANT focus{};
-    if (one.event == EVENT_OBJECT_FOCUS && id == CHILDID_SELF && object->get_accFocus(&focus) == S_OK &&
-        focus.vt == VT_I4)
+    if (one.event == EVENT_OBJECT_FOCUS && id == CHILDID_SELF &&
+        object->get_accFocus(&focus) == S_OK && focus.vt == VT_I4)
       id = focus.lVal;
     VariantClear(&focus);
     heardChild = id;
@@ -238,12 +241,12 @@ void describePending() {
 }
 
 int listen(const wchar_t* out, const wchar_t* process, const wchar_t* stop) {
-  g_heard = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                        0, nullptr);
+  g_heard = CreateFileW(out, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        CREATE_ALWAYS, 0, nullptr);
   if (g_heard == INVALID_HANDLE_VALUE) return 1;
   DWORD id = static_cast<DWORD>(wcstoul(process, nullptr, 10));
-  HWINEVENTHOOK system = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_DIALOGEND, nullptr, &heard,
-                                         id, 0, WINEVENT_OUTOFCONTEXT);
+  HWINEVENTHOOK system = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_DIALOGEND, nullptr,
+                                         &heard, id, 0, WINEVENT_OUTOFCONTEXT);
   HWINEVENTHOOK objects = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr,
                                           &heard, id, 0, WINEVENT_OUTOFCONTEXT);
   if (!system || !objects) return 1;
@@ -274,7 +277,9 @@ int wmain(int argc, wchar_t** argv) {
     IAccessible* object = nullptr;
     VARIANT child{};
     if (SUCCEEDED(AccessibleObjectFromPoint(point, &object, &child)) && object) {
-      code = writeUtf8(argv[1], describe(object, child.vt == VT_I4 ? child.lVal : CHILDID_SELF)) ? 0 : 1;
+      code = writeUtf8(argv[1], describe(object, child.vt == VT_I4 ? child.lVal : CHILDID_SELF))
+                 ? 0
+                 : 1;
       object->Release();
     }
   } else if (IAccessible* object = windowObject(argv[3])) {

@@ -15,8 +15,8 @@ namespace {
 
 HANDLE startClient(const std::wstring& out, const std::wstring& command, const std::wstring& target,
                    const std::wstring& more) {
-  std::wstring params = L"\"" + out + L"\" " + command + L" " + target +
-                        (more.empty() ? L"" : L" \"" + more + L"\"");
+  std::wstring params =
+      L"\"" + out + L"\" " + command + L" " + target + (more.empty() ? L"" : L" \"" + more + L"\"");
   return utility::process::create(VORLANE_ACCESSIBLE_CLIENT, params, false);
 }
 
@@ -89,7 +89,8 @@ std::vector<AccessibleItem> parseItems(const std::wstring& written) {
 
 std::vector<AccessibleItem> readAccessibleTree(HWND window) {
   std::wstring written;
-  if (!runClient(L"walk", std::to_wstring(reinterpret_cast<ULONG_PTR>(window)), L"", written)) return {};
+  if (!runClient(L"walk", std::to_wstring(reinterpret_cast<ULONG_PTR>(window)), L"", written))
+    return {};
   return parseItems(written);
 }
 
@@ -132,34 +133,30 @@ std::wstring printAccessibleTree(const std::vector<AccessibleItem>& items) {
 
 AccessibleListener::~AccessibleListener() {
   if (!process_) return;
-  writeFile(folder_ + L"\\stop", "");
+  writeFile(folder_.file(L"stop"), "");
   WaitForSingleObject(process_, 10000);
   CloseHandle(process_);
-  RemoveDirectoryW(folder_.c_str());  // best effort; the files stay in %TEMP% otherwise
 }
 
 bool AccessibleListener::start() {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  folder_ = std::wstring(temp) + L"accessible_listener_" + std::to_wstring(GetCurrentProcessId()) +
-            L"_" + std::to_wstring(GetTickCount());
-  CreateDirectoryW(folder_.c_str(), nullptr);
-  process_ = startClient(folder_ + L"\\heard.txt", L"listen", std::to_wstring(GetCurrentProcessId()),
-                         folder_ + L"\\stop");
+  process_ = startClient(folder_.file(L"heard.txt"), L"listen",
+                         std::to_wstring(GetCurrentProcessId()), folder_.file(L"stop"));
   if (!process_) return false;
-  if (!pumpUntil([&] { return readFile(folder_ + L"\\heard.txt").rfind("ready\n", 0) == 0; }, 20000))
+  if (!pumpUntil([&] { return readFile(folder_.file(L"heard.txt")).rfind("ready\n", 0) == 0; },
+                 20000))
     return false;
   // Wine lets this thread see the new hook only after a while, and drops
   // what it announces until then: a window of its own announces itself until
   // it is heard.
   HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  bool heard = probe && pumpUntil(
-                            [&] {
-                              NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, probe, OBJID_CLIENT, CHILDID_SELF);
-                              return !read().empty();
-                            },
-                            20000);
+  bool heard =
+      probe && pumpUntil(
+                   [&] {
+                     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, probe, OBJID_CLIENT, CHILDID_SELF);
+                     return !read().empty();
+                   },
+                   20000);
   pumpUntil([] { return false; }, 200);  // the announcements still on their way
   if (probe) DestroyWindow(probe);
   clear();
@@ -168,7 +165,8 @@ bool AccessibleListener::start() {
 
 HeardEvents AccessibleListener::read() const {
   HeardEvents heard;
-  for (const std::wstring& line : split(utility::utf8ToWide(readFile(folder_ + L"\\heard.txt")), L'\n')) {
+  for (const std::wstring& line :
+       split(utility::utf8ToWide(readFile(folder_.file(L"heard.txt"))), L'\n')) {
     std::vector<std::wstring> cells = split(line, L'\t');
     if (cells.size() != 7) continue;
     HeardEvent event;

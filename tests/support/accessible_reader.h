@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace testing_support {
 
 // One object as the client read it: the window itself, or one of its
@@ -72,7 +74,7 @@ class AccessibleListener {
  private:
   HeardEvents read() const;
 
-  std::wstring folder_;
+  TempDir folder_;  // what the client hears, and the file that stops it
   HANDLE process_ = nullptr;
   size_t seen_ = 0;  // events heard before the last clear()
 };

@@ -178,7 +178,8 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
     const wchar_t* action;
   } cases[] = {
       {L"title", ROLE_SYSTEM_STATICTEXT, L"Files", L"", STATE_SYSTEM_READONLY, L""},
-      {L"warning", ROLE_SYSTEM_ALERT, L"Careful", L"", STATE_SYSTEM_READONLY | STATE_SYSTEM_INVISIBLE, L""},
+      {L"warning", ROLE_SYSTEM_ALERT, L"Careful", L"",
+       STATE_SYSTEM_READONLY | STATE_SYSTEM_INVISIBLE, L""},
       {L"rich", ROLE_SYSTEM_STATICTEXT, L"Bold and plain", L"", STATE_SYSTEM_READONLY, L""},
       {L"logo", ROLE_SYSTEM_GRAPHIC, L"Vorlane logo", L"", 0, L""},
       {L"save", ROLE_SYSTEM_PUSHBUTTON, L"Save", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_DEFAULT,
@@ -217,8 +218,8 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
   // are not among them.
   std::vector<long> expected;
   for (const wchar_t* name :
-       {L"title", L"quiet", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off", L"terms",
-        L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
+       {L"title", L"quiet", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off",
+        L"terms", L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
     expected.push_back(id(name));
   }
   EXPECT_EQ(children(), expected);
@@ -265,8 +266,9 @@ TEST_F(AccessibleTree, FocusHitTestAndNavigationNameTheControls) {
   EXPECT_EQ(hit.lVal, id(L"save"));
   // A text that lets the mouse through is still found where it is drawn.
   RECT quiet = location(id(L"quiet"));
-  ASSERT_EQ(object->accHitTest((quiet.left + quiet.right) / 2, (quiet.top + quiet.bottom) / 2, &hit),
-            S_OK);
+  ASSERT_EQ(
+      object->accHitTest((quiet.left + quiet.right) / 2, (quiet.top + quiet.bottom) / 2, &hit),
+      S_OK);
   EXPECT_EQ(hit.lVal, id(L"quiet"));
   EXPECT_EQ(object->accHitTest(-5000, -5000, &hit), S_FALSE);
   EXPECT_EQ(hit.vt, VT_EMPTY);
