@@ -8,6 +8,7 @@
 #include "offer/sdk_api_impl.h"
 #include "report/reporter.h"
 #include "skin/language_table.h"
+#include "toolkit/accessible.h"
 #include "toolkit/container.h"
 #include "toolkit/label.h"
 #include "ui/message_box.h"
@@ -108,7 +109,43 @@ void CAppMainFrame::installOfferCallbacks() {
         if (auto frame = self.lock()) frame->showDownloadPage();
       },
       [model, reporter](OfferMoment moment) { reportOfferMoment(*model, *reporter, moment); },
+      offerTermsLink(),
   });
+}
+
+SDKAPIImpl::TermsLink CAppMainFrame::offerTermsLink() {
+  std::weak_ptr<CAppMainFrame> self = weak();
+  auto link = [self]() -> DuiLib::CControlUI* {
+    auto frame = self.lock();
+    return frame ? frame->findControl(L"ironsourceBtn") : nullptr;
+  };
+  SDKAPIImpl::TermsLink terms;
+  terms.find = [self, link](std::wstring& name, RECT& place) {
+    DuiLib::CControlUI* control = link();
+    if (!control || !DuiLib::isAccessible(*control)) return false;
+    name = DuiLib::accessibleName(*control);
+    place = control->getPos();
+    MapWindowPoints(self.lock()->getHWND(), nullptr, reinterpret_cast<POINT*>(&place), 2);
+    return true;
+  };
+  terms.open = [link] {
+    if (DuiLib::CControlUI* control = link()) DuiLib::doDefaultAction(*control);
+  };
+  terms.showFocus = [self, link](bool focused) {
+    auto frame = self.lock();
+    DuiLib::CControlUI* control = link();
+    if (!frame || !control) return;
+    DuiLib::CPaintManagerUI& manager = frame->manager();
+    if (focused) {
+      manager.setFocus(control);
+      manager.showFocusCues();
+    } else if (GetFocus() != frame->getHWND() && manager.getFocus() == control) {
+      // Back to what the page's focus was; with the keyboard back, the
+      // window keeps the link focused.
+      if (!manager.focusPageControl()) manager.setFocus(nullptr);
+    }
+  };
+  return terms;
 }
 
 void CAppMainFrame::showVariantLogo() {
@@ -151,6 +188,14 @@ LRESULT CAppMainFrame::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
   // Hidden (not minimised) only when the run ends: the offer's own window,
   // owned but not hidden with it, goes too.
   if (message == WM_SHOWWINDOW && !wParam && lParam == 0) offer_.hide();
+  // Once this window is active again (a box over it closed, the user came
+  // back to it), a displayed offer takes the keyboard back.
+  if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE) {
+    std::weak_ptr<CAppMainFrame> self = weak();
+    postToUi([self] {
+      if (auto frame = self.lock()) frame->offer_.returnKeyboard();
+    });
+  }
   return WindowImplBase::handleMessage(message, wParam, lParam);
 }
 

@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
+#include "offer/sdk_api_impl.h"
 #include "toolkit/window_base.h"
 #include "utility/ui_dispatcher.h"
 
 class CAppModel;
 class ConfigImp;
 class CReporter;
-class SDKAPIImpl;
 
 // What the window works with. The program leaves every field empty and the
 // window takes the process-wide objects; tests pass their own.
@@ -75,6 +75,9 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   void registerFonts();
   void installModelCallbacks();
   void installOfferCallbacks();
+  // The overlay's link to the partner's terms, as the offer window's keyboard
+  // order and its reader find it.
+  SDKAPIImpl::TermsLink offerTermsLink();
   void showVariantLogo();
   void hideLogos();
   void selectPage(int page);
@@ -87,6 +90,9 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   void showPathPrompt(const std::wstring& suggested, const std::wstring& text,
                       std::function<void()> keep);
   void tickInstallWait();
+  // The bar's drawn value and what a reader hears as its value: the
+  // percentage the page says for the stage.
+  void showProgress(int barValue, int spokenPercent);
   // The box that offers the package for the browser: "Yes" opens its
   // address, "No" ends the run; so does its close button when `closingQuits`.
   void offerManualDownload(const char* textKey, bool closingQuits);

@@ -10,7 +10,6 @@
 #include "report/reporter.h"
 #include "skin/language_table.h"
 #include "toolkit/option.h"
-#include "toolkit/progress.h"
 #include "ui/disk.h"
 #include "ui/message_box.h"
 #include "ui/msg_builders.h"
@@ -70,8 +69,9 @@ void CAppMainFrame::showOfferWindow() {
 }
 
 void CAppMainFrame::showDownloadPage() {
-  if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(false);
+  // The page first: a focus left on the overlay's link then goes to the bar.
   selectPage(kProgressPage);
+  if (auto* overlay = find<DuiLib::CControlUI>(L"ironsourceLayout")) overlay->setVisible(false);
   refreshPanel();
   showVariantLogo();
 }
@@ -174,7 +174,7 @@ void CAppMainFrame::onInstallFinished(bool success) {
     offerManualDownload("install_incomplete_tip", true);
     return;
   }
-  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(100);
+  showProgress(100, 100);
   if (!model_.m_playerExist) {
     utility::usystem::openUrl(config_.afterInstallPageUrl());
     reporter_.addEvent(events::report::kJumpToWeb);

@@ -1,5 +1,7 @@
 // The progress page: the model's download reports, then the wait while the
 // package installs. The texts and values come from progress_rules.h.
+#include <algorithm>
+
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "app/main_frame.h"
@@ -23,12 +25,12 @@ void CAppMainFrame::onDownloadProgress(int percent, int downloaded, int total) {
   if (size) size->setText(view.sizeText);
   if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
     status->setText(view.statusText);
-  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(view.bar);
+  showProgress(view.bar, view.spokenPercent);
   progressState_ = view.progressState;
 }
 
 void CAppMainFrame::onDownloadPercent(int percent) {
-  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) bar->setValue(percentBarValue(percent));
+  showProgress(percentBarValue(percent), percent);
   if (auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel")) size->setVisible(false);
   if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel")) {
     status->setText(percentStatusText(percent, langText("downloading")));
@@ -39,6 +41,11 @@ void CAppMainFrame::onDownloadDone() {
   if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
     status->setText(langText("install_waiting"));
   if (auto* size = find<DuiLib::CControlUI>(L"downloadProgeLabel")) size->setVisible(false);
+  // A reader hears the bar as the installation's from now on, from its start.
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) {
+    bar->setAccessibleName(L"@install_waiting");
+    bar->setSpokenPercent(0);
+  }
   // From now on the package installs: closing offers no new download.
   progressState_ = 100;
   installWaitTimer_.stop();
@@ -52,6 +59,13 @@ void CAppMainFrame::onDownloadDone() {
 }
 
 void CAppMainFrame::tickInstallWait() {
-  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar"))
-    bar->setValue(nextInstallWaitValue(installWaitStep_));
+  int value = nextInstallWaitValue(installWaitStep_);
+  showProgress(value, installStagePercent(value));
+}
+
+void CAppMainFrame::showProgress(int barValue, int spokenPercent) {
+  if (auto* bar = find<DuiLib::CProgressUI>(L"installbar")) {
+    bar->setValue(barValue);
+    bar->setSpokenPercent(std::clamp(spokenPercent, 0, 100));
+  }
 }

@@ -11,6 +11,7 @@ namespace {
 constexpr double kBytesToMB = 9.5367431640625e-7;  // 2^-20
 constexpr double kBytesToKB = 0.0009765625;        // 2^-10
 constexpr double kDownloadShare = 0.63;            // the bar's part for the download
+constexpr int kInstallFirstValue = 64;             // the bar's part for the installation
 
 // Products are taken in double precision and kept in single, as shown.
 float single(double value) { return static_cast<float>(value); }
@@ -59,6 +60,7 @@ SizedProgressView sizedProgressView(int percent, int received, int total, bool a
   }
   view.bar = static_cast<int>(bar);
   view.progressState = percent < 2 ? 1 : percent;
+  view.spokenPercent = std::clamp(percent, 0, 100);
   return view;
 }
 
@@ -70,9 +72,14 @@ std::wstring percentStatusText(int percent, const std::wstring& downloading) {
 
 int nextInstallWaitValue(int& step) {
   if (step > 35) step = 35;
-  int value = step + 64;
+  int value = step + kInstallFirstValue;
   step += 2;
   return value;
+}
+
+int installStagePercent(int barValue) {
+  int share = (barValue - kInstallFirstValue) * 100 / (100 - kInstallFirstValue);
+  return std::clamp(share, 0, 100);
 }
 
 std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost,

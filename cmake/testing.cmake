@@ -67,9 +67,9 @@ target_link_libraries(vorlane_test_ui PUBLIC vorlane_toolkit vorlane_skin vorlan
 add_executable(accessible_client ${CMAKE_SOURCE_DIR}/tests/support/accessible_client.cpp)
 target_link_libraries(accessible_client PRIVATE oleacc oleaut32 ole32)
 target_compile_options(accessible_client PRIVATE ${VORLANE_WARNINGS})
-target_link_options(accessible_client PRIVATE -municode)
+target_link_options(accessible_client PRIVATE -municode -mwindows)
 add_library(vorlane_test_accessible STATIC ${CMAKE_SOURCE_DIR}/tests/support/accessible_reader.cpp)
-target_link_libraries(vorlane_test_accessible PUBLIC vorlane_test_support vorlane_utility)
+target_link_libraries(vorlane_test_accessible PUBLIC vorlane_test_support vorlane_utility oleacc)
 target_compile_definitions(vorlane_test_accessible PRIVATE
   "VORLANE_ACCESSIBLE_CLIENT=L\"Z:$<TARGET_FILE:accessible_client>\"")
 add_dependencies(vorlane_test_accessible accessible_client)

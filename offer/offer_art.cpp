@@ -10,6 +10,9 @@ namespace {
 constexpr int kButtonFace = 130;
 constexpr int kBackground = 132;
 constexpr int kCloseGlyph = 133;
+constexpr COLORREF kAccent = RGB(255, 214, 72);  // the main window's focus mark
+constexpr int kMarkGap = 3;
+constexpr int kMarkWidth = 2;
 
 HBITMAP loadBitmap(int id) {
   return static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
@@ -61,6 +64,26 @@ void OfferArt::drawText(HDC dc, const RECT& box, const std::wstring& text, COLOR
   RECT area = box;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, format | DT_NOPREFIX);
   SelectObject(dc, previous);
+}
+
+RECT OfferArt::focusMarkArea(const RECT& around) const {
+  RECT area = around;
+  int reach = DuiLib::scaleByPercent(kMarkGap + kMarkWidth, scale_);
+  InflateRect(&area, reach, reach);
+  return area;
+}
+
+void OfferArt::drawFocusMark(HDC dc, const RECT& around) const {
+  HBRUSH accent = CreateSolidBrush(kAccent);
+  if (!accent) return;
+  RECT ring = around;
+  int gap = DuiLib::scaleByPercent(kMarkGap, scale_);
+  InflateRect(&ring, gap, gap);
+  for (int i = 0; i < DuiLib::scaleByPercent(kMarkWidth, scale_); ++i) {
+    InflateRect(&ring, 1, 1);
+    FrameRect(dc, &ring, accent);
+  }
+  DeleteObject(accent);
 }
 
 }  // namespace offer

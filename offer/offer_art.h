@@ -20,6 +20,10 @@ class OfferArt {
   // One line of text in `box`, on a transparent background.
   void drawText(HDC dc, const RECT& box, const std::wstring& text, COLORREF colour,
                 UINT format) const;
+  // The keyboard's focus mark a little around `around`, in the skin's accent.
+  void drawFocusMark(HDC dc, const RECT& around) const;
+  // The part of the host that mark covers.
+  RECT focusMarkArea(const RECT& around) const;
 
  private:
   explicit OfferArt(int scalePercent);

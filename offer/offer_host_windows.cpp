@@ -3,8 +3,8 @@
 #include <string>
 
 #include "offer/offer_art.h"
+#include "offer/offer_host_texts.h"
 #include "offer/sdk_api_impl.h"
-#include "skin/language_table.h"
 #include "utility/callback_guard.h"
 
 namespace offer {
@@ -18,9 +18,7 @@ constexpr wchar_t kTitleClass[] = L"Installer_main_title";
 constexpr wchar_t kContainerClass[] = L"Install_ad_parent";
 constexpr COLORREF kContainerColour = RGB(15, 15, 15);
 
-SDKAPIImpl* hostOf(HWND window) {
-  return reinterpret_cast<SDKAPIImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
+SDKAPIImpl* hostOf(HWND window) { return hostOfWindow(window); }
 
 // Paints through `paint(dc, client, host)` between BeginPaint and EndPaint.
 template <typename Paint>
@@ -49,20 +47,50 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_PAINT:
       return paintWith(window, [](HDC dc, const RECT&, SDKAPIImpl& host) {
         OfferArt::get(host.scalePercent()).drawBackground(dc, 0, 0);
+        host.access().paintFocusMark(dc);
       });
+    case WM_GETOBJECT:
+      if (SDKAPIImpl* host = hostOf(window))
+        return host->access().answerAccessible(window, wParam, lParam);
+      break;
+    case WM_KEYDOWN:
+      if (SDKAPIImpl* host = hostOf(window)) {
+        bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        bool repeat = (lParam & (1 << 30)) != 0;  // the key was down already
+        if (host->access().onKey(wParam, shift, repeat)) return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (SDKAPIImpl* host = hostOf(window)) host->access().onHostFocused();
+      break;
+    case WM_SYSCOMMAND:
+      // Alt+F4 acts as the close button, which asks first; the system never
+      // closes the host.
+      if ((wParam & 0xFFF0) == SC_CLOSE) {
+        if (SDKAPIImpl* host = hostOf(window)) host->onClose();
+        return 0;
+      }
+      break;
+    case DuiLib::kAccessibleActionMessage:
+      // Not when a box came over the offer before the action ran.
+      if (SDKAPIImpl* host = hostOf(window); host && IsWindowEnabled(window))
+        host->access().doDefaultAction(static_cast<long>(wParam));
+      return 0;
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Accept and Reject: the button face and the language text of `key`.
-LRESULT buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* key,
+// Accept and Reject: the button face and its text.
+LRESULT buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, HostText text,
                    void (SDKAPIImpl::*click)()) {
   if (message == WM_PAINT) {
-    return paintWith(window, [key](HDC dc, const RECT& client, SDKAPIImpl& host) {
+    return paintWith(window, [text](HDC dc, const RECT& client, SDKAPIImpl& host) {
       const OfferArt& art = OfferArt::get(host.scalePercent());
       art.drawButton(dc);
-      art.drawText(dc, client, langText(key), RGB(0, 0, 0), DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      art.drawText(dc, client, hostText(text), RGB(0, 0, 0),
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     });
   }
   if (message == WM_LBUTTONDOWN) {
@@ -74,11 +102,11 @@ LRESULT buttonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, cons
 }
 
 LRESULT CALLBACK acceptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return buttonProc(window, message, wParam, lParam, "Accept", &SDKAPIImpl::onAccept);
+  return buttonProc(window, message, wParam, lParam, HostText::kAccept, &SDKAPIImpl::onAccept);
 }
 
 LRESULT CALLBACK rejectProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return buttonProc(window, message, wParam, lParam, "Reject", &SDKAPIImpl::onReject);
+  return buttonProc(window, message, wParam, lParam, HostText::kReject, &SDKAPIImpl::onReject);
 }
 
 LRESULT CALLBACK closeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,7 +131,7 @@ LRESULT CALLBACK titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
       const OfferArt& art = OfferArt::get(host.scalePercent());
       art.drawBackground(dc, -place.left, -place.top);
-      art.drawText(dc, client, langText("additional_software"), RGB(255, 255, 255),
+      art.drawText(dc, client, hostText(HostText::kTitle), RGB(255, 255, 255),
                    DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     });
   }
@@ -168,6 +196,10 @@ HWND createChild(SDKAPIImpl* owner, HWND host, const wchar_t* className, const R
 }
 
 }  // namespace
+
+SDKAPIImpl* hostOfWindow(HWND window) {
+  return reinterpret_cast<SDKAPIImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
 
 OfferHostWindows createOfferHostWindows(SDKAPIImpl* owner, HWND ownerWindow,
                                         const OfferHostLayout& layout) {

@@ -115,8 +115,10 @@ bool SDKAPIImpl::showADWindow(HWND owner, int scalePercent) {
   accept_ = windows.accept;
   reject_ = windows.reject;
   close_ = windows.close;
+  title_ = windows.title;
   container_ = windows.container;
-  ShowWindow(host_, SW_SHOW);
+  // The keyboard stays with the owner until an offer is displayed.
+  ShowWindow(host_, SW_SHOWNA);
   LOG(L"start time 100");
   tick_.start(kTickMs, new MemberFuncRunable<SDKAPIImpl>(this, &SDKAPIImpl::onTick));
   return true;
@@ -147,6 +149,9 @@ bool SDKAPIImpl::display() {
   if (wrapper_.display(accept_, reject_) != 0) {
     ShowWindow(reject_, SW_SHOW);
     ShowWindow(accept_, SW_SHOW);
+    displayed_ = true;
+    access_.onDisplayed();
+    takeKeyboard();
     report(OfferMoment::kShown);
     return true;
   }
@@ -190,7 +195,19 @@ void SDKAPIImpl::onHostMoved() {
 }
 
 void SDKAPIImpl::onHostDestroyed() {
-  host_ = accept_ = reject_ = close_ = container_ = nullptr;
+  displayed_ = false;
+  access_.onHostDestroyed();
+  host_ = accept_ = reject_ = close_ = title_ = container_ = nullptr;
+}
+
+void SDKAPIImpl::returnKeyboard() {
+  if (displayed_ && IsWindowVisible(host_)) takeKeyboard();
+}
+
+void SDKAPIImpl::takeKeyboard() {
+  HWND active = GetActiveWindow();
+  if (!host_ || (active && active != owner_)) return;
+  SetActiveWindow(host_);
 }
 
 void SDKAPIImpl::installOffer() {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "offer/offer_host_access.h"
 #include "offer/offer_host_layout.h"
 #include "utility/detached_thread.h"
 #include "utility/ui_dispatcher.h"
@@ -30,6 +31,18 @@ class SDKAPIImpl {
   static constexpr int kGiveUpTicks = 20;
   static constexpr DWORD kReadyLimitMs = kTickMs * kGiveUpTicks;
 
+  // The owner's link to the partner's terms, which the host's keyboard order
+  // passes through (Accept, Reject, the terms, Close) though the owner draws
+  // it. Functions left empty mean no link.
+  struct TermsLink {
+    // Its name for a reader and its place on the screen; false while it is
+    // not shown.
+    std::function<bool(std::wstring& name, RECT& place)> find;
+    std::function<void()> open;
+    // The keyboard's focus mark on it comes or goes.
+    std::function<void(bool focused)> showFocus;
+  };
+
   // What the host needs of the application. Functions left empty are not
   // called; all of them run on the UI thread.
   struct Hooks {
@@ -39,6 +52,7 @@ class SDKAPIImpl {
     // The offer step is over.
     std::function<void()> finished;
     std::function<void(OfferMoment)> report;
+    TermsLink terms;
   };
 
   // Starts a worker thread; false when it cannot (utility/detached_thread.h).
@@ -77,10 +91,16 @@ class SDKAPIImpl {
   bool libraryLoaded() const { return isReady() && libraryLoaded_.load(std::memory_order_relaxed); }
 
   // UI thread. Shows the host over `owner`, whose lengths are scaled by
-  // `scalePercent`; the tick then lets the library display its offer. True
-  // when the host window is there; false when none was made (the step may
-  // have ended already).
+  // `scalePercent`, without taking the keyboard; the tick then lets the
+  // library display its offer, and only an offer displayed takes the
+  // keyboard from the owner. True when the host window is there; false when
+  // none was made (the step may have ended already).
   bool showADWindow(HWND owner, int scalePercent = 100);
+  // UI thread, the window the offer covers has become active: while the
+  // offer is displayed the keyboard goes back to it, so that a keyboard user
+  // who answered a question over it (or came back from elsewhere) is on the
+  // offer again, not on the window under it.
+  void returnKeyboard();
   // UI thread, the package has downloaded: the library installs what the user
   // accepted along with it (function 7), when it is loaded and ready.
   void installOffer();
@@ -102,7 +122,11 @@ class SDKAPIImpl {
   HWND rejectWindow() const { return reject_; }
   HWND closeWindow() const { return close_; }
   HWND containerWindow() const { return container_; }
+  HWND titleWindow() const { return title_; }
   int scalePercent() const { return scale_; }
+  // What a reader and the keyboard find on the host.
+  offer::OfferHostAccess& access() { return access_; }
+  const TermsLink& termsLink() const { return hooks_.terms; }
 
   // UI thread: what the host's windows do.
   void onTick();
@@ -117,6 +141,9 @@ class SDKAPIImpl {
 
  private:
   void giveUp();
+  // The displayed offer takes the keyboard, unless the user is elsewhere (a
+  // box, another program's window).
+  void takeKeyboard();
   void destroyHost();
   void hideButtons();
   void finish();
@@ -138,8 +165,11 @@ class SDKAPIImpl {
   HWND accept_ = nullptr;
   HWND reject_ = nullptr;
   HWND close_ = nullptr;
+  HWND title_ = nullptr;
   HWND container_ = nullptr;
+  offer::OfferHostAccess access_{*this};
   bool shownOnce_ = false;  // a host was made: the tick fills only the first
+  bool displayed_ = false;  // the library displays its offer in the host
   bool givenUp_ = false;    // the wait ran out: a later ready is ignored
   int scale_ = 100;
   SIZE offerSize_{};  // what the library is told to fill (function 3)

@@ -22,7 +22,7 @@ const RoleName kRoleNames[] = {
     {L"button", AccessibleRole::PushButton},   {L"link", AccessibleRole::Link},
     {L"checkbox", AccessibleRole::CheckBox},   {L"radio", AccessibleRole::RadioButton},
     {L"edit", AccessibleRole::EditableText},   {L"progressbar", AccessibleRole::ProgressBar},
-    {L"combobox", AccessibleRole::ComboBox},
+    {L"combobox", AccessibleRole::ComboBox},   {L"alert", AccessibleRole::Alert},
 };
 
 // A text in the current language; empty for an "@key" that the table lacks,
@@ -51,7 +51,7 @@ bool isBlank(const std::wstring& text) {
 // Meaningful only with a name: a text or picture that says nothing is left out.
 bool needsName(AccessibleRole role) {
   return role == AccessibleRole::StaticText || role == AccessibleRole::Graphic ||
-         role == AccessibleRole::Animation;
+         role == AccessibleRole::Animation || role == AccessibleRole::Alert;
 }
 
 template <class T>
@@ -69,6 +69,36 @@ bool parseAccessibleRole(const std::wstring& text, AccessibleRole& role) {
     }
   }
   return false;
+}
+
+long systemRole(AccessibleRole role) {
+  switch (role) {
+    case AccessibleRole::Graphic:
+      return ROLE_SYSTEM_GRAPHIC;
+    case AccessibleRole::Animation:
+      return ROLE_SYSTEM_ANIMATION;
+    case AccessibleRole::StaticText:
+      return ROLE_SYSTEM_STATICTEXT;
+    case AccessibleRole::PushButton:
+      return ROLE_SYSTEM_PUSHBUTTON;
+    case AccessibleRole::Link:
+      return ROLE_SYSTEM_LINK;
+    case AccessibleRole::CheckBox:
+      return ROLE_SYSTEM_CHECKBUTTON;
+    case AccessibleRole::RadioButton:
+      return ROLE_SYSTEM_RADIOBUTTON;
+    case AccessibleRole::EditableText:
+      return ROLE_SYSTEM_TEXT;
+    case AccessibleRole::ProgressBar:
+      return ROLE_SYSTEM_PROGRESSBAR;
+    case AccessibleRole::ComboBox:
+      return ROLE_SYSTEM_COMBOBOX;
+    case AccessibleRole::Alert:
+      return ROLE_SYSTEM_ALERT;
+    case AccessibleRole::None:
+      break;
+  }
+  return ROLE_SYSTEM_CLIENT;
 }
 
 bool textIsValue(AccessibleRole role) {
@@ -100,12 +130,14 @@ long accessibleState(const CControlUI& control) {
   AccessibleRole role = control.accessibleRole();
   if (!control.isVisible()) state |= STATE_SYSTEM_INVISIBLE;
   if (!control.isEnabled()) state |= STATE_SYSTEM_UNAVAILABLE;
-  if (control.wantsFocus() && control.isEnabled()) state |= STATE_SYSTEM_FOCUSABLE;
+  if ((control.wantsFocus() || control.takesPageFocus()) && control.isEnabled())
+    state |= STATE_SYSTEM_FOCUSABLE;
   if (control.isFocused()) state |= STATE_SYSTEM_FOCUSED;
   if (control.isHot()) state |= STATE_SYSTEM_HOTTRACKED;
   if (control.isPushed()) state |= STATE_SYSTEM_PRESSED;
   if (role == AccessibleRole::Link) state |= STATE_SYSTEM_LINKED;
-  if (role == AccessibleRole::StaticText) state |= STATE_SYSTEM_READONLY;
+  if (role == AccessibleRole::StaticText || role == AccessibleRole::Alert)
+    state |= STATE_SYSTEM_READONLY;
   if (auto* option = as<COptionUI>(control, L"Option"); option && option->isSelected()) {
     state |= STATE_SYSTEM_CHECKED;
   } else if (auto* button = as<CButtonUI>(control, L"Button"); button && button->isDefault()) {
@@ -119,19 +151,25 @@ long accessibleState(const CControlUI& control) {
   return state;
 }
 
+std::wstring actionWord(const wchar_t* key, const wchar_t* english) {
+  const std::wstring* word = findLangText(key);
+  return word && !isBlank(*word) ? *word : english;
+}
+
 std::wstring defaultActionName(const CControlUI& control) {
   if (!as<CButtonUI>(control, L"Button")) return L"";
   switch (control.accessibleRole()) {
     case AccessibleRole::PushButton:
-      return L"Press";
+      return actionWord(L"action_press", L"Press");
     case AccessibleRole::Link:
-      return L"Jump";
+      return actionWord(L"action_jump", L"Jump");
     case AccessibleRole::CheckBox: {
       auto* option = as<COptionUI>(control, L"Option");
-      return option && option->isSelected() ? L"Uncheck" : L"Check";
+      return option && option->isSelected() ? actionWord(L"action_uncheck", L"Uncheck")
+                                            : actionWord(L"action_check", L"Check");
     }
     case AccessibleRole::RadioButton:
-      return L"Check";
+      return actionWord(L"action_check", L"Check");
     default:
       return L"";
   }
@@ -158,6 +196,18 @@ CControlUI* findAccessible(CControlUI* root, long id) {
   if (root && id > 0) {
     root->forEach([&](CControlUI* control) {
       if (!found && control->accessibleId() == id) found = control;
+    });
+  }
+  return found;
+}
+
+CControlUI* accessibleControlAt(CControlUI* root, POINT point) {
+  // Later controls are drawn over earlier ones, and children over their parent.
+  CControlUI* found = nullptr;
+  if (root) {
+    root->forEach([&](CControlUI* control) {
+      RECT place = control->getPos();
+      if (PtInRect(&place, point) && isAccessible(*control)) found = control;
     });
   }
   return found;

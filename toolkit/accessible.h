@@ -13,6 +13,8 @@ namespace DuiLib {
 // The role that a layout's "accrole" names ("link", "button", "none", ...);
 // false for a name it does not know.
 bool parseAccessibleRole(const std::wstring& text, AccessibleRole& role);
+// The ROLE_SYSTEM_ constant of a role (ROLE_SYSTEM_CLIENT for none).
+long systemRole(AccessibleRole role);
 // Whether the role's text is the control's value (what was typed) rather
 // than its name.
 bool textIsValue(AccessibleRole role);
@@ -28,8 +30,10 @@ std::wstring accessibleName(const CControlUI& control);
 // The control's STATE_SYSTEM_ bits: focused, focusable, checked, unavailable,
 // invisible and the like.
 long accessibleState(const CControlUI& control);
-// "Press", "Jump", "Check" or "Uncheck"; empty when the control has no
-// default action.
+// "Press", "Jump", "Check" or "Uncheck" in the current language where the
+// language table has a word for it ("action_press", ...), else in English as
+// the system's own controls say it; empty when the control has no default
+// action.
 std::wstring defaultActionName(const CControlUI& control);
 // Does what a click does to the control; false when it has no default action.
 bool doDefaultAction(CControlUI& control);
@@ -40,5 +44,11 @@ std::vector<CControlUI*> accessibleControls(CControlUI* root);
 // The control below `root` with accessible id `id`, shown or not; null when
 // there is none.
 CControlUI* findAccessible(CControlUI* root, long id);
+// The topmost control below `root` that assistive technology sees at `point`
+// (window pixels), whether or not it takes the mouse; null when none.
+CControlUI* accessibleControlAt(CControlUI* root, POINT point);
+// The word for a default action in the current language: the language
+// table's text of `key`, else `english`.
+std::wstring actionWord(const wchar_t* key, const wchar_t* english);
 
 }  // namespace DuiLib

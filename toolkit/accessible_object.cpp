@@ -1,44 +1,13 @@
 #include "toolkit/accessible_object.h"
 
-#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "toolkit/accessible.h"
-#include "toolkit/window_base.h"
 #include "utility/callback_guard.h"
 
 namespace DuiLib {
 namespace {
-
-LONG systemRole(AccessibleRole role) {
-  switch (role) {
-    case AccessibleRole::Graphic:
-      return ROLE_SYSTEM_GRAPHIC;
-    case AccessibleRole::Animation:
-      return ROLE_SYSTEM_ANIMATION;
-    case AccessibleRole::StaticText:
-      return ROLE_SYSTEM_STATICTEXT;
-    case AccessibleRole::PushButton:
-      return ROLE_SYSTEM_PUSHBUTTON;
-    case AccessibleRole::Link:
-      return ROLE_SYSTEM_LINK;
-    case AccessibleRole::CheckBox:
-      return ROLE_SYSTEM_CHECKBUTTON;
-    case AccessibleRole::RadioButton:
-      return ROLE_SYSTEM_RADIOBUTTON;
-    case AccessibleRole::EditableText:
-      return ROLE_SYSTEM_TEXT;
-    case AccessibleRole::ProgressBar:
-      return ROLE_SYSTEM_PROGRESSBAR;
-    case AccessibleRole::ComboBox:
-      return ROLE_SYSTEM_COMBOBOX;
-    case AccessibleRole::None:
-      break;
-  }
-  return ROLE_SYSTEM_CLIENT;
-}
 
 // A text answer: S_FALSE and no string when there is nothing to say.
 // The methods are called from other processes, through COM: an exception
@@ -70,13 +39,11 @@ HRESULT noAnswer(VARIANT* out) {
   return S_FALSE;
 }
 
-std::vector<CControlUI*> seenControls(WindowImplBase* window) {
-  return accessibleControls(window->manager().getRoot());
-}
-
 }  // namespace
 
-AccessibleWindow* AccessibleWindow::create(HWND window) { return new AccessibleWindow(window); }
+AccessibleWindow* AccessibleWindow::create(HWND window, AccessibleSourceFinder find) {
+  return new AccessibleWindow(window, find);
+}
 
 LRESULT AccessibleWindow::answer(WPARAM wParam) {
   return LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(this));
@@ -88,19 +55,46 @@ void AccessibleWindow::disconnect() {
 }
 
 HRESULT AccessibleWindow::findWindow(Target& target) const {
-  target.window = window_ ? WindowImplBase::fromHandle(window_) : nullptr;
-  if (!target.window || target.window->getHWND() != window_) return CO_E_OBJNOTCONNECTED;
-  return S_OK;
+  target.source = window_ && find_ ? find_(window_) : nullptr;
+  return target.source ? S_OK : CO_E_OBJNOTCONNECTED;
 }
 
 HRESULT AccessibleWindow::find(const VARIANT& child, Target& target) const {
   HRESULT found = findWindow(target);
   if (FAILED(found)) return found;
-  if (child.vt == VT_EMPTY) return S_OK;
-  if (child.vt != VT_I4) return E_INVALIDARG;
-  if (child.lVal == CHILDID_SELF) return S_OK;
-  target.control = findAccessible(target.window->manager().getRoot(), child.lVal);
-  return target.control ? S_OK : E_INVALIDARG;
+  if (child.vt == VT_EMPTY || (child.vt == VT_I4 && child.lVal == CHILDID_SELF)) {
+    target.element = self(*target.source);
+    return S_OK;
+  }
+  if (child.vt != VT_I4 || child.lVal < 0) return E_INVALIDARG;
+  target.id = child.lVal;
+  return target.source->describe(target.id, target.element) ? S_OK : E_INVALIDARG;
+}
+
+AccessibleElement AccessibleWindow::self(const AccessibleSource& source) const {
+  AccessibleElement element;
+  element.role = source.windowRole();
+  element.name = source.windowName();
+  element.state = STATE_SYSTEM_FOCUSABLE;
+  if (GetFocus() == window_ && source.focused() == CHILDID_SELF)
+    element.state |= STATE_SYSTEM_FOCUSED;
+  if (!IsWindowVisible(window_)) element.state |= STATE_SYSTEM_INVISIBLE;
+  if (!IsWindowEnabled(window_)) element.state |= STATE_SYSTEM_UNAVAILABLE;
+  GetClientRect(window_, &element.place);
+  // Window pixels are screen pixels: the program is aware of the screen's DPI.
+  MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&element.place), 2);
+  return element;
+}
+
+void AccessibleWindow::answerChild(const AccessibleSource& source, long id, VARIANT* out) const {
+  IDispatch* object = id != CHILDID_SELF ? source.childObject(id) : nullptr;
+  if (!object) {
+    numberAnswer(id, out);
+    return;
+  }
+  VariantInit(out);
+  out->vt = VT_DISPATCH;
+  out->pdispVal = object;
 }
 
 HRESULT AccessibleWindow::QueryInterface(REFIID iid, void** object) {
@@ -149,9 +143,10 @@ HRESULT AccessibleWindow::get_accParent(IDispatch** parent) {
     Target target;
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
-    // The system's object for the window around the client area.
-    return CreateStdAccessibleObject(window_, OBJID_WINDOW, __uuidof(IDispatch),
-                                     reinterpret_cast<void**>(parent));
+    // The object for the window around the client area, as the window gives
+    // it (the system's, unless the window names itself otherwise).
+    return AccessibleObjectFromWindow(window_, OBJID_WINDOW, __uuidof(IDispatch),
+                                      reinterpret_cast<void**>(parent));
   });
 }
 
@@ -162,7 +157,7 @@ HRESULT AccessibleWindow::get_accChildCount(LONG* count) {
     Target target;
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
-    *count = static_cast<LONG>(seenControls(target.window).size());
+    *count = static_cast<LONG>(target.source->children().size());
     return S_OK;
   });
 }
@@ -174,8 +169,10 @@ HRESULT AccessibleWindow::get_accChild(VARIANT child, IDispatch** object) {
     Target target;
     HRESULT found = find(child, target);
     if (FAILED(found)) return found;
-    // Controls are simple elements of this object, asked about by their id.
-    return target.control ? S_FALSE : E_INVALIDARG;
+    if (target.id == CHILDID_SELF) return E_INVALIDARG;
+    // Most children are simple elements of this object, asked about by their id.
+    *object = target.source->childObject(target.id);
+    return *object ? S_OK : S_FALSE;
   });
 }
 
@@ -183,12 +180,7 @@ HRESULT AccessibleWindow::get_accName(VARIANT child, BSTR* name) {
   return answered([&]() -> HRESULT {
     Target target;
     HRESULT found = find(child, target);
-    if (FAILED(found)) return found;
-    if (target.control) return textAnswer(accessibleName(*target.control), name);
-    int length = GetWindowTextLengthW(window_);
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(std::max(0, GetWindowTextW(window_, title.data(), length + 1))));
-    return textAnswer(title, name);
+    return FAILED(found) ? found : textAnswer(target.element.name, name);
   });
 }
 
@@ -199,8 +191,8 @@ HRESULT AccessibleWindow::get_accValue(VARIANT child, BSTR* value) {
     Target target;
     HRESULT found = find(child, target);
     if (FAILED(found)) return found;
-    std::wstring text;
-    if (!target.control || !target.control->accessibleValue(text)) return DISP_E_MEMBERNOTFOUND;
+    if (!target.element.hasValue) return DISP_E_MEMBERNOTFOUND;
+    const std::wstring& text = target.element.value;
     *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     return *value ? S_OK : E_OUTOFMEMORY;
   });
@@ -218,9 +210,7 @@ HRESULT AccessibleWindow::get_accRole(VARIANT child, VARIANT* role) {
   return answered([&]() -> HRESULT {
     Target target;
     HRESULT found = find(child, target);
-    if (FAILED(found)) return found;
-    if (target.control) return numberAnswer(systemRole(target.control->accessibleRole()), role);
-    return numberAnswer(target.window->isDialog() ? ROLE_SYSTEM_DIALOG : ROLE_SYSTEM_CLIENT, role);
+    return FAILED(found) ? found : numberAnswer(target.element.role, role);
   });
 }
 
@@ -228,13 +218,7 @@ HRESULT AccessibleWindow::get_accState(VARIANT child, VARIANT* state) {
   return answered([&]() -> HRESULT {
     Target target;
     HRESULT found = find(child, target);
-    if (FAILED(found)) return found;
-    if (target.control) return numberAnswer(accessibleState(*target.control), state);
-    LONG bits = STATE_SYSTEM_FOCUSABLE;
-    if (GetFocus() == window_ && !target.window->manager().getFocus()) bits |= STATE_SYSTEM_FOCUSED;
-    if (!IsWindowVisible(window_)) bits |= STATE_SYSTEM_INVISIBLE;
-    if (!IsWindowEnabled(window_)) bits |= STATE_SYSTEM_UNAVAILABLE;
-    return numberAnswer(bits, state);
+    return FAILED(found) ? found : numberAnswer(target.element.state, state);
   });
 }
 
@@ -265,9 +249,10 @@ HRESULT AccessibleWindow::get_accFocus(VARIANT* child) {
     Target target;
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
+    if (!child) return E_POINTER;
     if (GetFocus() != window_) return noAnswer(child);
-    CControlUI* focus = target.window->manager().getFocus();
-    return numberAnswer(focus && isAccessible(*focus) ? focus->accessibleId() : CHILDID_SELF, child);
+    answerChild(*target.source, target.source->focused(), child);
+    return S_OK;
   });
 }
 
@@ -277,8 +262,7 @@ HRESULT AccessibleWindow::get_accDefaultAction(VARIANT child, BSTR* action) {
   return answered([&]() -> HRESULT {
     Target target;
     HRESULT found = find(child, target);
-    if (FAILED(found)) return found;
-    return textAnswer(target.control ? defaultActionName(*target.control) : L"", action);
+    return FAILED(found) ? found : textAnswer(target.element.action, action);
   });
 }
 
@@ -288,11 +272,7 @@ HRESULT AccessibleWindow::accSelect(LONG flags, VARIANT child) {
     HRESULT found = find(child, target);
     if (FAILED(found)) return found;
     if (flags != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
-    CControlUI* control = target.control;
-    if (control && !(control->wantsFocus() && control->isVisible() && control->isEnabled()))
-      return E_FAIL;
-    target.window->manager().setFocus(control);
-    return S_OK;
+    return target.source->takeFocus(target.id) ? S_OK : E_FAIL;
   });
 }
 
@@ -304,18 +284,11 @@ HRESULT AccessibleWindow::accLocation(LONG* left, LONG* top, LONG* width, LONG* 
     Target target;
     HRESULT found = find(child, target);
     if (FAILED(found)) return found;
-    RECT rect;
-    if (target.control) {
-      rect = target.control->getPos();
-    } else {
-      GetClientRect(window_, &rect);
-    }
-    // Window pixels are screen pixels: the program is aware of the screen's DPI.
-    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    *left = rect.left;
-    *top = rect.top;
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
+    const RECT& place = target.element.place;
+    *left = place.left;
+    *top = place.top;
+    *width = place.right - place.left;
+    *height = place.bottom - place.top;
     return S_OK;
   });
 }
@@ -325,19 +298,22 @@ HRESULT AccessibleWindow::accNavigate(LONG direction, VARIANT start, VARIANT* en
     Target target;
     HRESULT found = find(start, target);
     if (FAILED(found)) return found;
-    std::vector<CControlUI*> seen = seenControls(target.window);
-    CControlUI* reached = nullptr;
-    if (!target.control && !seen.empty()) {
+    if (!end) return E_POINTER;
+    std::vector<long> seen = target.source->children();
+    long reached = CHILDID_SELF;
+    if (target.id == CHILDID_SELF && !seen.empty()) {
       if (direction == NAVDIR_FIRSTCHILD) reached = seen.front();
       if (direction == NAVDIR_LASTCHILD) reached = seen.back();
-    } else if (target.control) {
+    } else if (target.id != CHILDID_SELF) {
       for (size_t i = 0; i < seen.size(); ++i) {
-        if (seen[i] != target.control) continue;
+        if (seen[i] != target.id) continue;
         if (direction == NAVDIR_NEXT && i + 1 < seen.size()) reached = seen[i + 1];
         if (direction == NAVDIR_PREVIOUS && i > 0) reached = seen[i - 1];
       }
     }
-    return reached ? numberAnswer(reached->accessibleId(), end) : noAnswer(end);
+    if (reached == CHILDID_SELF) return noAnswer(end);
+    answerChild(*target.source, reached, end);
+    return S_OK;
   });
 }
 
@@ -346,14 +322,12 @@ HRESULT AccessibleWindow::accHitTest(LONG x, LONG y, VARIANT* child) {
     Target target;
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
+    if (!child) return E_POINTER;
     POINT point{x, y};
-    RECT client;
-    ScreenToClient(window_, &point);
-    GetClientRect(window_, &client);
+    RECT client = self(*target.source).place;
     if (!PtInRect(&client, point)) return noAnswer(child);
-    CControlUI* control = target.window->manager().findControlAt(point);
-    while (control && !isAccessible(*control)) control = control->getParent();
-    return numberAnswer(control ? control->accessibleId() : CHILDID_SELF, child);
+    answerChild(*target.source, target.source->childAt(point), child);
+    return S_OK;
   });
 }
 
@@ -362,14 +336,13 @@ HRESULT AccessibleWindow::accDoDefaultAction(VARIANT child) {
     Target target;
     HRESULT found = find(child, target);
     if (FAILED(found)) return found;
-    CControlUI* control = target.control;
-    if (!control || defaultActionName(*control).empty()) return DISP_E_MEMBERNOTFOUND;
+    if (target.id == CHILDID_SELF || target.element.action.empty()) return DISP_E_MEMBERNOTFOUND;
     // A click is not possible now, just as the mouse could not make one.
-    if (!control->isVisible() || !control->isEnabled() || !IsWindowEnabled(window_)) return E_FAIL;
+    const long blocked = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_UNAVAILABLE;
+    if ((target.element.state & blocked) || !IsWindowEnabled(window_)) return E_FAIL;
     // Done from the window's own message loop: the action may open a window or
     // end this one, and the client must not wait for that.
-    return PostMessageW(window_, WindowImplBase::kDefaultActionMessage,
-                        static_cast<WPARAM>(control->accessibleId()), 0)
+    return PostMessageW(window_, kAccessibleActionMessage, static_cast<WPARAM>(target.id), 0)
                ? S_OK
                : E_FAIL;
   });
@@ -386,10 +359,10 @@ HRESULT AccessibleWindow::Next(ULONG count, VARIANT* children, ULONG* fetched) {
     Target target;
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
-    std::vector<CControlUI*> seen = seenControls(target.window);
+    std::vector<long> seen = target.source->children();
     ULONG given = 0;
     while (given < count && cursor_ < seen.size())
-      numberAnswer(seen[cursor_++]->accessibleId(), &children[given++]);
+      answerChild(*target.source, seen[cursor_++], &children[given++]);
     if (fetched) *fetched = given;
     return given == count ? S_OK : S_FALSE;
   });
@@ -401,7 +374,7 @@ HRESULT AccessibleWindow::Skip(ULONG count) {
     HRESULT found = findWindow(target);
     if (FAILED(found)) return found;
     cursor_ += count;
-    return cursor_ <= seenControls(target.window).size() ? S_OK : S_FALSE;
+    return cursor_ <= target.source->children().size() ? S_OK : S_FALSE;
   });
 }
 
@@ -415,7 +388,7 @@ HRESULT AccessibleWindow::Reset() {
 HRESULT AccessibleWindow::Clone(IEnumVARIANT** copy) {
   return answered([&]() -> HRESULT {
     if (!copy) return E_POINTER;
-    AccessibleWindow* clone = create(window_);
+    AccessibleWindow* clone = create(window_, find_);
     clone->cursor_ = cursor_;
     *copy = static_cast<IEnumVARIANT*>(clone);
     return S_OK;

@@ -1,24 +1,24 @@
 // The object through which assistive technology (a screen reader, or a test
-// client in another process) reads a toolkit window: an IAccessible for the
-// window's client area whose children are the controls it sees
-// (toolkit/accessible.h), each named by its accessible id, and which lists
-// them through IEnumVARIANT. It keeps only the window's handle and finds the
-// window anew for every question, so a client that outlives the window gets
-// an error, never a freed control. UI thread only.
+// client in another process) reads a window: an IAccessible for the window's
+// client area whose children are those its source tells of
+// (toolkit/accessible_source.h), each named by its id, and which lists them
+// through IEnumVARIANT. It keeps only the window's handle and finds the
+// source anew for every question, so a client that outlives the window gets
+// an error, never a freed object. UI thread only.
 #pragma once
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oleacc.h>
 
-namespace DuiLib {
+#include "toolkit/accessible_source.h"
 
-class CControlUI;
-class WindowImplBase;
+namespace DuiLib {
 
 class AccessibleWindow final : public IAccessible, public IEnumVARIANT {
  public:
-  // A new object, holding one reference, for the toolkit window `window`.
-  static AccessibleWindow* create(HWND window);
+  // A new object, holding one reference, for `window`, whose source `find`
+  // finds.
+  static AccessibleWindow* create(HWND window, AccessibleSourceFinder find);
   // The answer to WM_GETOBJECT for the client area (its `wParam` given).
   LRESULT answer(WPARAM wParam);
   // The window is going: clients are cut off and every later question fails.
@@ -64,20 +64,26 @@ class AccessibleWindow final : public IAccessible, public IEnumVARIANT {
   HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
 
  private:
-  explicit AccessibleWindow(HWND window) : window_(window) {}
+  AccessibleWindow(HWND window, AccessibleSourceFinder find) : window_(window), find_(find) {}
   ~AccessibleWindow() = default;
 
-  // What a question is about: the window, and the control asked about (null
-  // for the window itself). Fails once the window is gone, and for an id
-  // that names no control of it.
+  // What a question is about: the window's source, and the child asked about
+  // (CHILDID_SELF for the window itself), described. Fails once the window
+  // is gone, and for an id that names no child of it.
   struct Target {
-    WindowImplBase* window = nullptr;
-    CControlUI* control = nullptr;
+    AccessibleSource* source = nullptr;
+    long id = CHILDID_SELF;
+    AccessibleElement element;
   };
   HRESULT find(const VARIANT& child, Target& target) const;
   HRESULT findWindow(Target& target) const;
+  // The window's own description as a child's is given.
+  AccessibleElement self(const AccessibleSource& source) const;
+  // A child for a VARIANT: its id, or its object when it is one of its own.
+  void answerChild(const AccessibleSource& source, long id, VARIANT* out) const;
 
   HWND window_;
+  AccessibleSourceFinder find_;
   LONG references_ = 1;
   ULONG cursor_ = 0;  // IEnumVARIANT's place
 };

@@ -17,6 +17,7 @@ enum class AccessibleRole {
   EditableText,
   ProgressBar,
   ComboBox,
+  Alert,  // a message the user must hear as it appears, such as an error
 };
 
 }  // namespace DuiLib

@@ -4,6 +4,7 @@
 
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
+#include "toolkit/paint_manager.h"
 #include "toolkit/render.h"
 
 namespace DuiLib {
@@ -295,7 +296,13 @@ void* CTabLayoutUI::getInterface(std::wstring_view name) {
 bool CTabLayoutUI::selectItem(int index) {
   if (index < 0 || index >= getCount()) return false;
   selected_ = index;
+  // The new page shows before the old one hides, so that a focus left on the
+  // old one moves straight onto the new one (CPaintManagerUI::controlHidden).
+  children_[index]->setVisible(true);
+  CPaintManagerUI* manager = getManager();
+  bool focusNowhere = manager && !manager->getFocus();
   showSelected();
+  if (focusNowhere) manager->focusPageControl();
   return true;
 }
 

@@ -91,7 +91,9 @@ class CTabLayoutUI : public CContainerUI {
   std::wstring_view getClass() const override { return L"TabLayout"; }
   void* getInterface(std::wstring_view name) override;
   int getCurSel() const { return selected_; }
-  // Shows child `index` and hides the others; false when out of range.
+  // Shows child `index` and hides the others; false when out of range. When
+  // the focus was on the page that goes, or nowhere, it moves to the new
+  // page's control that takes the page's focus ("pagefocus"), if any.
   bool selectItem(int index);
   CControlUI* addAt(std::unique_ptr<CControlUI> control, int index) override;
   bool setAttribute(const std::wstring& name, const std::wstring& value) override;

@@ -48,6 +48,7 @@ const AttributeRule<CControlUI> ControlAttributes::rules[] = {
     {L"accname", [](CControlUI& c, const std::wstring& v) { c.accessibleName_ = v; }},
     {L"accrole", [](CControlUI& c, const std::wstring& v) { c.hasRole_ = parseAccessibleRole(v, c.role_); }},
     {L"taborder", [](CControlUI& c, const std::wstring& v) { c.tabOrder_ = parseInt(v); }},
+    {L"pagefocus", [](CControlUI& c, const std::wstring& v) { c.pageFocus_ = parseBool(v); }},
 };
 
 namespace {
@@ -74,11 +75,18 @@ void CControlUI::setText(const std::wstring& text) {
   text_ = text;
   notifyAccessible(textIsValue(accessibleRole()) ? EVENT_OBJECT_VALUECHANGE
                                                  : EVENT_OBJECT_NAMECHANGE);
+  if (manager_ && accessibleRole() == AccessibleRole::Alert) manager_->accessibleAlertsChanged();
   if (sizeFollowsText()) {
     invalidate();
   } else {
     redraw();
   }
+}
+
+void CControlUI::setAccessibleName(const std::wstring& name) {
+  if (accessibleName_ == name) return;
+  accessibleName_ = name;
+  notifyAccessible(EVENT_OBJECT_NAMECHANGE);
 }
 
 std::wstring CControlUI::resolvedText() const {

@@ -96,6 +96,10 @@ class CControlUI {
   virtual bool wantsFocus() const { return false; }
   // Tab visits lower orders first and equal orders in layout order ("taborder", 0 by default).
   int getTabOrder() const { return tabOrder_; }
+  // Takes the focus when its page of a tab layout comes up and the focus was
+  // on the page that went, or nowhere ("pagefocus"), though Tab passes it by:
+  // a reader then names what the page is about rather than the bare window.
+  bool takesPageFocus() const { return pageFocus_; }
   // Takes clicks itself: a caption area under it does not drag the window.
   virtual bool isInteractive() const { return false; }
   bool isFocused() const;
@@ -116,6 +120,8 @@ class CControlUI {
   // The layout's "accname": a name ("@key" for a language text) used when
   // the control has neither text nor tooltip.
   const std::wstring& getAccessibleName() const { return accessibleName_; }
+  // A new "accname"; a reader hears of it when it names the control.
+  void setAccessibleName(const std::wstring& name);
   // The control's value for assistive technology; false when it has none.
   virtual bool accessibleValue(std::wstring&) const { return false; }
 
@@ -194,6 +200,7 @@ class CControlUI {
   AccessibleRole role_ = AccessibleRole::None;
   bool hasRole_ = false;
   int tabOrder_ = 0;
+  bool pageFocus_ = false;
   int fixedWidth_ = 0;
   int fixedHeight_ = 0;
   SIZE minSize_{0, 0};

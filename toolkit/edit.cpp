@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "skin/language_table.h"
+#include "toolkit/accessible.h"
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
 #include "toolkit/paint_manager.h"
@@ -89,6 +90,7 @@ void CEditUI::openNative() {
   NativeEditOptions options;
   options.font = gdiFont(manager->fonts().get(getFont()), scalePercent());
   options.password = password_;
+  options.accessibleName = accessibleName(*this);
   options.maxChars = maxChars_;
   // As tall as one line of text, centred like the drawn text.
   HDC dc = measureDC();

@@ -1,10 +1,20 @@
 #include "toolkit/native_edit.h"
 
+#include <utility>
+
+#include "toolkit/named_accessible.h"
 #include "utility/callback_guard.h"
 
 namespace DuiLib {
 
-NativeEdit::NativeEdit(NativeEditOwner* owner, HWND window) : owner_(owner), window_(window) {}
+NativeEdit::NativeEdit(NativeEditOwner* owner, HWND window, std::wstring accessibleName)
+    : owner_(owner), window_(window), accessibleName_(std::move(accessibleName)) {}
+
+NativeEdit::~NativeEdit() {
+  if (!accessible_) return;
+  accessible_->disconnect();
+  accessible_->Release();
+}
 
 NativeEdit* NativeEdit::open(NativeEditOwner* owner, HWND ownerWindow, const RECT& screenRect,
                              const std::wstring& text, const NativeEditOptions& options) {
@@ -15,7 +25,7 @@ NativeEdit* NativeEdit::open(NativeEditOwner* owner, HWND ownerWindow, const REC
                                 screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
                                 ownerWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window) return nullptr;
-  auto* edit = new NativeEdit(owner, window);
+  auto* edit = new NativeEdit(owner, window, options.accessibleName);
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(edit));
   edit->systemProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeEdit::subclassProc)));
@@ -49,6 +59,15 @@ bool NativeEdit::isEditBox(HWND window) {
                        reinterpret_cast<LONG_PTR>(&NativeEdit::subclassProc);
 }
 
+LRESULT NativeEdit::answerAccessible(WPARAM wParam, LPARAM lParam) {
+  // The object id is a 32-bit value, sign-extended or not in a 64-bit lParam.
+  if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+    if (!accessible_) accessible_ = NamedAccessible::create(window_, OBJID_CLIENT, accessibleName_);
+    if (accessible_) return accessible_->answer(wParam);
+  }
+  return CallWindowProcW(systemProc_, window_, WM_GETOBJECT, wParam, lParam);
+}
+
 LRESULT CALLBACK NativeEdit::subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return utility::guarded<LRESULT>("DuiLib::NativeEdit::subclassProc", 0, [&]() -> LRESULT {
     auto* edit = reinterpret_cast<NativeEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -61,6 +80,7 @@ LRESULT CALLBACK NativeEdit::subclassProc(HWND window, UINT message, WPARAM wPar
       delete edit;
       return CallWindowProcW(systemProc, window, message, wParam, lParam);
     }
+    if (message == WM_GETOBJECT) return edit->answerAccessible(wParam, lParam);
     LRESULT result = CallWindowProcW(systemProc, window, message, wParam, lParam);
     if (message == WM_KILLFOCUS && edit->owner_) edit->owner_->nativeFocusLost();
     return result;

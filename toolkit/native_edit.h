@@ -8,6 +8,8 @@
 
 namespace DuiLib {
 
+class NamedAccessible;
+
 class NativeEditOwner {
  public:
   // The edit box lost the keyboard focus (the user clicked elsewhere).
@@ -21,6 +23,9 @@ class NativeEditOwner {
 
 struct NativeEditOptions {
   HFONT font = nullptr;
+  // What a reader calls the box: the edit control's name, as the box shows
+  // no label of its own.
+  std::wstring accessibleName;
   bool password = false;
   bool readOnly = false;
   int maxChars = 0;  // 0: no limit
@@ -40,13 +45,17 @@ class NativeEdit {
   static bool isEditBox(HWND window);
 
  private:
-  NativeEdit(NativeEditOwner* owner, HWND window);
-  ~NativeEdit() = default;
+  NativeEdit(NativeEditOwner* owner, HWND window, std::wstring accessibleName);
+  ~NativeEdit();
   static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The answer to WM_GETOBJECT: the system's object, with our name.
+  LRESULT answerAccessible(WPARAM wParam, LPARAM lParam);
 
   NativeEditOwner* owner_;
   HWND window_;
   WNDPROC systemProc_ = nullptr;
+  std::wstring accessibleName_;
+  NamedAccessible* accessible_ = nullptr;  // made at the first question
 };
 
 }  // namespace DuiLib

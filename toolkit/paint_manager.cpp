@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/accessible.h"
 #include "toolkit/button.h"
 #include "toolkit/dpi.h"
 #include "toolkit/edit.h"
@@ -63,23 +64,39 @@ void CPaintManagerUI::sendNotify(CControlUI* sender, const wchar_t* type, WPARAM
   notifier_->notify(msg);
 }
 
+namespace {
+
+// True when `control` is an edit control whose system edit box has the keyboard.
+bool editBoxHasKeyboard(CControlUI* control) {
+  auto* edit = control ? dynamic_cast<CEditUI*>(control) : nullptr;
+  return edit && edit->nativeWindow() && GetFocus() == edit->nativeWindow();
+}
+
+}  // namespace
+
 void CPaintManagerUI::setFocus(CControlUI* control) {
   if (control == focus_) return;
   CControlUI* old = focus_;
-  focus_ = nullptr;
+  bool native = control && control->getInterface(L"Edit") != nullptr;
+  // Leaving an edit box for a control drawn here, the window takes the
+  // keyboard back with that control already focused: a reader that asks the
+  // window then finds the control, never the bare window.
+  CControlUI* takesOver =
+      control && !native && window_ && editBoxHasKeyboard(old) ? control : nullptr;
+  focus_ = takesOver;
+  if (takesOver) ::SetFocus(window_);
   if (old) {
     TEventUI event{UIEvent::KillFocus};
     old->doEvent(event);
   }
   // A killfocus handler may have moved the focus itself; that choice stands.
-  if (focus_ || !control) {
+  if (focus_ != takesOver || !control) {
     if (!focus_ && window_ && (GetActiveWindow() == window_ || GetFocus() == nullptr)) ::SetFocus(window_);
     if (!focus_) raiseFocusEvent(nullptr);
     invalidate();
     return;
   }
   focus_ = control;
-  bool native = control->getInterface(L"Edit") != nullptr;
   if (!native && window_ && GetActiveWindow() == window_) ::SetFocus(window_);
   TEventUI event{UIEvent::SetFocus};
   control->doEvent(event);
@@ -109,6 +126,17 @@ bool CPaintManagerUI::moveFocus(bool backward) {
   focusCues_ = true;
   setFocus(stops[index]);
   return true;
+}
+
+bool CPaintManagerUI::focusPageControl() {
+  if (!root_ || !window_) return false;
+  CControlUI* target = nullptr;
+  root_->forEach([&](CControlUI* control) {
+    if (!target && control->takesPageFocus() && control->isVisible() && control->isEnabled())
+      target = control;
+  });
+  if (target) setFocus(target);
+  return target != nullptr;
 }
 
 CButtonUI* CPaintManagerUI::defaultButton() const {
@@ -166,6 +194,31 @@ void CPaintManagerUI::raiseFocusEvent(const CControlUI* control) {
   if (window_ && GetFocus() == window_) raiseAccessibleEvent(EVENT_OBJECT_FOCUS, control);
 }
 
+void CPaintManagerUI::windowFocused() {
+  if (focus_) raiseFocusEvent(focus_);
+}
+
+void CPaintManagerUI::showFocusCues() {
+  if (focusCues_) return;
+  focusCues_ = true;
+  invalidate();
+}
+
+void CPaintManagerUI::announceAlerts() {
+  if (!alertsDue_ || !root_ || !isShowing()) return;
+  alertsDue_ = false;
+  std::map<long, std::wstring> shown;
+  root_->forEach([&](CControlUI* control) {
+    if (control->accessibleRole() != AccessibleRole::Alert || !isAccessible(*control)) return;
+    std::wstring said = accessibleName(*control);
+    auto before = announcedAlerts_.find(control->accessibleId());
+    if (before == announcedAlerts_.end() || before->second != said)
+      raiseAccessibleEvent(EVENT_SYSTEM_ALERT, control);
+    shown[control->accessibleId()] = said;
+  });
+  announcedAlerts_.swap(shown);
+}
+
 bool CPaintManagerUI::contains(const CControlUI* ancestor, const CControlUI* control) const {
   for (; control; control = control->getParent()) {
     if (control == ancestor) return true;
@@ -191,7 +244,8 @@ void CPaintManagerUI::forgetControl(CControlUI* control) {
 }
 
 void CPaintManagerUI::controlHidden(CControlUI* control) {
-  if (focus_ && contains(control, focus_)) setFocus(nullptr);
+  // A reader would otherwise find the focus on the bare window.
+  if (focus_ && contains(control, focus_) && !focusPageControl()) setFocus(nullptr);
   if (hot_ && contains(control, hot_)) setHot(nullptr);
   if (captured_ && contains(control, captured_)) {
     captured_->clearMouseState();
@@ -289,6 +343,7 @@ void CPaintManagerUI::render() {
     childrenChanged_ = false;
     raiseAccessibleEvent(EVENT_OBJECT_REORDER, nullptr);
   }
+  announceAlerts();
   if (!isLayered()) return;
   if (whole) {
     SIZE corner{scaleByPercent(style_.window.roundCorner.cx, scalePercent_),

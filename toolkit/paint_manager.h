@@ -60,6 +60,9 @@ class CPaintManagerUI {
   CControlUI* getFocus() const { return focus_; }
   // Moves the focus; the old control gets KillFocus, the new one SetFocus.
   void setFocus(CControlUI* control);
+  // Moves the focus to the first shown, enabled control that takes a page's
+  // focus ("pagefocus"); false when there is none.
+  bool focusPageControl();
   // Moves the focus to the next (or previous) visible, enabled Tab stop, in
   // the order of their "taborder", then of the layout.
   bool moveFocus(bool backward);
@@ -77,8 +80,18 @@ class CPaintManagerUI {
   // itself) with an EVENT_ constant of NotifyWinEvent.
   void raiseAccessibleEvent(DWORD event, const CControlUI* control);
   // Controls were shown or hidden: assistive technology hears once, at the
-  // next drawing, that the window's controls changed.
-  void accessibleChildrenChanged() { childrenChanged_ = true; }
+  // next drawing, that the window's controls changed, and of every alert
+  // that has come up.
+  void accessibleChildrenChanged() { childrenChanged_ = alertsDue_ = true; }
+  // An alert's text changed: it is said again, at the next drawing.
+  void accessibleAlertsChanged() { alertsDue_ = true; }
+  // The window took the system's keyboard focus: a reader hears which control
+  // has it within the window.
+  void windowFocused();
+  // Keyboard navigation is in use though this window does not have the
+  // keyboard (another window's order passes through its focused control):
+  // the focus mark shows.
+  void showFocusCues();
 
   // Called by controls: one is being destroyed, or was hidden or disabled.
   void forgetControl(CControlUI* control);
@@ -125,6 +138,9 @@ class CPaintManagerUI {
   void onTimer(UINT_PTR id);
   void onPaint();
   void raiseFocusEvent(const CControlUI* control);
+  // Raises EVENT_SYSTEM_ALERT for every alert that is newly shown, or shows
+  // another text, while the window is on screen.
+  void announceAlerts();
   // The keyboard focus's mark, drawn over everything in the skin's accent.
   void paintFocusMark(PaintContext& context) const;
   // True when a drawing has been asked for since the last one.
@@ -148,6 +164,8 @@ class CPaintManagerUI {
   CControlUI* captured_ = nullptr;
   bool focusCues_ = false;
   bool childrenChanged_ = false;
+  bool alertsDue_ = false;
+  std::map<long, std::wstring> announcedAlerts_;  // by accessible id, what each said
   bool trackingMouse_ = false;
   bool renderPosted_ = false;
   bool dirty_ = true;  // a layout and a whole drawing are due

@@ -33,12 +33,19 @@ void CProgressUI::setValue(int value) {
   if (value == value_) return;
   value_ = value;
   redraw();
+  if (spokenPercent_ < 0) notifyAccessible(EVENT_OBJECT_VALUECHANGE);
+}
+
+void CProgressUI::setSpokenPercent(int percent) {
+  percent = percent < 0 ? -1 : std::min(percent, 100);
+  if (percent == spokenPercent_) return;
+  spokenPercent_ = percent;
   notifyAccessible(EVENT_OBJECT_VALUECHANGE);
 }
 
 bool CProgressUI::accessibleValue(std::wstring& value) const {
   int percent = max_ > min_ ? MulDiv(value_ - min_, 100, max_ - min_) : 0;
-  value = std::to_wstring(percent) + L"%";
+  value = std::to_wstring(spokenPercent_ >= 0 ? spokenPercent_ : percent) + L"%";
   return true;
 }
 

@@ -17,7 +17,10 @@ class CProgressUI : public CLabelUI {
   int getMinValue() const { return min_; }
   int getMaxValue() const { return max_; }
   void setRange(int min, int max);
-  // The share of the range reached, as "42%".
+  // What a reader hears as the bar's value, in percent, when it is not the
+  // share the bar draws (a stage's own progress); below 0: the drawn share.
+  void setSpokenPercent(int percent);
+  // The spoken percentage, else the share of the range reached, as "42%".
   bool accessibleValue(std::wstring& value) const override;
   // The part of the bar the value fills, in window pixels.
   RECT filledRect() const;
@@ -32,6 +35,7 @@ class CProgressUI : public CLabelUI {
   int min_ = 0;
   int max_ = 100;
   int value_ = 0;
+  int spokenPercent_ = -1;
   bool horizontal_ = true;
   std::wstring foreImage_;
   DWORD foreColor_ = 0;

@@ -148,13 +148,8 @@ LRESULT WindowImplBase::answerAccessible(WPARAM wParam, LPARAM lParam) {
   // The object id is a 32-bit value, sign-extended or not in a 64-bit lParam.
   if (static_cast<LONG>(lParam) != OBJID_CLIENT)
     return DefWindowProcW(window_, WM_GETOBJECT, wParam, lParam);
-  if (!accessible_) accessible_ = AccessibleWindow::create(window_);
+  if (!accessible_) accessible_ = AccessibleWindow::create(window_, &ControlsAccessible::of);
   return accessible_->answer(wParam);
-}
-
-void WindowImplBase::runDefaultAction(long id) {
-  if (!IsWindowEnabled(window_)) return;  // a box over the window came first
-  if (CControlUI* control = findAccessible(manager_.getRoot(), id)) doDefaultAction(*control);
 }
 
 void WindowImplBase::announceDialog(bool shown) {
@@ -227,14 +222,18 @@ LRESULT WindowImplBase::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
       break;
     case WM_GETOBJECT:
       return answerAccessible(wParam, lParam);
-    case kDefaultActionMessage:
-      runDefaultAction(static_cast<long>(wParam));
+    case kAccessibleActionMessage:
+      // Not when a box came over the window before the action ran.
+      if (IsWindowEnabled(window_)) accessibleControls_.doDefaultAction(static_cast<long>(wParam));
       return 0;
     case kPrepareMessage:
       if (CControlUI* root = manager_.getRoot()) root->forEach([](CControlUI* control) { control->prepare(); });
       return 0;
     case WM_SHOWWINDOW:
       announceDialog(wParam != 0);
+      break;
+    case WM_SETFOCUS:
+      manager_.windowFocused();
       break;
     case WM_DESTROY:
       announceDialog(false);  // destroyed while shown: hidden without WM_SHOWWINDOW

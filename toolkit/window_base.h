@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "toolkit/accessible_controls.h"
 #include "toolkit/dialog_builder.h"
 #include "toolkit/notify.h"
 #include "toolkit/paint_manager.h"
@@ -21,9 +22,6 @@ void logMissingControl(std::wstring_view name);
 
 class WindowImplBase : public INotifyUI {
  public:
-  // A private message: the window does what a click on the control whose
-  // accessible id is wParam does (assistive technology's default action).
-  static constexpr UINT kDefaultActionMessage = WM_APP + 0x3A2;
   // A private message, posted when the window is made: once the message
   // loop runs (the window is up), its controls prepare what they show later.
   static constexpr UINT kPrepareMessage = WM_APP + 0x3A3;
@@ -57,6 +55,8 @@ class WindowImplBase : public INotifyUI {
   // The toolkit window that `window` is, or whose edit box it is; null for any
   // other window, children of a toolkit window included (they keep their keys).
   static WindowImplBase* fromHandle(HWND window);
+  // What the window tells assistive technology of its controls.
+  ControlsAccessible& accessibleControls() { return accessibleControls_; }
 
   // Sends notifications to the window's table, then to the base click handling.
   void notify(TNotifyUI& msg) override;
@@ -89,7 +89,6 @@ class WindowImplBase : public INotifyUI {
   void onCreate();
   LRESULT hitTest(LPARAM lParam) const;
   LRESULT answerAccessible(WPARAM wParam, LPARAM lParam);
-  void runDefaultAction(long id);
   // Tells assistive technology that a dialog opens or closes, once each.
   void announceDialog(bool shown);
   // Cuts the accessible object off from the window that goes.
@@ -97,6 +96,7 @@ class WindowImplBase : public INotifyUI {
 
   HWND window_ = nullptr;
   AccessibleWindow* accessible_ = nullptr;  // made at the first question
+  ControlsAccessible accessibleControls_{*this};
   bool dialogAnnounced_ = false;
   CPaintManagerUI manager_;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "skin/language_table.h"
+#include "toolkit/accessible.h"
 #include "toolkit/container.h"
 #include "ui/msg_registry.h"
 
@@ -55,12 +57,44 @@ void MessageBoxWindow::setCloseAction(std::function<void()> action) { closeActio
 void MessageBoxWindow::insertButton(std::unique_ptr<CSelectionUI> button) {
   auto* row = find<DuiLib::CContainerUI>(L"bottombar");
   if (!row) return;
-  bool first = true;
-  for (int i = 0; i < row->getCount(); ++i)
-    first = first && !row->getItemAt(i)->getInterface(L"Selection");
-  button->setDefault(first);
   // In front of the row's last spacer, so the buttons stay between the two.
   row->addAt(std::move(button), std::max(0, row->getCount() - 1));
+  chooseDefaultButton();
+  nameCloseButtonApart();
+}
+
+std::vector<CSelectionUI*> MessageBoxWindow::buttons() const {
+  std::vector<CSelectionUI*> found;
+  auto* row = find<DuiLib::CContainerUI>(L"bottombar");
+  for (int i = 0; row && i < row->getCount(); ++i) {
+    if (auto* button = static_cast<CSelectionUI*>(row->getItemAt(i)->getInterface(L"Selection")))
+      found.push_back(button);
+  }
+  return found;
+}
+
+void MessageBoxWindow::chooseDefaultButton() {
+  std::vector<CSelectionUI*> row = buttons();
+  auto main =
+      std::find_if(row.begin(), row.end(), [](CSelectionUI* b) { return b->spec().primary; });
+  if (main == row.end()) main = row.begin();
+  for (CSelectionUI* button : row) button->setDefault(button == *main);
+}
+
+void MessageBoxWindow::nameCloseButtonApart() {
+  DuiLib::CControlUI* close = findControl(L"closebtn");
+  if (!close) return;
+  for (const wchar_t* name : {L"@download_close", L"@cancel"}) {
+    std::wstring said = name;
+    DuiLib::resolveLangText(said);
+    std::vector<CSelectionUI*> row = buttons();
+    bool taken = std::any_of(row.begin(), row.end(),
+                             [&](CSelectionUI* b) { return DuiLib::accessibleName(*b) == said; });
+    if (!taken) {
+      close->setAccessibleName(name);
+      return;
+    }
+  }
 }
 
 void MessageBoxWindow::addButton(const ButtonSpec& spec) { insertButton(std::make_unique<CSelectionUI>(spec)); }

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "toolkit/window_base.h"
 #include "ui/msg_owner_lock.h"
@@ -27,7 +28,8 @@ class IMessageBox {
   // Runs when the close button is clicked; replaces an earlier one.
   virtual void setCloseAction(std::function<void()> action) = 0;
   // Adds a button in front of the button row's last spacer: buttons line up
-  // left to right in the order added. The first is the one Enter presses.
+  // left to right in the order added. Enter presses the first one drawn as
+  // the main action (primary), else the first.
   virtual void addButton(const ButtonSpec& spec) = 0;
   virtual void addRemoteButton(const ButtonSpec& spec) = 0;
 
@@ -64,6 +66,13 @@ class MessageBoxWindow : public DuiLib::WindowImplBase, public IMessageBox {
 
  private:
   void insertButton(std::unique_ptr<CSelectionUI> button);
+  // The buttons as they stand in the row, left to right.
+  std::vector<CSelectionUI*> buttons() const;
+  // Marks the button Enter presses.
+  void chooseDefaultButton();
+  // The close button says "Close" unless a button already does; then it says
+  // the word for dismissing the box, so that a reader tells the two apart.
+  void nameCloseButtonApart();
 
   friend IMessageBox* createMessageBoxWindow(HWND owner, const std::wstring& layout);
 

@@ -60,6 +60,30 @@ TEST(ProgressRules, PercentOnlyReports) {
   EXPECT_EQ(percentStatusText(42, kDownloading), L"Downloading...(42%)");
 }
 
+// A reader hears the percentage the page says for the stage, not the bar's
+// drawn share: the download's percentage, also where the Arabic status says
+// no number, then the installation's own share of the bar's last part.
+TEST(ProgressRules, AReaderHearsEachStagesOwnPercentage) {
+  struct Sized {
+    int percent, received, total;
+    bool arabic;
+    int spoken;
+  } sized[] = {{42, 220200960, 524288000, false, 42},
+               {42, 220200960, 524288000, true, 42},
+               {0, 700, 524288000, false, 0},
+               {4768, 524288000, 10485760, false, 99}};  // a guessed total: below 100
+  for (const Sized& c : sized) {
+    EXPECT_EQ(
+        sizedProgressView(c.percent, c.received, c.total, c.arabic, kDownloading).spokenPercent,
+        c.spoken)
+        << c.percent << (c.arabic ? " arabic" : "");
+  }
+  struct Installing {
+    int bar, spoken;
+  } installing[] = {{63, 0}, {64, 0}, {82, 50}, {99, 97}, {100, 100}};
+  for (const Installing& c : installing) EXPECT_EQ(installStagePercent(c.bar), c.spoken) << c.bar;
+}
+
 TEST(ProgressRules, InstallWaitClimbsBy2To98ThenStaysAt99) {
   std::vector<int> shown;
   int step = 0;

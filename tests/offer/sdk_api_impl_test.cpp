@@ -141,6 +141,29 @@ TEST_F(SdkApiImplTest, AcceptAnsweredNonZeroKeepsTheOfferAndALaterZeroEndsIt) {
   EXPECT_EQ(library.arguments(9), Calls{""});
 }
 
+// The host comes up without the keyboard and takes it only with a displayed
+// offer, and only from the window it covers: never from a box over it.
+TEST_F(SdkApiImplTest, TheHostTakesTheKeyboardOnlyOnceItsOfferIsDisplayed) {
+  for (bool boxOverOwner : {false, true}) {
+    SCOPED_TRACE(boxOverOwner ? "a box over the owner" : "the owner active");
+    SDKAPIImpl* fresh = new SDKAPIImpl(*new SDKWrapper());  // one offer per host
+    fresh->setHooks({});
+    HWND box = CreateWindowExW(0, L"OfferOwner", L"", WS_POPUP, 0, 0, 50, 50, owner, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(owner, SW_SHOW);
+    SetActiveWindow(owner);
+    if (boxOverOwner) ShowWindow(box, SW_SHOW);  // and active
+    HWND active = GetActiveWindow();
+    fresh->init(L"100");
+    ASSERT_TRUE(fresh->showADWindow(owner));
+    EXPECT_EQ(GetActiveWindow(), active);  // no offer yet: the keyboard stays
+    ASSERT_TRUE(pumpUntil([&] { return visible(fresh->acceptWindow()); }, 3000));
+    EXPECT_EQ(GetActiveWindow(), boxOverOwner ? box : fresh->hostWindow());
+    fresh->releaseDLL();
+    DestroyWindow(box);
+  }
+}
+
 TEST_F(SdkApiImplTest, RejectEndsTheStep) {
   ASSERT_TRUE(show());
   click(host->rejectWindow());
@@ -156,6 +179,10 @@ TEST_F(SdkApiImplTest, CloseButtonAsksTheOwnerThenTheHostGoesBeforeTheForcedUnlo
   HWND window = host->hostWindow();
   EXPECT_NE(window, nullptr);  // the host stays while the owner asks
   EXPECT_EQ(moments, (std::vector<OfferMoment>{OfferMoment::kShown, OfferMoment::kClosed}));
+  // Alt+F4 asks the same; the system never closes the host.
+  SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(closeRequests, (std::vector<bool>{false, false}));
+  EXPECT_TRUE(IsWindow(window));
   host->installOffer();  // closed: the library installs nothing
   host->hide();          // the owner hid: the run ends, and the host goes out of sight with it
   EXPECT_FALSE(IsWindowVisible(window));

@@ -14,6 +14,8 @@
 #include "tests/support/accessible_child.h"
 #include "tests/support/test_support.h"
 #include "tests/toolkit/layout_window.h"
+#include "toolkit/accessible.h"
+#include "toolkit/container.h"
 #include "toolkit/dpi.h"
 #include "toolkit/option.h"
 #include "toolkit/progress.h"
@@ -27,6 +29,8 @@ const char kLayout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Window size="420,460">
   <VerticalLayout name="root" bkimage="bg.png">
     <Label name="title" text="@acc_title" height="20"/>
+    <Label name="quiet" text="Quiet" mouse="false" height="20"/>
+    <Label name="warning" text="Careful" accrole="alert" visible="false" height="20"/>
     <Label name="rich" text="&lt;b&gt;Bold&lt;/b&gt; and&lt;n&gt;plain" showhtml="true" height="20"/>
     <Label name="empty" height="20"/>
     <Control name="art" bkimage="art.png" height="20"/>
@@ -174,6 +178,8 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
     const wchar_t* action;
   } cases[] = {
       {L"title", ROLE_SYSTEM_STATICTEXT, L"Files", L"", STATE_SYSTEM_READONLY, L""},
+      {L"warning", ROLE_SYSTEM_ALERT, L"Careful", L"",
+       STATE_SYSTEM_READONLY | STATE_SYSTEM_INVISIBLE, L""},
       {L"rich", ROLE_SYSTEM_STATICTEXT, L"Bold and plain", L"", STATE_SYSTEM_READONLY, L""},
       {L"logo", ROLE_SYSTEM_GRAPHIC, L"Vorlane logo", L"", 0, L""},
       {L"save", ROLE_SYSTEM_PUSHBUTTON, L"Save", L"", STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_DEFAULT,
@@ -212,8 +218,8 @@ TEST_F(AccessibleTree, EachControlKindReadsWithItsRoleNameValueStateAndAction) {
   // are not among them.
   std::vector<long> expected;
   for (const wchar_t* name :
-       {L"title", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off", L"terms",
-        L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
+       {L"title", L"quiet", L"rich", L"logo", L"save", L"iconbtn", L"closebtn", L"nameless", L"off",
+        L"terms", L"agree", L"small", L"large", L"folder", L"secret", L"bar", L"choice"}) {
     expected.push_back(id(name));
   }
   EXPECT_EQ(children(), expected);
@@ -258,6 +264,12 @@ TEST_F(AccessibleTree, FocusHitTestAndNavigationNameTheControls) {
   ASSERT_EQ(object->accHitTest((save.left + save.right) / 2, (save.top + save.bottom) / 2, &hit),
             S_OK);
   EXPECT_EQ(hit.lVal, id(L"save"));
+  // A text that lets the mouse through is still found where it is drawn.
+  RECT quiet = location(id(L"quiet"));
+  ASSERT_EQ(
+      object->accHitTest((quiet.left + quiet.right) / 2, (quiet.top + quiet.bottom) / 2, &hit),
+      S_OK);
+  EXPECT_EQ(hit.lVal, id(L"quiet"));
   EXPECT_EQ(object->accHitTest(-5000, -5000, &hit), S_FALSE);
   EXPECT_EQ(hit.vt, VT_EMPTY);
 
@@ -318,6 +330,13 @@ TEST_F(AccessibleTree, ChangesAreHeard) {
   window->findControl(L"logo")->setVisible(false);  // as a page switch hides and shows controls
   window->manager().render();
   expectHeard(EVENT_OBJECT_REORDER, CHILDID_SELF, "children");
+  // An alert is said as it comes up, and again when it says something else.
+  window->findControl(L"warning")->setVisible(true);
+  window->manager().render();
+  expectHeard(EVENT_SYSTEM_ALERT, id(L"warning"), "an alert shows");
+  window->findControl(L"warning")->setText(L"More care");
+  window->manager().render();
+  expectHeard(EVENT_SYSTEM_ALERT, id(L"warning"), "an alert says more");
   DialogWindow box;
   ASSERT_TRUE(box.open(kLayout));
   expectHeard(EVENT_SYSTEM_DIALOGSTART, CHILDID_SELF, "a box opens");
@@ -327,6 +346,44 @@ TEST_F(AccessibleTree, ChangesAreHeard) {
   expectHeard(EVENT_SYSTEM_DIALOGEND, CHILDID_SELF, "a box closes");
   UnhookWinEvent(hook);
   g_heard = nullptr;
+}
+
+// A page that comes up takes the focus that was on the page that went (or
+// nowhere) onto its "pagefocus" control; a focused control hidden where no
+// page has one leaves the focus nowhere, as before.
+TEST(AccessiblePages, ThePageThatComesUpTakesTheFocusOntoItsNamedControl) {
+  const char layout[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Window size="300,200">
+  <VerticalLayout>
+    <TabLayout name="pages">
+      <VerticalLayout><Button name="go" text="Go" height="30"/></VerticalLayout>
+      <VerticalLayout><Label name="busy" text="Working" pagefocus="true" height="30"/></VerticalLayout>
+      <VerticalLayout><Button name="again" text="Again" height="30"/></VerticalLayout>
+    </TabLayout>
+    <Button name="stay" text="Stay" height="30"/>
+  </VerticalLayout>
+</Window>)";
+  LayoutWindow window;
+  ASSERT_TRUE(window.open(layout));
+  CPaintManagerUI& manager = window.manager();
+  auto* pages = window.control<CTabLayoutUI>(L"pages");
+  struct Case {
+    const wchar_t* focusedBefore;  // null: nothing
+    int page;
+    const wchar_t* focusedAfter;
+  } cases[] = {{L"go", 1, L"busy"},     // from the page that went
+               {nullptr, 2, nullptr},   // a page without one: nothing to take
+               {nullptr, 1, L"busy"},   // from nowhere
+               {L"stay", 0, L"stay"}};  // the focus was not on the page: it stays
+  for (const Case& c : cases) {
+    manager.setFocus(c.focusedBefore ? window.findControl(c.focusedBefore) : nullptr);
+    pages->selectItem(c.page);
+    EXPECT_EQ(manager.getFocus(), c.focusedAfter ? window.findControl(c.focusedAfter) : nullptr)
+        << c.page;
+  }
+  // Its control reads as one that can hold the focus, though Tab passes it by.
+  EXPECT_EQ(accessibleState(*window.findControl(L"busy")) & STATE_SYSTEM_FOCUSABLE,
+            STATE_SYSTEM_FOCUSABLE);
 }
 
 TEST_F(AccessibleTree, AClientThatOutlivesTheWindowGetsErrorsOnly) {

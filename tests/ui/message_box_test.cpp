@@ -291,7 +291,7 @@ TEST_F(BoxFixture, NoKeepsTheInstallationAndYesLeavesThroughTheHooks) {
   EXPECT_TRUE(IsIconic(owner));
 }
 
-TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsFirstButton) {
+TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsMainButton) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   struct Case {
     const wchar_t* locale;
@@ -299,12 +299,13 @@ TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsFirstButt
     const wchar_t* yes;
     const wchar_t* no;
     const wchar_t* close;
+    const wchar_t* press;  // the default action, in the language where the table has the word
     bool rightToLeft;
   } cases[] = {
-      {L"en_US", L"Prompt", L"Yes", L"No", L"Close", false},
-      {L"zh_CN", L"\x63D0\x793A", L"\x662F", L"\x5426", L"\x5173\x95ED", false},
+      {L"en_US", L"Prompt", L"Yes", L"No", L"Close", L"Press", false},
+      {L"zh_CN", L"\x63D0\x793A", L"\x662F", L"\x5426", L"\x5173\x95ED", L"\x6309\x4E0B", false},
       {L"ar_IL", L"\x062A\x0646\x0628\x064A\x0647", L"\x0646\x0639\x0645", L"\x0644\x0627",
-       L"\x0625\x063A\x0644\x0627\x0642", true},
+       L"\x0625\x063A\x0644\x0627\x0642", L"\x0636\x063A\x0637", true},
   };
   for (const Case& c : cases) {
     testing_support::useStagedSkin(c.locale);
@@ -325,11 +326,11 @@ TEST_F(BoxFixture, ScreenReadersReadABoxInItsLanguageAndEnterPressesItsFirstButt
     auto* text = testing_support::findAccessibleItem(items, langText("download_error_tip2"));
     ASSERT_TRUE(yes && no && close && text) << c.locale;
     EXPECT_EQ(yes->role, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(yes->action, L"Press");
+    EXPECT_EQ(yes->action, c.press);
     EXPECT_EQ(yes->state & STATE_SYSTEM_DEFAULT, STATE_SYSTEM_DEFAULT);
     EXPECT_EQ(no->state & STATE_SYSTEM_DEFAULT, 0);
     EXPECT_EQ(close->role, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_EQ(text->role, ROLE_SYSTEM_STATICTEXT);
+    EXPECT_EQ(text->role, ROLE_SYSTEM_ALERT);  // said as the box opens
     // Read in the language's own direction: the first button stands on its
     // reading side.
     EXPECT_EQ(yes->location.left > no->location.left, c.rightToLeft) << c.locale;
