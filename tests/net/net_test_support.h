@@ -33,6 +33,9 @@ struct DownloadEngine {
   // piece the WinINet method writes.
   bool (*download)(const std::string& url, const std::wstring& file, const DownloadLimits& limits,
                    utility::CHttpDownloader::IHttpDownloadSink* pieces);
+  // One source of a download into `file`, which may hold bytes already.
+  SourceEnd (*downloadInto)(const std::string& url, PartialFile& file,
+                            const DownloadLimits& limits);
 };
 extern const DownloadEngine kDownloadEngines[2];
 

@@ -1,0 +1,35 @@
+// Downloads the package with a real model and the product's limits, keeping
+// the unfinished download in a folder given: the run that the resume tests
+// end part-way, as closing the window or a crash would.
+// usage: download_run PRIMARY_URL SPARE_URL KEPT_PARENT
+#include <windows.h>
+
+#include "app/app_model.h"
+#include "app/config_imp.h"
+#include "report/reporter.h"
+#include "standins/standins.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) return 2;
+  utility::UiDispatcher::create();
+  ConfigImp config;
+  // Nothing listens on port 9: whatever the reporter sends goes nowhere.
+  CReporter reporter(ReporterOptions{"http://127.0.0.1:9/collection/biz/upload", 600000});
+  ModelOptions options;
+  options.config = &config;
+  options.reporter = &reporter;
+  options.analytics.endpoint = L"http://127.0.0.1:9/mp/collect";
+  options.packageSigner = standins::testSigner();
+  options.keptDownloadParent = argv[3];
+  CAppModel model(options);
+  model.m_installDir = std::wstring(argv[3]) + L"install\\";
+  model.m_url = argv[1];
+  model.m_spareUrl = argv[2];
+  model.startDownloadPlayer();
+  MSG message;
+  while (model.m_downloadThread.isRunning()) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(50);
+  }
+  return 0;
+}
