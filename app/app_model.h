@@ -163,9 +163,11 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // nothing under the package name) when it cannot be moved or, with
   // `minBytes`, is not larger than that.
   bool _takeDownloaded(PartialFile& partial, const std::wstring& packagePath, uint64_t minBytes);
-  // A source that did not bring the file: its bytes kept when it was left
-  // for want of a connection, dropped after a bad answer; the window told.
-  void _leaveSource(PartialFile& partial, SourceEnd end);
+  // A source that did not bring the file: what it has is kept (for the
+  // sources after it and the next run), and the window told. Bytes a bad
+  // answer proved wrong are gone already: a changed file replaced them, a
+  // refused one was deleted.
+  void _leaveSource(PartialFile& partial);
   // After every source failed for want of a connection: waits until a host
   // answers again (true) or the network wait, counted from `since`, is over.
   bool _waitForNetwork(DWORD since);

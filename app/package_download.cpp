@@ -144,11 +144,8 @@ std::unique_ptr<PartialFile> CAppModel::_openPartial(const std::wstring& package
   return std::make_unique<PartialFile>(packagePath + L".tmp");
 }
 
-void CAppModel::_leaveSource(PartialFile& partial, SourceEnd end) {
-  if (end == SourceEnd::offline)
-    partial.keep();
-  else
-    partial.discard();
+void CAppModel::_leaveSource(PartialFile& partial) {
+  partial.keep();
   postToWindow([this] {
     if (callbacks_.sourceFailed) callbacks_.sourceFailed();
   });
@@ -211,13 +208,13 @@ CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath
   SourceEnd end = CCurlDownloader::downloadFile(partial, utility::wideToAnsi(url), percent,
                                                 options_.downloadLimits, [this] { onReconnecting(); });
   if (end != SourceEnd::done) {
-    _leaveSource(partial, end);
+    _leaveSource(partial);
     return end == SourceEnd::offline ? CurlSource::offline : CurlSource::failed;
   }
   CurlSource source = CurlSource::tooSmall;
   if (_takeDownloaded(partial, packagePath, model_rules::kMinCurlPackageBytes))
     source = _acceptPackage(packagePath) ? CurlSource::accepted : CurlSource::refused;
-  if (source != CurlSource::accepted) _leaveSource(partial, SourceEnd::failed);
+  if (source != CurlSource::accepted) _leaveSource(partial);
   return source;
 }
 
@@ -268,7 +265,7 @@ SourceEnd CAppModel::_downloadByNetFrom(const std::wstring& url, PartialFile& pa
     end = _takeDownloaded(partial, packagePath, 0) && _acceptPackage(packagePath)
               ? SourceEnd::done
               : SourceEnd::failed;
-  if (end != SourceEnd::done) _leaveSource(partial, end);
+  if (end != SourceEnd::done) _leaveSource(partial);
   return end;
 }
 

@@ -82,9 +82,11 @@ bool PartialFile::accept(const HttpAnswerHead& head, resume_rules::Answer& answe
     owner_ = source_;
     held_ = point_;
     saveRecord();
-  } else if (ownsBytes()) {
-    held_ = point_;  // a validator forgotten, a total learned
+  } else if (ownsBytes() && answer != resume_rules::Answer::restart) {
+    held_ = point_;  // the rest of them, or all there already
   }
+  // Not the part asked for: this source asks for the whole file next, but the
+  // bytes stay what they are (their version named with them) until it comes.
   return true;
 }
 
@@ -117,11 +119,6 @@ void PartialFile::saveRecord() {
   if (!file.create(recordPath_) || !file.write(text.data(), static_cast<uint32_t>(text.size())))
     LOG(L"cannot record the kept download: %d", static_cast<int>(GetLastError()));
   file.close();
-}
-
-void PartialFile::discard() {
-  if (file_.isOpen()) file_.truncate();
-  forget();
 }
 
 void PartialFile::finish() {

@@ -46,9 +46,9 @@ class PartialFile {
 
   // Flushes the bytes to the disk and records them, so that they survive the
   // run (at most once every few seconds unless `now`; nothing without a record).
+  // Bytes of the wrong version are never gone on from: each request names
+  // their version (If-Range), and a whole answer replaces them.
   void keep(bool now = true);
-  // Drops the bytes: the file emptied, the record removed.
-  void discard();
   // The bytes are finished with (the file moves on): closes the file and
   // removes the record.
   void finish();

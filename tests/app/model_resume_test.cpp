@@ -123,7 +123,7 @@ TEST_F(ResumedDownload, AProxyWantingCredentialsMovesOnToTheNextSource) {
 // A source that failed after part of the file (here the host refused the rest
 // with a 404) drops what it had: the spare source starts from zero, and the
 // window's progress follows the source that runs.
-TEST(ResumedDownload, TheSpareSourceStartsAnewAfterABadAnswer) {
+TEST(SpareSource, StartsAnewAfterABadAnswerOfTheFirst) {
   const std::wstring good = standins::package(L"signed");
   const long size = (long)readFile(good).size();
   scriptHosts({serveFile(good, "\"cut\":" + std::to_string(size / 2) + ",\"rate\":" +
@@ -183,7 +183,7 @@ TEST_F(ResumedDownload, ARunEndedPartWayGoesOnInTheNext) {
     // The first run, ended once it has 60 %.
     HANDLE first = utility::process::create(
         testing_support::exeFolder() + L"download_run.exe",
-        L"\"" + primary + L"\" \"" + spare + L"\" \"" + parent + L"\"", false);
+        L"\"" + primary + L"\" \"" + spare + L"\" \"" + kept.path() + L"\"", false);
     ASSERT_TRUE(first);
     const std::wstring partial =
         parent + CAppModel::kKeptDownloadFolder + L"\\" + CAppModel::kKeptBytesName;

@@ -162,9 +162,20 @@ TEST_F(PartialFileTest, BytesBelongToTheAddressTheyCameFrom) {
   file.beginSource(kUrl);
   EXPECT_EQ(file.point().bytes, 0);
 
-  // A bad answer drops the bytes and the record.
-  file.discard();
-  file.close();
-  EXPECT_TRUE(readFile(bytesPath()).empty());
-  EXPECT_FALSE(testing_support::readFile(recordPath()).size());
+  // Not the part asked for: the source asks for the whole file next; the
+  // bytes stay the spare's until it comes.
+  file.beginSource(spare);
+  resume_rules::nextRequestLines(file.point());
+  HttpAnswerHead other;
+  other.status = 206;
+  other.contentRange = "bytes 0-99/1000";
+  ASSERT_TRUE(file.accept(other, answer));
+  EXPECT_EQ(answer, Answer::restart);
+  EXPECT_TRUE(resume_rules::nextRequestLines(file.point()).empty());
+  file.beginSource(spare);
+  EXPECT_EQ(resume_rules::nextRequestLines(file.point()).size(), 2u);
+
+  // Finished with: the record goes.
+  file.finish();
+  EXPECT_TRUE(readFile(recordPath()).empty());
 }

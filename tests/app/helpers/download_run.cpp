@@ -1,7 +1,8 @@
 // Downloads the package with a real model and the product's limits, keeping
 // the unfinished download in a folder given: the run that the resume tests
 // end part-way, as closing the window or a crash would.
-// usage: download_run PRIMARY_URL SPARE_URL KEPT_PARENT
+// usage: download_run PRIMARY_URL SPARE_URL KEPT_PARENT (without a closing
+// back-slash, which would escape the quote after it)
 #include <windows.h>
 
 #include "app/app_model.h"
@@ -20,9 +21,10 @@ int wmain(int argc, wchar_t** argv) {
   options.reporter = &reporter;
   options.analytics.endpoint = L"http://127.0.0.1:9/mp/collect";
   options.packageSigner = standins::testSigner();
-  options.keptDownloadParent = argv[3];
+  const std::wstring parent = std::wstring(argv[3]) + L"\\";
+  options.keptDownloadParent = parent;
   CAppModel model(options);
-  model.m_installDir = std::wstring(argv[3]) + L"install\\";
+  model.m_installDir = parent + L"install\\";
   model.m_url = argv[1];
   model.m_spareUrl = argv[2];
   model.startDownloadPlayer();
