@@ -12,9 +12,10 @@ inline constexpr DWORD kDownloadStallLimitMs = 60000;
 inline constexpr DWORD kSourceNoProgressLimitMs = 120000;
 
 // The wait before a source asks again after a request that failed; doubled
-// after each one that brought nothing, up to the cap (1, 2, 4, 8, 15, 15 ... s).
+// after each one that brought nothing, up to the cap (1, 2, 4, 8, 10, 10 ... s):
+// a host back from an outage is asked again within seconds.
 inline constexpr DWORD kFirstRetryBackoffMs = 1000;
-inline constexpr DWORD kMaxRetryBackoffMs = 15000;
+inline constexpr DWORD kMaxRetryBackoffMs = 10000;
 
 // How long the download waits for the network to come back once every source
 // failed for the lack of one, before it ends as a failure.

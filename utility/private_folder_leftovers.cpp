@@ -122,26 +122,35 @@ bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix) {
   return true;
 }
 
-void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
-                           const FILETIME& madeBefore, PrivateFolder::FactsHook hook) {
-  if (parent.empty() || prefix.empty()) return;
-  for (const Entry& entry : entriesOf(parent, prefix)) {
+namespace {
+
+// Removes the folders in `parent` whose names start with `start` and that
+// `named` accepts, links left out, when old enough by `age`.
+template <typename Named>
+void removeFoldersNamed(const std::wstring& parent, const std::wstring& start, Named named,
+                        const Age& age, PrivateFolder::FactsHook hook) {
+  if (parent.empty() || start.empty()) return;
+  for (const Entry& entry : entriesOf(parent, start)) {
     bool plainFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                        !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    if (plainFolder && isPrivateFolderName(entry.name, prefix))
-      removeLeftover(parent + entry.name, Age{madeBefore, false}, hook);
+    if (plainFolder && named(entry.name)) removeLeftover(parent + entry.name, age, hook);
   }
+}
+
+}  // namespace
+
+void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
+                           const FILETIME& madeBefore, PrivateFolder::FactsHook hook) {
+  removeFoldersNamed(
+      parent, prefix, [&](const std::wstring& name) { return isPrivateFolderName(name, prefix); },
+      Age{madeBefore, false}, hook);
 }
 
 void removeAbandonedFolder(const std::wstring& parent, const std::wstring& name,
                            const FILETIME& unusedSince, PrivateFolder::FactsHook hook) {
-  if (parent.empty() || name.empty()) return;
-  for (const Entry& entry : entriesOf(parent, name)) {
-    bool plainFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                       !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    if (plainFolder && entry.name == name)
-      removeLeftover(parent + entry.name, Age{unusedSince, true}, hook);
-  }
+  removeFoldersNamed(
+      parent, name, [&](const std::wstring& found) { return found == name; },
+      Age{unusedSince, true}, hook);
 }
 
 }  // namespace utility

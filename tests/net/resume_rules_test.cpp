@@ -148,7 +148,7 @@ TEST(ResumeSource, RequestsAndAnswersInOrder) {
 }
 
 // What a source does after a request that did not bring the whole file, with
-// 120 s without progress allowed and back-offs of 1 s doubling up to 15 s.
+// 120 s without progress allowed and back-offs of 1 s doubling up to 10 s.
 TEST(ResumeSource, WaitsOutOutagesUntilTheSourceHasGoneTooLongWithoutProgress) {
   using Kind = resume_rules::NextStep::Kind;
   DownloadLimits limits;  // the product's
@@ -166,10 +166,10 @@ TEST(ResumeSource, WaitsOutOutagesUntilTheSourceHasGoneTooLongWithoutProgress) {
       {"refused at once, first time", AttemptEnd::broken, false, 10, 0, Kind::retry, 1000, true},
       {"refused again", AttemptEnd::broken, false, 1010, 1, Kind::retry, 2000, true},
       {"and again", AttemptEnd::broken, false, 7010, 3, Kind::retry, 8000, true},
-      {"the cap", AttemptEnd::broken, false, 30000, 4, Kind::retry, 15000, true},
-      {"still the cap", AttemptEnd::broken, false, 60000, 9, Kind::retry, 15000, true},
-      {"the last wait ends at the limit", AttemptEnd::broken, false, 110000, 9, Kind::retry,
-       10000, true},
+      {"the cap", AttemptEnd::broken, false, 30000, 4, Kind::retry, 10000, true},
+      {"still the cap", AttemptEnd::broken, false, 60000, 9, Kind::retry, 10000, true},
+      {"the last wait ends at the limit", AttemptEnd::broken, false, 115000, 9, Kind::retry,
+       5000, true},
       {"two minutes without a byte", AttemptEnd::broken, false, 120000, 10, Kind::leaveOffline,
        0, false},
       {"a stall after bytes", AttemptEnd::broken, true, 60000, 0, Kind::retry, 1000, true},
@@ -197,8 +197,9 @@ TEST(ResumeSource, WaitsOutOutagesUntilTheSourceHasGoneTooLongWithoutProgress) {
 
 TEST(ResumeBackoff, DoublesFromTheFirstWaitUpToTheCap) {
   std::vector<DWORD> waits;
-  for (int i = 0; i < 7; ++i) waits.push_back(resume_rules::backoffMs(i, 1000, 15000));
-  EXPECT_EQ(waits, (std::vector<DWORD>{1000, 2000, 4000, 8000, 15000, 15000, 15000}));
+  for (int i = 0; i < 7; ++i)
+    waits.push_back(resume_rules::backoffMs(i, kFirstRetryBackoffMs, kMaxRetryBackoffMs));
+  EXPECT_EQ(waits, (std::vector<DWORD>{1000, 2000, 4000, 8000, 10000, 10000, 10000}));
   EXPECT_EQ(resume_rules::backoffMs(3, 50, 400), 400u);
   EXPECT_EQ(resume_rules::backoffMs(40, 0x80000000u, 0xFFFFFFFEu), 0xFFFFFFFEu);
 }

@@ -86,15 +86,31 @@ class OutageRelay:
                 pass
 
     def _drop_all(self):
-        """Resets every connection, as a host that went away does."""
+        """Ends every connection, as a host that went away does. Shut down
+        rather than closed: that also wakes the threads waiting on them."""
         with self.lock:
             connections, self.connections = self.connections, []
         for sock in connections:
             try:
-                sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, b"\1\0\0\0\0\0\0\0")
-                sock.close()
+                sock.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def _stop_listening(self):
+        try:
+            self.listener.shutdown(socket.SHUT_RDWR)  # wakes the accepting thread
+        except OSError:
+            pass
+        self.listener.close()
+
+    def _listen_again(self):
+        for _ in range(100):  # until the accepting thread has let go of the port
+            try:
+                self.listener = self._listen(self.port)
+                break
+            except OSError:
+                time.sleep(0.05)
+        threading.Thread(target=self._accept, args=(self.listener,), daemon=True).start()
 
     def _log(self, line):
         with open(self.log_path, "a") as f:
@@ -103,11 +119,10 @@ class OutageRelay:
     def _outage(self, kind, seconds):
         self._log(f"start {kind} {seconds}")
         if kind == "refuse":
-            self.listener.close()
+            self._stop_listening()
             self._drop_all()
             time.sleep(seconds)
-            self.listener = self._listen(self.port)
-            threading.Thread(target=self._accept, args=(self.listener,), daemon=True).start()
+            self._listen_again()
         elif kind == "silent":
             self.running.clear()
             time.sleep(seconds)

@@ -38,6 +38,15 @@ FILETIME shiftedNow(int seconds) {
   return {value.LowPart, value.HighPart};
 }
 
+// A run's kept folder "Kept" in `parent` with a file "bytes" it left there,
+// let go of; its path, or empty when it could not be made.
+std::wstring keptFolderWithBytes(const std::wstring& parent, const std::string& bytes) {
+  PrivateFolder kept(L"");
+  if (!kept.openKept(parent, L"Kept") || !testing_support::writeFile(kept.path() + L"bytes", bytes))
+    return {};
+  return kept.path();
+}
+
 }  // namespace
 
 TEST(PrivateFolder, RefusalRules) {
@@ -212,13 +221,8 @@ TEST(PrivateFolder, LeftoversOfEarlierRunsGoWhereNothingHoldsThem) {
 TEST(PrivateFolder, AKeptFolderOutlivesItsHolderAndIsCheckedWhenFoundAgain) {
   TempDir temp;
   const std::wstring parent = temp.path() + L"\\";
-  std::wstring path;
-  {
-    PrivateFolder kept(L"");
-    ASSERT_TRUE(kept.openKept(parent, L"Kept"));
-    path = kept.path();
-    ASSERT_TRUE(testing_support::writeFile(path + L"bytes", "earlier run"));
-  }
+  const std::wstring path = keptFolderWithBytes(parent, "earlier run");
+  ASSERT_FALSE(path.empty());
   EXPECT_EQ(testing_support::readFile(path + L"bytes"), "earlier run");
   {
     PrivateFolder again(L"");
@@ -270,13 +274,8 @@ TEST(PrivateFolder, AKeptFolderOutlivesItsHolderAndIsCheckedWhenFoundAgain) {
 TEST(PrivateFolder, AnAbandonedKeptFolderGoes) {
   TempDir temp;
   const std::wstring parent = temp.path() + L"\\";
-  std::wstring path;
-  {
-    PrivateFolder kept(L"");
-    ASSERT_TRUE(kept.openKept(parent, L"Kept"));
-    path = kept.path();
-    ASSERT_TRUE(testing_support::writeFile(path + L"bytes", "unfinished"));
-  }
+  const std::wstring path = keptFolderWithBytes(parent, "unfinished");
+  ASSERT_FALSE(path.empty());
   // Written since the time given: still in use.
   utility::removeAbandonedFolder(parent, L"Kept", shiftedNow(-2));
   EXPECT_TRUE(utility::ufile::exists(path + L"bytes"));

@@ -5,21 +5,14 @@
 // back-slash, which would escape the quote after it)
 #include <windows.h>
 
-#include "app/app_model.h"
-#include "app/config_imp.h"
-#include "report/reporter.h"
 #include "standins/standins.h"
+#include "tests/app/helpers/quiet_services.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 4) return 2;
   utility::UiDispatcher::create();
-  ConfigImp config;
-  // Nothing listens on port 9: whatever the reporter sends goes nowhere.
-  CReporter reporter(ReporterOptions{"http://127.0.0.1:9/collection/biz/upload", 600000});
-  ModelOptions options;
-  options.config = &config;
-  options.reporter = &reporter;
-  options.analytics.endpoint = L"http://127.0.0.1:9/mp/collect";
+  QuietServices services;
+  ModelOptions options = services.options();
   options.packageSigner = standins::testSigner();
   const std::wstring parent = std::wstring(argv[3]) + L"\\";
   options.keptDownloadParent = parent;
