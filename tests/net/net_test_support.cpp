@@ -57,6 +57,9 @@ const DownloadEngine kDownloadEngines[2] = {
 };
 
 std::string url(const std::string& path) { return loopback("http", "PACKAGE", path); }
+std::string loopbackUrl(const char* name, const std::string& path) {
+  return loopback("http", name, path);
+}
 std::string tlsUrl(const std::string& path) { return loopback("https", "PACKAGE_TLS", path); }
 std::string closedUrl(const std::string& path) { return loopback("http", "PACKAGE_CLOSED", path); }
 std::string silentTlsUrl(const std::string& path) {

@@ -13,6 +13,8 @@ namespace net_test {
 
 // "http://127.0.0.1:<port><path>" on the package server (narrow, for libcurl).
 std::string url(const std::string& path);
+// The same on the server's port `name`.
+std::string loopbackUrl(const char* name, const std::string& path);
 // The same on the TLS port ("https://..."); empty when the server has no TLS port.
 std::string tlsUrl(const std::string& path);
 // A loopback address nobody listens on.

@@ -232,3 +232,36 @@ TEST_F(SystemProxy, DetectionIsAskedAndTheFixedProxyHoldsWithoutAScript) {
     if (line.message.rfind(L"proxy script failed", 0) == 0) asked = true;
   EXPECT_TRUE(asked);
 }
+
+// A proxy that asks for Negotiate or NTLM is answered through the system's
+// security packages as the logged-on user: libcurl asks again with what they
+// give, and never with a name and password of ours. On Windows that is the
+// user's Kerberos ticket or NTLM message; Wine's packages have no Kerberos or
+// NTLM back end here and give nothing, so the second request carries no
+// credential: what this shows is that the options reached libcurl and that it
+// chose a scheme of the system's packages (curl_rules_test checks the options
+// themselves). A proxy that wants a password (Basic) is not answered at all
+// (AProxyWantingCredentialsFailsTheSourceAtOnce).
+TEST_F(SystemProxy, AChallengeIsAnsweredOnlyAsTheLoggedOnUser) {
+  const std::string proxy =
+      "http://127.0.0.1:" + std::to_string(testing_support::testServerPort("CHALLENGE_PROXY"));
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+  CurlProxySettings settings;
+  settings.routes = {proxy};
+  rememberProxyDecision(url, settings);
+  EXPECT_FALSE(curlDownload(url, dir_.file(L"download.bin")));
+  std::string response;
+  EXPECT_TRUE(CCurlDownloader::postRequest(url, "[1]", {}, response));
+  EXPECT_EQ(response, "credentials wanted\n");
+
+  forgetProxyDecisions();  // the proxy's own log is asked directly
+  std::string log;
+  ASSERT_TRUE(CCurlDownloader::postRequest(net_test::loopbackUrl("CHALLENGE_PROXY", "/log"), "",
+                                           {}, log));
+  size_t requests = 0;
+  for (size_t at = log.find("\"request\""); at != std::string::npos;
+       at = log.find("\"request\"", at + 1))
+    ++requests;
+  EXPECT_EQ(requests, 4u) << log;  // each transfer, and its answer to the challenge
+  for (const char* scheme : {"Basic", "Digest"}) EXPECT_EQ(log.find(scheme), std::string::npos);
+}
