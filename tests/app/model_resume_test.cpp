@@ -4,12 +4,15 @@
 // brought it, as when nothing was cut.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "net/system_proxy.h"
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/real_servers.h"
-#include "utility/text.h"
 #include "utility/process.h"
+#include "utility/text.h"
 #include "utility/ufile.h"
 
 using namespace model_testing;
@@ -227,4 +230,32 @@ TEST_F(ResumedDownload, ARunEndedPartWayGoesOnInTheNext) {
     EXPECT_TRUE(f.installOk);
     EXPECT_FALSE(utility::ufile::exists(f.keptFolder()));
   }
+}
+
+// The proxy decision is never made on the UI thread, where a script host that
+// does not answer would freeze the window: there a host not decided yet gets
+// the fixed settings alone. A worker makes the decision, with the script, and
+// from then on the UI thread has it too.
+TEST_F(ResumedDownload, TheProxyDecisionIsNeverMadeOnTheUiThread) {
+  ModelFixture f;  // this thread is the UI thread
+  const std::string script = "/proxy.pac?ui";
+  SystemProxySettings settings(L"", L"", utility::utf8ToWide(real_servers::viaUrl(script)));
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kPackage);
+  auto scriptsFetched = [&](const real_servers::LogMark& since) {
+    int fetched = 0;
+    for (const auto& request : real_servers::hostRequestsSince(since))
+      if (request.uri == script) ++fetched;
+    return fetched;
+  };
+  real_servers::LogMark mark = real_servers::mark();
+  EXPECT_EQ(systemProxyFor(url).routes, std::vector<std::string>{""});
+  EXPECT_EQ(scriptsFetched(mark), 0);
+
+  CurlProxySettings decided;
+  std::thread([&] { decided = systemProxyFor(url); }).join();
+  const std::vector<std::string> proxy = {"http://" +
+                                          utility::wideToUtf8(real_servers::proxyAddress())};
+  EXPECT_EQ(decided.routes, proxy);
+  EXPECT_EQ(scriptsFetched(mark), 1);
+  EXPECT_EQ(systemProxyFor(url).routes, proxy);
 }
