@@ -62,15 +62,20 @@ void setWindowIcons(HWND window, HINSTANCE instance) {
 
 // Earlier runs' private folders that they could not remove (a library still
 // mapped, a package still running), cleared on a thread of their own; the
-// folders of this run are younger than the process.
+// folders of this run are younger than the process. So is a kept download
+// that no run has come back for in two weeks.
 void removeEarlierLeftovers() {
   FILETIME started{}, unused{};
   if (!GetProcessTimes(GetCurrentProcess(), &started, &unused, &unused, &unused)) return;
-  utility::startDetachedThread([started] {
+  ULARGE_INTEGER time{{started.dwLowDateTime, started.dwHighDateTime}};
+  time.QuadPart -= CAppModel::kKeptDownloadDays * 24ull * 3600 * 10000000;  // 100 ns units
+  FILETIME abandoned{time.LowPart, time.HighPart};
+  utility::startDetachedThread([started, abandoned] {
     for (const std::wstring& parent :
          {utility::ufile::localTempFolder(), utility::ufile::systemTempFolder()}) {
       for (const wchar_t* prefix : {SDKWrapper::kFolderPrefix, CAppModel::kPackageFolderPrefix})
         utility::removeLeftoverFolders(parent, prefix, started);
+      utility::removeAbandonedFolder(parent, CAppModel::kKeptDownloadFolder, abandoned);
     }
   });
 }

@@ -1,15 +1,18 @@
 // The application model: the run's parameters (from the installer's file name,
 // the registry and the drives), and the download and installation it drives on
-// worker threads. The window learns of progress through five callbacks that the
+// worker threads. The window learns of progress through callbacks that the
 // model always invokes on the UI thread.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "net/http_downloader.h"
+#include "net/partial_file.h"
+#include "net/resumable_download.h"
 #include "report/google_analytics.h"
 #include "utility/file_handle.h"
 #include "utility/private_folder.h"
@@ -27,6 +30,12 @@ struct ModelCallbacks {
   std::function<void()> downloadDone;
   std::function<void()> downloadFailed;
   std::function<void(bool success)> installFinished;
+  // The download waits for the connection (a source's retry) or the network
+  // (every source failed for want of one); the next progress report ends it.
+  std::function<void()> reconnecting;
+  // The source in use failed (after the whole file, perhaps: it was refused);
+  // the next one's progress follows.
+  std::function<void()> sourceFailed;
 };
 
 // The model's collaborators and limits; the product uses the defaults, tests
@@ -37,7 +46,10 @@ struct ModelOptions {
   AnalyticsOptions analytics;
   std::wstring packageSigner;       // empty: the product's publisher
   DWORD packageWaitMs = 600000;     // how long the package may run
-  DownloadLimits downloadLimits;    // stall limit and resumes of both download methods
+  DownloadLimits downloadLimits;    // stall limit and waits of both download methods
+  // Where the unfinished download is kept for the next run; empty: the
+  // user's temp folder, or the system's when that one is refused.
+  std::wstring keptDownloadParent;
   UINT retryTickMs = 1000;          // the wait-for-addresses tick
   std::wstring modulePath;          // empty: this program's own file
 };
@@ -84,6 +96,14 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   const std::wstring& packageFolder() const { return packageFolder_.path(); }
   // What the package folders' names begin with (followed by a GUID).
   static constexpr wchar_t kPackageFolderPrefix[] = L"Package_";
+  // The folder that keeps an unfinished download for the next run, and its
+  // files: the bytes and their record (net/partial_record.h).
+  static constexpr wchar_t kKeptDownloadFolder[] = L"PackageDownload";
+  static constexpr wchar_t kKeptBytesName[] = L"package.partial";
+  static constexpr wchar_t kKeptRecordName[] = L"package.record";
+  // The kept folder is removed once a run installs: this many days unused,
+  // the leftovers clean-up removes it (app_impl.cpp).
+  static constexpr int kKeptDownloadDays = 14;
 
   // Whether a result message of the package counts (UI thread): only while
   // the package runs, and only its first one; any process may post to the
@@ -103,6 +123,8 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
 
   // WinINet progress, on the download thread; always goes on.
   bool onProgress(const char* data, int count, int received, int total) override;
+  // Either method waits for the connection, on the download thread.
+  void onReconnecting() override;
 
   utility::CHttpDownloader m_netDownloader;
   TThread m_downloadThread;
@@ -127,14 +149,32 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
 
  private:
   // What one libcurl source gave.
-  enum class CurlSource { failed, tooSmall, refused, accepted };
+  enum class CurlSource { failed, offline, tooSmall, refused, accepted };
 
   void _threadDownloadPlayer();
-  bool _downloadByNet(const std::wstring& packagePath);
-  // One WinINet source: into the temporary file, onto the package name, checked.
-  bool _downloadByNetFrom(const std::wstring& url, const std::wstring& temporary,
-                          const std::wstring& packagePath);
-  CurlSource _downloadByCurl(const std::wstring& packagePath, const std::wstring& url);
+  // The two WinINet sources.
+  SourceEnd _downloadByNet(const std::wstring& packagePath, PartialFile& partial);
+  // One WinINet source: into the partial file, onto the package name, checked.
+  SourceEnd _downloadByNetFrom(const std::wstring& url, PartialFile& partial,
+                               const std::wstring& packagePath);
+  CurlSource _downloadByCurl(const std::wstring& packagePath, const std::wstring& url,
+                             PartialFile& partial);
+  // The finished partial file moved onto the package name; false (and
+  // nothing under the package name) when it cannot be moved or, with
+  // `minBytes`, is not larger than that.
+  bool _takeDownloaded(PartialFile& partial, const std::wstring& packagePath, uint64_t minBytes);
+  // A source that did not bring the file: what it has is kept (for the
+  // sources after it and the next run), and the window told. Bytes a bad
+  // answer proved wrong are gone already: a changed file replaced them, a
+  // refused one was deleted.
+  void _leaveSource(PartialFile& partial);
+  // After every source failed for want of a connection: waits until a host
+  // answers again (true) or the network wait, counted from `since`, is over.
+  bool _waitForNetwork(DWORD since);
+  // The file the download writes: kept for the next run where it can be.
+  std::unique_ptr<PartialFile> _openPartial(const std::wstring& packagePath);
+  // The installation succeeded: the kept download has served (UI thread).
+  void _forgetKeptDownload() { keptFolder_.remove(); }
   bool _acceptPackage(const std::wstring& path);
   void _threadInsPlayer();
   // Makes the package's private folder; the package's path in it, or empty.
@@ -160,6 +200,9 @@ class CAppModel : public utility::CHttpDownloader::IHttpDownloadSink {
   // the folder once the package has ended.
   utility::PrivateFolder packageFolder_{kPackageFolderPrefix};
   utility::FileHandle checkedPackage_;
+  // The folder that keeps the unfinished download (download worker; removed
+  // on the UI thread once the installation succeeded).
+  utility::PrivateFolder keptFolder_{L""};
   // The package runs and has not yet posted its result. UI thread only: the
   // install task posts the changes, so they come in order with the package's
   // own messages.

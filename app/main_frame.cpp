@@ -86,6 +86,12 @@ void CAppMainFrame::installModelCallbacks() {
       [self](bool success) {
         if (auto frame = self.lock()) frame->onInstallFinished(success);
       },
+      [self] {
+        if (auto frame = self.lock()) frame->onDownloadReconnecting();
+      },
+      [self] {
+        if (auto frame = self.lock()) frame->onDownloadSourceFailed();
+      },
   });
 }
 

@@ -54,6 +54,12 @@ class CAppMainFrame : public DuiLib::WindowImplBase {
   void onDownloadPercent(int percent);
   void onDownloadDone();
   void onDownloadFailed();
+  // The download waits for the connection: the status says so until the
+  // next progress report.
+  void onDownloadReconnecting();
+  // The source in use failed, perhaps after all of its file came (and was
+  // refused): closing and leaving work again as during any download.
+  void onDownloadSourceFailed();
   void onInstallFinished(bool success);
 
   // The install button's checks; false after showing why.

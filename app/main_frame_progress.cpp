@@ -37,6 +37,18 @@ void CAppMainFrame::onDownloadPercent(int percent) {
   }
 }
 
+void CAppMainFrame::onDownloadReconnecting() {
+  if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
+    status->setText(langText("download_reconnecting"));
+}
+
+void CAppMainFrame::onDownloadSourceFailed() {
+  // Perhaps all of a file came and was refused: the state goes back to that
+  // before any report, and the next source's reports set it as they do for
+  // any download (libcurl's percentages leave it there).
+  progressState_ = 0;
+}
+
 void CAppMainFrame::onDownloadDone() {
   if (auto* status = find<DuiLib::CControlUI>(L"loadprogresslabel"))
     status->setText(langText("install_waiting"));

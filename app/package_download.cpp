@@ -1,6 +1,8 @@
 // The package download: WinINet on the primary then the spare address, then
 // libcurl on both, on the model's download worker.
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
@@ -8,6 +10,7 @@
 #include "app/package_signature.h"
 #include "net/curl_downloader.h"
 #include "net/download_limits.h"
+#include "net/host_probe.h"
 #include "report/event_names.h"
 #include "report/reporter.h"
 #include "utility/log.h"
@@ -61,21 +64,36 @@ void CAppModel::_threadDownloadPlayer() {
   std::wstring packagePath = _makePackageFolder();
   DWORD attemptStart = GetTickCount();
   m_downloadStartTick = attemptStart;
+  std::unique_ptr<PartialFile> partial = packagePath.empty() ? nullptr : _openPartial(packagePath);
 
-  bool ok = !packagePath.empty() && _downloadByNet(packagePath);
-  if (!ok && !packagePath.empty()) {
-    LOG(L"download by vlcurl");
-    config_->useIe = false;
-    m_downloadStartTick = GetTickCount();
-    for (bool spare : {false, true}) {
-      if (spare) LOG(L"download by vlcurl too");
-      config_->useSpareUrl = spare;
-      CurlSource source = _downloadByCurl(packagePath, spare ? m_spareUrl : m_url);
-      if (source == CurlSource::tooSmall) LOG(L"too small package");
-      ok = source == CurlSource::accepted;
-      if (ok) break;
+  bool ok = false;
+  DWORD offlineSince = 0;
+  // The four sources, again and again while the network comes and goes: when
+  // every one failed for want of a connection, the download waits for one.
+  for (bool waited = false; partial;) {
+    SourceEnd end = _downloadByNet(packagePath, *partial);
+    if (end != SourceEnd::done) {
+      LOG(L"download by vlcurl");
+      config_->useIe = false;
+      m_downloadStartTick = GetTickCount();
+      for (bool spare : {false, true}) {
+        if (spare) LOG(L"download by vlcurl too");
+        config_->useSpareUrl = spare;
+        CurlSource source = _downloadByCurl(packagePath, spare ? m_spareUrl : m_url, *partial);
+        if (source == CurlSource::tooSmall) LOG(L"too small package");
+        if (source == CurlSource::accepted) end = SourceEnd::done;
+        if (source != CurlSource::offline && end == SourceEnd::offline) end = SourceEnd::failed;
+        if (end == SourceEnd::done) break;
+      }
     }
+    ok = end == SourceEnd::done;
+    if (end != SourceEnd::offline) break;
+    if (!waited) offlineSince = GetTickCount();
+    waited = true;
+    if (!_waitForNetwork(offlineSince)) break;
+    m_downloadStartTick = GetTickCount();
   }
+  if (partial) partial->close();
   if (!ok) packageFolder_.remove();
   postToWindow([this, ok] {
     auto& callback = ok ? callbacks_.downloadDone : callbacks_.downloadFailed;
@@ -105,27 +123,99 @@ std::wstring CAppModel::_makePackageFolder() {
   return {};
 }
 
+// The bytes go to a folder made and checked like the package's, under a fixed
+// name so that the next run finds them: an unfinished download goes on there
+// from where it stopped. Without such a folder they stay in the package's
+// folder, for this run only.
+std::unique_ptr<PartialFile> CAppModel::_openPartial(const std::wstring& packagePath) {
+  std::vector<std::wstring> parents = {options_.keptDownloadParent};
+  if (parents.front().empty())
+    parents = {utility::ufile::localTempFolder(), utility::ufile::systemTempFolder()};
+  for (const std::wstring& parent : parents) {
+    if (parent.empty() || !keptFolder_.openKept(parent, kKeptDownloadFolder)) continue;
+    keptFolder_.noteFile(kKeptBytesName);
+    keptFolder_.noteFile(kKeptRecordName);
+    auto partial = std::make_unique<PartialFile>(keptFolder_.path() + kKeptBytesName,
+                                                 keptFolder_.path() + kKeptRecordName);
+    partial->takeUp();
+    return partial;
+  }
+  LOG(L"the download is not kept beyond this run");
+  return std::make_unique<PartialFile>(packagePath + L".tmp");
+}
+
+void CAppModel::_leaveSource(PartialFile& partial) {
+  partial.keep();
+  postToWindow([this] {
+    if (callbacks_.sourceFailed) callbacks_.sourceFailed();
+  });
+}
+
+bool CAppModel::_takeDownloaded(PartialFile& partial, const std::wstring& packagePath,
+                                uint64_t minBytes) {
+  partial.close();
+  bool moved = utility::ufile::moveFile(partial.path(), packagePath,
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  // The bytes have moved on (or, unmovable, are of no use): the next source
+  // starts anew.
+  partial.finish();
+  if (!moved) return false;
+  if (minBytes > 0 && fileSize(packagePath) <= minBytes) {
+    utility::ufile::removeFile(packagePath);
+    return false;
+  }
+  return true;
+}
+
+bool CAppModel::_waitForNetwork(DWORD since) {
+  const DownloadLimits& limits = options_.downloadLimits;
+  LOG(L"no source could be reached: waiting for the network");
+  for (;;) {
+    DWORD waited = GetTickCount() - since;
+    if (waited >= limits.networkWaitMs) {
+      LOG(L"the network did not come back");
+      return false;
+    }
+    onReconnecting();
+    Sleep(std::min(limits.maxBackoffMs, limits.networkWaitMs - waited));
+    // A host that answers at all is enough: the sources say the rest.
+    for (const std::wstring& url : {m_url, m_spareUrl}) {
+      if (hostAnswers(url, std::min(limits.stallMs, limits.maxBackoffMs))) {
+        LOG(L"the network is back");
+        return true;
+      }
+    }
+  }
+}
+
+void CAppModel::onReconnecting() {
+  postToWindow([this] {
+    if (callbacks_.reconnecting) callbacks_.reconnecting();
+  });
+}
+
 // One libcurl source: accepted above 10 MiB and with the publisher's signature.
-// A refused file is deleted, also after the last source, and so is what a
-// broken transfer left: libcurl writes error pages and partial bodies too, and
-// none must stay behind under the package's name.
+// A refused file is deleted, also after the last source, and so are error
+// pages and bodies cut short: libcurl writes them too, and none must stay
+// behind under the package's name.
 CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath,
-                                                 const std::wstring& url) {
+                                                 const std::wstring& url, PartialFile& partial) {
   auto percent = [this](int value) {
     postToWindow([this, value] {
       if (callbacks_.percent) callbacks_.percent(value);
     });
   };
-  if (!CCurlDownloader::downloadFile(packagePath, utility::wideToAnsi(url), percent,
-                                     options_.downloadLimits)) {
-    if (utility::ufile::exists(packagePath)) utility::ufile::removeFile(packagePath);
-    return CurlSource::failed;
+  SourceEnd end = CCurlDownloader::downloadFile(partial, utility::wideToAnsi(url), percent,
+                                                options_.downloadLimits, [this] { onReconnecting(); });
+  if (end != SourceEnd::done) {
+    _leaveSource(partial);
+    return end == SourceEnd::offline ? CurlSource::offline : CurlSource::failed;
   }
-  if (fileSize(packagePath) <= model_rules::kMinCurlPackageBytes) {
-    utility::ufile::removeFile(packagePath);
-    return CurlSource::tooSmall;
-  }
-  return _acceptPackage(packagePath) ? CurlSource::accepted : CurlSource::refused;
+  CurlSource source = CurlSource::tooSmall;
+  if (_takeDownloaded(partial, packagePath, model_rules::kMinCurlPackageBytes))
+    source = _acceptPackage(packagePath) ? CurlSource::accepted : CurlSource::refused;
+  if (source != CurlSource::accepted) _leaveSource(partial);
+  return source;
 }
 
 // The publisher's signature decides whether a transferred file may be run. The
@@ -144,38 +234,39 @@ bool CAppModel::_acceptPackage(const std::wstring& path) {
   return false;
 }
 
-bool CAppModel::_downloadByNet(const std::wstring& packagePath) {
+SourceEnd CAppModel::_downloadByNet(const std::wstring& packagePath, PartialFile& partial) {
   m_lastProgressTick = 0;
   LOG(L"start. url: %s", m_url.c_str());
-  std::wstring temporary = packagePath + L".tmp";
-  utility::ufile::removeFile(temporary);
   config_->useSpareUrl = false;
   config_->useIe = true;
-  if (!_downloadByNetFrom(m_url, temporary, packagePath)) {
+  SourceEnd primary = _downloadByNetFrom(m_url, partial, packagePath);
+  if (primary != SourceEnd::done) {
     LOG(L"download errro! .use spare url");
     m_netDownloader.stop();
     config_->useSpareUrl = true;
-    if (!_downloadByNetFrom(m_spareUrl, temporary, packagePath)) {
+    SourceEnd spare = _downloadByNetFrom(m_spareUrl, partial, packagePath);
+    if (spare != SourceEnd::done) {
       LOG(L"download file error %s", packagePath.c_str());
-      return false;
+      bool offline = primary == SourceEnd::offline && spare == SourceEnd::offline;
+      return offline ? SourceEnd::offline : SourceEnd::failed;
     }
   }
   LOG(L"download file success file = %s", packagePath.c_str());
-  return true;
+  return SourceEnd::done;
 }
 
 // The move comes before the check, so that the file checked is the one under
 // the package's name. A move that fails is the source's failure: an older file
 // of that name was never checked.
-bool CAppModel::_downloadByNetFrom(const std::wstring& url, const std::wstring& temporary,
-                                   const std::wstring& packagePath) {
-  bool ok = m_netDownloader.download(url, temporary, this) &&
-            utility::ufile::moveFile(temporary, packagePath,
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) &&
-            _acceptPackage(packagePath);
-  // A partial body must not stay behind in the user's installation folder.
-  if (!ok && utility::ufile::exists(temporary)) utility::ufile::removeFile(temporary);
-  return ok;
+SourceEnd CAppModel::_downloadByNetFrom(const std::wstring& url, PartialFile& partial,
+                                        const std::wstring& packagePath) {
+  SourceEnd end = m_netDownloader.download(url, partial, this);
+  if (end == SourceEnd::done)
+    end = _takeDownloaded(partial, packagePath, 0) && _acceptPackage(packagePath)
+              ? SourceEnd::done
+              : SourceEnd::failed;
+  if (end != SourceEnd::done) _leaveSource(partial);
+  return end;
 }
 
 bool CAppModel::onProgress(const char*, int, int received, int total) {

@@ -40,7 +40,9 @@ void CAppModel::_threadInsPlayer() {
   postToWindow([this, ok] {
     awaitingPackageResult_ = false;
     // Success only when the package ended in time and did not say it failed.
-    if (callbacks_.installFinished) callbacks_.installFinished(ok && !packageReportedFailure_);
+    bool success = ok && !packageReportedFailure_;
+    if (success) _forgetKeptDownload();
+    if (callbacks_.installFinished) callbacks_.installFinished(success);
   });
 }
 

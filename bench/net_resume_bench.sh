@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Resumed downloads through each engine of the installer against loopback
 # nginx over HTTPS (tests/servers/real_servers.py): a package cut three times
-# at random positions, against an uncut download of the same file in the same
-# run (net_resume_bench.exe under Wine).
+# at random positions, and the same package through a relay with two outages
+# of 20 s and the downloading process ended and started again at random
+# points, each against an uncut download of the same file in the same run
+# (net_resume_bench.exe under Wine).
 # usage: bench/net_resume_bench.sh [BYTES]   (default 200 MiB; after a build)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)

@@ -37,12 +37,14 @@ set(VORLANE_JUNCTION ${CMAKE_BINARY_DIR}/tests/support/junction)
 file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/target ${VORLANE_JUNCTION}/files)
 file(CREATE_LINK target ${VORLANE_JUNCTION}/link SYMBOLIC)
 file(CREATE_LINK files/victim ${VORLANE_JUNCTION}/linked_file SYMBOLIC)
-# "leftovers" holds a link named like one of the program's private folders,
-# leading to "leftover_target" and the file there that must stay.
+# "leftovers" holds links named like one of the program's private folders and
+# like its kept download's folder, leading to "leftover_target" and the file
+# there that must stay.
 file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/leftovers ${VORLANE_JUNCTION}/leftover_target)
 file(WRITE ${VORLANE_JUNCTION}/leftover_target/keep.txt "not a leftover")
 file(CREATE_LINK ../leftover_target
      ${VORLANE_JUNCTION}/leftovers/Setup_0A1B2C3D_0000_1111_2222_333344445555 SYMBOLIC)
+file(CREATE_LINK ../leftover_target ${VORLANE_JUNCTION}/leftovers/PackageDownload SYMBOLIC)
 target_compile_definitions(vorlane_test_support PRIVATE "VORLANE_JUNCTION=\"Z:${VORLANE_JUNCTION}\"")
 
 # Source rules that no compiler enforces (runs on the build machine, not Wine).
@@ -101,4 +103,4 @@ target_compile_definitions(vorlane_test_opened_urls PRIVATE
 # The real servers (tests/servers/real_servers.py) as tests see them, and the
 # system proxy settings of the Wine prefix (tests/support/real_servers.h).
 add_library(vorlane_test_real_servers STATIC ${CMAKE_SOURCE_DIR}/tests/support/real_servers.cpp)
-target_link_libraries(vorlane_test_real_servers PUBLIC vorlane_test_support advapi32 wininet)
+target_link_libraries(vorlane_test_real_servers PUBLIC vorlane_test_support vorlane_net advapi32 wininet)

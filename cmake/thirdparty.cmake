@@ -9,11 +9,20 @@ if(NOT EXISTS ${VORLANE_CACHE}/thirdparty.cmake)
 endif()
 include(${VORLANE_CACHE}/thirdparty.cmake)
 
-# libcurl: static, Schannel, HTTP only, built once per architecture.
-set(VORLANE_CURL_DIR "${VORLANE_CURL_DIR_${CMAKE_SYSTEM_PROCESSOR}}")
-if(NOT VORLANE_CURL_DIR)
-  message(FATAL_ERROR "No libcurl for ${CMAKE_SYSTEM_PROCESSOR} in the cache: run scripts/setup.sh (as root)")
+# libcurl: static, Schannel and SSPI, HTTP only, built once per architecture
+# and set of options: the cache keeps it under the digest of curl_options.txt,
+# as scripts/setup.sh builds it.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/curl_options.txt)
+file(MD5 ${CMAKE_CURRENT_LIST_DIR}/curl_options.txt curl_digest)
+string(SUBSTRING ${curl_digest} 0 8 curl_key)
+file(GLOB curl_built LIST_DIRECTORIES false
+     ${VORLANE_CACHE}/curl-*-${CMAKE_SYSTEM_PROCESSOR}-${curl_key}/.done)
+list(SORT curl_built)
+list(POP_BACK curl_built curl_done)
+if(NOT curl_done)
+  message(FATAL_ERROR "No libcurl for ${CMAKE_SYSTEM_PROCESSOR} with these options in the cache: run scripts/setup.sh (as root)")
 endif()
+get_filename_component(VORLANE_CURL_DIR ${curl_done} DIRECTORY)
 # An imported library, so that the linker meets the system libraries it needs
 # after it (the delay-loaded ones among them are targets of their own).
 add_library(thirdparty_curl STATIC IMPORTED GLOBAL)

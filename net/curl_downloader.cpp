@@ -12,7 +12,6 @@
 #include "net/resumable_download.h"
 #include "net/system_proxy.h"
 #include "utility/callback_guard.h"
-#include "utility/file_handle.h"
 #include "utility/log.h"
 #include "utility/text.h"
 
@@ -36,10 +35,10 @@ struct ProgressState {
 // One request of a download, on the downloading thread's stack.
 struct Attempt {
   CURL* handle;
-  utility::FileHandle& file;
-  resume_rules::ResumePoint& point;
+  PartialFile& file;
   ProgressState& progress;
   bool decided = false;
+  bool writable = false;  // the file took the answer
   Answer answer = Answer::whole;
 };
 
@@ -49,8 +48,7 @@ struct MemoryChunk {
 };
 
 // Options both kinds of transfer share: follow redirects (never from https
-// to http), no certificate checks, a fresh connection each time, no signals,
-// and the system's proxy (never the environment's).
+// to http), no certificate checks, a fresh connection each time, no signals.
 void setTransportOptions(CURL* handle, const std::string& url) {
   curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR,
@@ -59,11 +57,37 @@ void setTransportOptions(CURL* handle, const std::string& url) {
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 0L);
   curl_easy_setopt(handle, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-  // Both set, even when empty: an unset one makes libcurl read the environment.
-  CurlProxySettings proxy = systemProxyFor(url);
-  curl_easy_setopt(handle, CURLOPT_PROXY, proxy.proxy.c_str());
-  curl_easy_setopt(handle, CURLOPT_NOPROXY, proxy.noProxy.c_str());
   curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+}
+
+// One way to the host: a proxy of the system's settings, or none. Both texts
+// are set, even when empty: an unset one makes libcurl read the environment.
+// A proxy's challenge is answered only by the system's security packages
+// with the logged-on user's own credentials (the empty login), never with a
+// name and password of ours.
+void setProxyRoute(CURL* handle, const curl_rules::ProxyRoute& route) {
+  curl_easy_setopt(handle, CURLOPT_PROXY, route.proxy.c_str());
+  curl_easy_setopt(handle, CURLOPT_NOPROXY, route.noProxy.c_str());
+  curl_easy_setopt(handle, CURLOPT_PROXYAUTH, route.auth);
+  curl_easy_setopt(handle, CURLOPT_PROXYUSERPWD, route.login);
+}
+
+// Performs the transfer set up on `handle` through the system's ways to
+// `url`'s host, in their order: a proxy that cannot be reached gives way to
+// the next (a script's "PROXY a; PROXY b; DIRECT").
+CURLcode performThroughProxies(CURL* handle, const std::string& url) {
+  CurlProxySettings settings = systemProxyFor(url);
+  CURLcode code = CURLE_OK;
+  for (size_t i = 0; i < settings.routes.size(); ++i) {
+    const std::string& proxy = settings.routes[i];
+    setProxyRoute(handle, curl_rules::proxyRoute(proxy, settings.noProxy));
+    code = curl_easy_perform(handle);
+    if (proxy.empty() || i + 1 == settings.routes.size() || !curl_rules::proxyNotReached(code))
+      break;
+    LOG(L"proxy not reached, the next way: %s", utility::ansiToWide(proxy).c_str());
+    proxyUnreachable(url, proxy);
+  }
+  return code;
 }
 
 // libcurl counts the stall limit in whole seconds, at least one.
@@ -126,11 +150,10 @@ HttpAnswerHead answerHead(CURL* handle) {
 bool bodyWanted(Attempt& attempt) {
   if (!attempt.decided) {
     attempt.decided = true;
-    attempt.answer = resume_rules::acceptAnswer(attempt.point, answerHead(attempt.handle));
-    if (attempt.answer == Answer::whole && !attempt.file.truncate()) return false;
-    attempt.progress.base = attempt.point.bytes;
+    attempt.writable = attempt.file.accept(answerHead(attempt.handle), attempt.answer);
+    attempt.progress.base = attempt.file.point().bytes;
   }
-  return attempt.answer == Answer::whole || attempt.answer == Answer::append;
+  return attempt.writable && (attempt.answer == Answer::whole || attempt.answer == Answer::append);
 }
 
 }  // namespace
@@ -143,9 +166,8 @@ static size_t WriteFileCallback(char* buffer, size_t size, size_t count, void* a
   return utility::guarded<size_t>("WriteFileCallback", 0, [&]() -> size_t {
     auto* attempt = static_cast<Attempt*>(attemptPtr);
     size_t total = size * count;
-    if (!bodyWanted(*attempt) || !attempt->file.write(buffer, static_cast<uint32_t>(total)))
+    if (!bodyWanted(*attempt) || !attempt->file.append(buffer, static_cast<uint32_t>(total)))
       return 0;  // libcurl ends the transfer with a write error
-    attempt->point.bytes += static_cast<int64_t>(total);
     return total;
   });
 }
@@ -182,24 +204,26 @@ static int ProgressCallback(void* statePtr, double downloadTotal, double downloa
 
 namespace {
 
-// One request of a download into `file` from where `point` stands. `reason`
-// receives the text of a failure.
-AttemptEnd runAttempt(CURL* handle, utility::FileHandle& file, const std::string& url,
-                      resume_rules::ResumePoint& point, ProgressState& state, DWORD stallMs,
-                      std::wstring& reason) {
-  std::vector<std::string> lines = resume_rules::nextRequestLines(point);
+// One request of a download into `file` from where its point stands.
+// `reason` receives the text of a failure.
+AttemptEnd runAttempt(CURL* handle, PartialFile& file, const std::string& url,
+                      ProgressState& state, DWORD stallMs, std::wstring& reason) {
+  std::vector<std::string> lines = resume_rules::nextRequestLines(file.point());
   curl_slist* headers = appendLines(nullptr, lines);
   if (!lines.empty() && !headers) {
     reason = L"out of memory";
     return AttemptEnd::failed;
   }
-  Attempt attempt{handle, file, point, state};
+  Attempt attempt{handle, file, state};
   state.base = -1;
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteFileCallback);
   curl_easy_setopt(handle, CURLOPT_WRITEDATA, &attempt);
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(handle, CURLOPT_MAX_RECV_SPEED_LARGE, kMaxReceiveBytesPerSecond);
   curl_easy_setopt(handle, CURLOPT_MAXREDIRS, static_cast<long>(kMaxDownloadRedirects));
+  // The connection (name, TCP, a proxy's tunnel, TLS) has the stall limit too,
+  // not libcurl's own five minutes.
+  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(stallMs));
   // A server that stops sending must not hold the download for ever: less than
   // a byte a second over the whole stall limit ends it.
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -209,66 +233,80 @@ AttemptEnd runAttempt(CURL* handle, utility::FileHandle& file, const std::string
   curl_easy_setopt(handle, CURLOPT_PROGRESSFUNCTION, &ProgressCallback);
   setTransportOptions(handle, url);
 
-  CURLcode code = curl_easy_perform(handle);
+  CURLcode code = performThroughProxies(handle, url);
   if (code == CURLE_OK) bodyWanted(attempt);  // an answer without a body
   curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
   curl_slist_free_all(headers);
 
-  AttemptEnd end = AttemptEnd::failed;
   if (responseCode(handle, CURLINFO_HTTP_CONNECTCODE) == 407 ||
       (attempt.decided && attempt.answer == Answer::refused)) {
     reason = L"proxy status 407";
-  } else if (attempt.decided && attempt.answer == Answer::restart) {
+    return AttemptEnd::failed;
+  }
+  if (attempt.decided && attempt.answer == Answer::restart) {
     reason = L"not the rest of the file, status " +
              std::to_wstring(responseCode(handle, CURLINFO_RESPONSE_CODE));
-    end = AttemptEnd::restart;
-  } else if (code == CURLE_OK) {
-    return AttemptEnd::done;
-  } else {
-    reason = curlErrorText(code);
-    if (curl_rules::isBrokenTransfer(code)) end = AttemptEnd::broken;
+    return AttemptEnd::restart;
   }
-  return end;
+  if (attempt.decided && attempt.answer == Answer::complete) return AttemptEnd::done;
+  if (code == CURLE_OK) {
+    // A clean end short of a known length is a break, not the file.
+    AttemptEnd end = resume_rules::endOfCleanAnswer(file.point());
+    if (end != AttemptEnd::done) reason = L"the answer ended before the whole file";
+    return end;
+  }
+  reason = curlErrorText(code);
+  return curl_rules::isBrokenTransfer(code) ? AttemptEnd::broken : AttemptEnd::failed;
 }
 
 }  // namespace
 
 bool CCurlDownloader::downloadFile(const std::wstring& path, const std::string& url,
                                    CurlProgressFunc progress, const DownloadLimits& limits) {
+  PartialFile file(path);
+  bool ok = downloadFile(file, url, std::move(progress), limits) == SourceEnd::done;
+  file.close();
+  return ok;
+}
+
+SourceEnd CCurlDownloader::downloadFile(PartialFile& file, const std::string& url,
+                                        CurlProgressFunc progress, const DownloadLimits& limits,
+                                        const std::function<void()>& reconnecting) {
   LOG(L"downloadfile start");
   curl_global::TransferPlace place;
   CURL* handle = place ? curl_easy_init() : nullptr;
   if (!handle) {
     LOG(L"init error");
-    return false;
+    return SourceEnd::failed;
   }
-  utility::FileHandle file;
-  if (!file.create(path)) {
-    LOG(L"open file error: %s. %d", path.c_str(), static_cast<int>(GetLastError()));
+  if (!file.isOpen() && !file.create()) {
+    LOG(L"open file error: %s. %d", file.path().c_str(), static_cast<int>(GetLastError()));
     curl_easy_cleanup(handle);
-    return false;
+    return SourceEnd::failed;
   }
+  file.beginSource(url);
   ProgressState state;
   state.progress = std::move(progress);
-  resume_rules::ResumePoint point;
   std::wstring reason;
-  auto attempt = [&] {
-    AttemptEnd end = runAttempt(handle, file, url, point, state, limits.stallMs, reason);
+  SourceSteps steps;
+  steps.attempt = [&] {
+    AttemptEnd end = runAttempt(handle, file, url, state, limits.stallMs, reason);
     if (end != AttemptEnd::done) LOG(L"download error %s", reason.c_str());
     return end;
   };
-  bool ok = runResumableDownload(limits, point, attempt, [](DWORD waitMs) {
+  steps.wait = [](DWORD waitMs) {
     Sleep(waitMs);
     return true;
-  });
+  };
+  steps.reconnecting = reconnecting;
+  SourceEnd end = runResumableDownload(limits, file.point(), steps);
   curl_easy_cleanup(handle);
-  file.close();
-  if (!ok) {
+  if (end != SourceEnd::done) {
     LOG(L"download file error %s", reason.c_str());
-    return false;
+    return end;
   }
   LOG(L"download  file sucess");
-  return true;
+  return end;
 }
 
 bool CCurlDownloader::postRequest(const std::string& url, const std::string& body,
@@ -306,7 +344,7 @@ bool CCurlDownloader::postRequest(const std::string& body, std::string& response
   curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, kPostConnectTimeoutMs);
   setTransportOptions(handle, url);
 
-  CURLcode code = curl_easy_perform(handle);
+  CURLcode code = performThroughProxies(handle, url);
   if (code != CURLE_OK) {
     LOG(L"download error %s", curlErrorText(code).c_str());
   } else {

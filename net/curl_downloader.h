@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "net/download_limits.h"
+#include "net/partial_file.h"
+#include "net/resumable_download.h"
 
 // Receives a whole-number percentage (0..99) on the downloading thread.
 using CurlProgressFunc = std::function<void(int)>;
@@ -21,13 +23,21 @@ class CCurlDownloader {
  public:
   // Downloads `url` (ANSI code page) into `path` (created or truncated), capped at
   // 20 MiB/s. `progress` (may be empty) gets at most one call a second and never 100;
-  // its percentages count the bytes a resume already has. True when libcurl reports
-  // no error; an HTTP error page is written like any body. A transfer that breaks
-  // after bytes arrived (or that receives nothing for the stall limit) asks the same
-  // address for the rest, up to limits.maxResumes times (resume_rules); a proxy that
-  // wants credentials fails the download at once.
+  // its percentages count the bytes a resume already has. True when the whole file
+  // came (resumable_download.h: requests that break are made again until the source
+  // goes the limits' time without progress); an HTTP error page is written like any
+  // body. A proxy that wants credentials the user's logon cannot give fails the
+  // download at once.
   static bool downloadFile(const std::wstring& path, const std::string& url,
                            CurlProgressFunc progress, const DownloadLimits& limits = {});
+
+  // The same as one source of a download into `file`, which may hold bytes of this
+  // address already (of this run or, kept, of an earlier one): they are gone on
+  // from. `reconnecting` (may be empty) is told before each wait for the connection.
+  // An empty file is created when `file` is not open; an open one is kept as it is.
+  static SourceEnd downloadFile(PartialFile& file, const std::string& url,
+                                CurlProgressFunc progress, const DownloadLimits& limits,
+                                const std::function<void()>& reconnecting = {});
 
   // Posts `body` (ANSI code page, sent as UTF-8 JSON) to `url` with the content-type
   // line followed by `headers`. True when libcurl reports no error, whatever the HTTP

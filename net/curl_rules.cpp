@@ -19,7 +19,6 @@ int resumedProgressPercent(int64_t base, double total, double now) {
   return progressPercent(before + total, before + now);
 }
 
-
 uint32_t grownLength(uint32_t size, size_t count) {
   uint64_t sum = uint64_t{size} + count;
   return sum > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(sum);
@@ -42,6 +41,16 @@ bool isBrokenTransfer(CURLcode code) {
     default:
       return false;
   }
+}
+
+bool proxyNotReached(CURLcode code) {
+  return code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_COULDNT_CONNECT;
+}
+
+ProxyRoute proxyRoute(const std::string& proxy, const std::string& noProxy) {
+  bool http = proxy.rfind("http://", 0) == 0;
+  if (!http) return {proxy, noProxy, static_cast<long>(CURLAUTH_NONE), nullptr};
+  return {proxy, noProxy, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM), ":"};
 }
 
 }  // namespace curl_rules

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace curl_rules {
 
@@ -24,5 +25,23 @@ uint32_t grownLength(uint32_t size, size_t count);
 // stalled, the peer or the connection lost), as opposed to a failure that
 // asking again would meet again (the disk, a redirect, a refused protocol).
 bool isBrokenTransfer(CURLcode code);
+
+// Whether a transfer through a proxy that ended with `code` never reached the
+// proxy (its name unknown, its port closed or silent): the next way is tried.
+bool proxyNotReached(CURLcode code);
+
+// What libcurl is told of one way to a host.
+struct ProxyRoute {
+  std::string proxy;    // CURLOPT_PROXY: "" for none
+  std::string noProxy;  // CURLOPT_NOPROXY
+  long auth;            // CURLOPT_PROXYAUTH
+  const char* login;    // CURLOPT_PROXYUSERPWD
+};
+// The options for `proxy` ("" for a direct connection): an HTTP proxy's
+// challenge is answered with Negotiate (Kerberos) or NTLM through the system's
+// security packages, as the logged-on user (the empty login ":" lets them take
+// the user's own credentials); no other scheme, so nothing typed or stored is
+// ever sent. A direct connection or a SOCKS proxy has no login.
+ProxyRoute proxyRoute(const std::string& proxy, const std::string& noProxy);
 
 }  // namespace curl_rules

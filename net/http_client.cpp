@@ -159,12 +159,13 @@ bool CHttpClient::request() {
     InternetHandle request{HttpOpenRequestW(connection.handle, L"GET", path_.c_str(), L"HTTP/1.1",
                                             nullptr, acceptTypes, flags, 1)};
     if (request.handle && secure_) relaxCertificateChecksForTests(request.handle);
-    if (request.handle && receiveTimeoutMs_ != 0) {
-      // Set on the request itself: not every WinINet passes it down from the
+    if (request.handle && timeoutMs_ != 0) {
+      // Set on the request itself: not every WinINet passes them down from the
       // internet handle.
-      DWORD timeout = receiveTimeoutMs_;
-      InternetSetOptionW(request.handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout,
-                         sizeof(timeout));
+      DWORD timeout = timeoutMs_;
+      for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                           INTERNET_OPTION_RECEIVE_TIMEOUT})
+        InternetSetOptionW(request.handle, option, &timeout, sizeof(timeout));
     }
     if (!request.handle || !HttpSendRequestW(request.handle, headers_.c_str(),
                                              static_cast<DWORD>(headers_.size()), nullptr, 0)) {

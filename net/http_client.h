@@ -58,9 +58,9 @@ class CHttpClient {
   bool request();
   // Closes the internet handle if one is open; safe from any thread.
   void closeInternet();
-  // How long later requests wait for the next bytes of the answer before they
-  // fail; 0 leaves WinINet's own setting.
-  void setReceiveTimeout(DWORD milliseconds) { receiveTimeoutMs_ = milliseconds; }
+  // How long later requests may take to connect, and then wait for the next
+  // bytes of the answer, before they fail; 0 leaves WinINet's own settings.
+  void setTimeouts(DWORD milliseconds) { timeoutMs_ = milliseconds; }
 
   const std::wstring& host() const { return host_; }
   INTERNET_PORT port() const { return port_; }
@@ -81,7 +81,7 @@ class CHttpClient {
   std::wstring path_;
   std::wstring headers_;
   bool secure_ = false;
-  DWORD receiveTimeoutMs_ = 0;
+  DWORD timeoutMs_ = 0;
   IHttpClientSink* sink_ = nullptr;
 };
 

@@ -12,10 +12,9 @@ int clampedCount(int64_t bytes) { return bytes > INT32_MAX ? INT32_MAX : static_
 
 }  // namespace
 
-CHttpDownload2FileSink::CHttpDownload2FileSink(const std::wstring& path,
-                                               const TThread* cancelSource,
+CHttpDownload2FileSink::CHttpDownload2FileSink(PartialFile& file, const TThread* cancelSource,
                                                CHttpDownloader::IHttpDownloadSink* progress)
-    : path_(path), cancelSource_(cancelSource), progress_(progress) {}
+    : file_(file), cancelSource_(cancelSource), progress_(progress) {}
 
 bool CHttpDownload2FileSink::refuse(resume_rules::AttemptEnd end) {
   end_ = end;
@@ -29,23 +28,35 @@ void CHttpDownload2FileSink::onHttpError(int step, int error) {
 bool CHttpDownload2FileSink::onHttpRecvHead(const HttpAnswerHead& head) {
   using resume_rules::Answer;
   using resume_rules::AttemptEnd;
-  switch (resume_rules::acceptAnswer(point_, head)) {
-    case Answer::whole:
-      return onHttpRecvHeader(static_cast<int>(head.contentLength), head.status) ||
-             refuse(AttemptEnd::failed);
+  if (head.status == 407) {
+    LOG(L"onHttpErro status = %d", head.status);
+    return refuse(AttemptEnd::failed);
+  }
+  // What would start the file anew is checked first: an error page never
+  // replaces bytes that are there.
+  if (point().askedFrom == 0 || head.status == 200) {
+    wholeHead_ = &head;
+    bool started = onHttpRecvHeader(static_cast<int>(head.contentLength), head.status);
+    wholeHead_ = nullptr;
+    return started || refuse(AttemptEnd::failed);
+  }
+  Answer answer = Answer::restart;
+  if (!file_.accept(head, answer)) return refuse(AttemptEnd::failed);
+  switch (answer) {
     case Answer::append:
       // The percentages go on from the bytes already there.
-      received_ = clampedCount(point_.bytes);
-      expected_ = clampedCount(point_.total);
-      return file_.isOpen() || refuse(AttemptEnd::failed);
+      received_ = clampedCount(point().bytes);
+      expected_ = clampedCount(point().total);
+      return true;
+    case Answer::complete:
+      // Nothing was missing: the body, an error page, is not read.
+      return refuse(AttemptEnd::done);
     case Answer::restart:
       LOG(L"onHttpErro not the rest, status = %d", head.status);
       return refuse(AttemptEnd::restart);
-    case Answer::refused:
-      break;
+    default:
+      return refuse(AttemptEnd::failed);
   }
-  LOG(L"onHttpErro status = %d", head.status);
-  return refuse(AttemptEnd::failed);
 }
 
 bool CHttpDownload2FileSink::onHttpRecvHeader(int contentLength, int status) {
@@ -53,14 +64,17 @@ bool CHttpDownload2FileSink::onHttpRecvHeader(int contentLength, int status) {
     LOG(L"onHttpErro status = %d", status);
     return false;
   }
-  expected_ = contentLength > 0 ? contentLength : kUnknownLengthExpected;
-  received_ = 0;
-  // A whole file after a broken request of the same download starts the file anew.
-  if (file_.isOpen()) return file_.truncate();
-  if (!file_.create(path_)) {
+  // Without the whole head (a bare length and status) the file has no validator.
+  HttpAnswerHead bare;
+  bare.status = status;
+  bare.contentLength = contentLength;
+  resume_rules::Answer answer = resume_rules::Answer::whole;
+  if (!file_.accept(wholeHead_ ? *wholeHead_ : bare, answer)) {
     LOG(L"onHttpErro create file error  %d", static_cast<int>(GetLastError()));
     return false;
   }
+  expected_ = contentLength > 0 ? contentLength : kUnknownLengthExpected;
+  received_ = 0;
   return true;
 }
 
@@ -71,11 +85,8 @@ bool CHttpDownload2FileSink::onHttpRecvData(const char* data, int count) {
   received_ = static_cast<int>(static_cast<uint32_t>(received_) + static_cast<uint32_t>(count));
   if (progress_ && !progress_->onProgress(data, count, received_, expected_))
     return refuse(AttemptEnd::failed);
-  if (!file_.write(data, static_cast<uint32_t>(count))) return refuse(AttemptEnd::failed);
-  point_.bytes += count;
+  if (!file_.append(data, static_cast<uint32_t>(count))) return refuse(AttemptEnd::failed);
   return true;
 }
-
-void CHttpDownload2FileSink::onHttpComplete() { file_.close(); }
 
 }  // namespace utility

@@ -15,31 +15,43 @@ const DWORD kStopWaitMs = 2000;
 
 void CHttpDownloader::setLimits(const DownloadLimits& limits) {
   limits_ = limits;
-  setReceiveTimeout(limits.stallMs);
+  setTimeouts(limits.stallMs);
 }
 
 bool CHttpDownloader::download(const std::wstring& url, const std::wstring& path,
                                IHttpDownloadSink* sink) {
+  PartialFile file(path);
+  bool ok = download(url, file, sink) == SourceEnd::done;
+  file.close();
+  return ok;
+}
+
+SourceEnd CHttpDownloader::download(const std::wstring& url, PartialFile& file,
+                                    IHttpDownloadSink* sink) {
   using resume_rules::AttemptEnd;
   closeInternet();
   const unsigned stopsAtStart = stops_.load();
-  CHttpDownload2FileSink fileSink(path, &cancel_, sink);
-  auto attempt = [&] {
+  file.beginSource(wideToUtf8(url));
+  CHttpDownload2FileSink fileSink(file, &cancel_, sink);
+  SourceSteps steps;
+  steps.attempt = [&] {
     std::wstring headers = kDownloadHeaders;
     for (const auto& line : resume_rules::nextRequestLines(fileSink.point()))
       headers += L"\r\n" + utf8ToWide(line);
     fileSink.beginAttempt();
     // Checked after the handle exists: a stop() from now on closes it.
-    bool done = open(url, headers, &fileSink) && stops_.load() == stopsAtStart && request();
+    bool answered = open(url, headers, &fileSink) && stops_.load() == stopsAtStart && request();
     closeInternet();
-    return done ? AttemptEnd::done : fileSink.attemptEnd();
+    // A clean end short of a known length is a break, not the file.
+    return answered ? resume_rules::endOfCleanAnswer(fileSink.point()) : fileSink.attemptEnd();
   };
-  bool ok = runResumableDownload(limits_, fileSink.point(), attempt, [&](DWORD waitMs) {
-    return waitUnlessStopped(waitMs, stopsAtStart);
-  });
+  steps.wait = [&](DWORD waitMs) { return waitUnlessStopped(waitMs, stopsAtStart); };
+  steps.reconnecting = [sink] {
+    if (sink) sink->onReconnecting();
+  };
+  SourceEnd end = runResumableDownload(limits_, fileSink.point(), steps);
   closeInternet();
-  fileSink.onHttpComplete();  // closes the file on every path
-  return ok;
+  return end;
 }
 
 bool CHttpDownloader::waitUnlessStopped(DWORD milliseconds, unsigned stopsAtStart) {

@@ -9,6 +9,8 @@
 
 #include "net/download_limits.h"
 #include "net/http_client.h"
+#include "net/partial_file.h"
+#include "net/resumable_download.h"
 #include "utility/tthread.h"
 
 namespace utility {
@@ -23,19 +25,26 @@ class CHttpDownloader : public CHttpClient {
     // resume found in the file); `expected`: the whole length, or 10 MiB when
     // none was announced. False aborts the download.
     virtual bool onProgress(const char* data, int count, int received, int expected) = 0;
+    // Told before each wait for the connection to come back.
+    virtual void onReconnecting() {}
   };
 
   CHttpDownloader() { setLimits({}); }
 
-  // The stall limit and the resumes of later downloads (owner thread).
+  // The stall limit and the waits of later downloads (owner thread).
   void setLimits(const DownloadLimits& limits);
 
-  // Creates or empties `path` and writes the body of `url` into it. True only when
-  // the status was 2xx and the whole body was written. A request that breaks after
-  // bytes arrived asks the same address for the rest (resume_rules), up to the
-  // limits' resumes. A failure leaves whatever was written; `sink` (not owned) may
-  // be null.
+  // Writes the body of `url` into `path`, made (or emptied) when the first 2xx
+  // answer comes. True only when the whole body was written. A request that
+  // fails is made again, from the bytes there when the server allows
+  // (resume_rules), until the source goes the limits' time without progress
+  // (resumable_download.h). A failure leaves whatever was written; `sink`
+  // (not owned) may be null.
   bool download(const std::wstring& url, const std::wstring& path, IHttpDownloadSink* sink);
+  // The same as one source of a download into `file`, which may hold bytes of
+  // this address already (of this run or, kept, of an earlier one): they are
+  // gone on from.
+  SourceEnd download(const std::wstring& url, PartialFile& file, IHttpDownloadSink* sink);
 
   // Sets the cancel request, closes the internet handle (breaking a blocking call
   // on the downloading thread), ends a running download's wait for its next

@@ -104,6 +104,53 @@ bool globMatches(std::string_view pattern, std::string_view text) {
 
 const char kBypassSeparators[] = "; ,\t\r\n";
 
+// "10.*", "10.1.*", "10.1.2.*" and "10.*.*.*" as "10.0.0.0/8" and so on; empty
+// for anything else (a partial part such as "10.1*" has no range).
+std::string ipv4WildcardRange(std::string_view pattern) {
+  std::vector<std::string_view> parts = entries(pattern, ".");
+  if (parts.empty() || parts.size() > 4 || pattern.back() == '.' || pattern.front() == '.')
+    return {};
+  std::string network;
+  size_t fixed = 0;
+  bool wild = false;
+  for (std::string_view part : parts) {
+    if (part == "*") {
+      wild = true;
+      continue;
+    }
+    if (wild || part.size() > 3) return {};
+    int value = 0;
+    for (char c : part) {
+      if (c < '0' || c > '9') return {};
+      value = value * 10 + (c - '0');
+    }
+    if (value > 255) return {};
+    network += (fixed ? "." : "") + std::to_string(value);
+    ++fixed;
+  }
+  if (!wild || fixed == 0 || pattern.find("..") != std::string_view::npos) return {};
+  for (size_t i = fixed; i < 4; ++i) network += ".0";
+  return network + "/" + std::to_string(fixed * 8);
+}
+
+// One entry of a script's answer as a proxy text, "" for DIRECT; false when
+// it cannot be read.
+bool scriptRoute(std::string_view entry, std::string& route) {
+  std::vector<std::string_view> words = entries(entry, " \t\r\n");
+  if (words.size() == 1 && startsWithNoCase(words[0], "DIRECT") && words[0].size() == 6) {
+    route.clear();
+    return true;
+  }
+  std::string_view kind = words.size() == 2 ? words[0] : "PROXY";
+  std::string_view address = words.size() == 2 ? words[1] : words.size() == 1 ? words[0] : "";
+  bool socks = startsWithNoCase(kind, "SOCKS");
+  if (!socks && !startsWithNoCase(kind, "PROXY") && !startsWithNoCase(kind, "HTTP")) return false;
+  std::string hostPort = hostAndPort(withoutScheme(address), socks ? "1080" : "80");
+  if (hostPort.empty()) return false;
+  route = (socks ? "socks4://" : "http://") + hostPort;
+  return true;
+}
+
 }  // namespace
 
 std::string hostOf(std::string_view url) {
@@ -145,6 +192,16 @@ std::string proxyFor(std::string_view list, bool secure) {
   return address.empty() ? std::string() : "socks4://" + address;
 }
 
+std::vector<std::string> scriptRoutes(std::string_view answer) {
+  std::vector<std::string> routes;
+  for (std::string_view entry : entries(answer, ";")) {
+    std::string route;
+    if (scriptRoute(entry, route)) routes.push_back(route);
+  }
+  if (routes.empty()) routes.push_back({});
+  return routes;
+}
+
 bool bypasses(std::string_view host, std::string_view bypassList) {
   if (host.empty()) return false;
   for (std::string_view entry : entries(bypassList, kBypassSeparators)) {
@@ -164,6 +221,11 @@ std::string noProxyList(std::string_view bypassList) {
     entry = withoutScheme(entry);
     if (entry.empty()) continue;
     if (entry == "*") return "*";
+    std::string range = ipv4WildcardRange(entry);
+    if (!range.empty()) {
+      out += (out.empty() ? "" : ",") + range;
+      continue;
+    }
     if (entry.size() > 2 && entry.substr(0, 2) == "*.") entry.remove_prefix(1);
     std::string_view name = entry.front() == '.' ? entry.substr(1) : entry;
     if (!isHostName(name) && !isIpv6Literal(name)) continue;

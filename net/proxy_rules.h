@@ -5,6 +5,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace proxy_rules {
 
@@ -22,6 +23,13 @@ bool isSecureUrl(std::string_view url);
 // when no usable entry applies.
 std::string proxyFor(std::string_view list, bool secure);
 
+// The ways to a host that an automatic-configuration script's answer gives,
+// in its order: its entries ("PROXY host:port", "SOCKS host:port", "DIRECT",
+// or bare "host:port", separated by ';') as libcurl's proxy texts, "" for
+// DIRECT. Entries that cannot be read are left out; an answer with none left
+// gives a direct connection.
+std::vector<std::string> scriptRoutes(std::string_view answer);
+
 // Whether `host` is on the system's bypass list: entries separated by ';',
 // ',' or blanks, '*' standing for any run of characters, and "<local>" for
 // every name without a dot.
@@ -29,7 +37,8 @@ bool bypasses(std::string_view host, std::string_view bypassList);
 
 // The bypass list in libcurl's terms (comma-separated), for addresses that
 // redirects lead to: plain names and addresses as they are, "*.domain" as
-// ".domain"; other patterns have no libcurl form and are left out.
+// ".domain", IPv4 wildcards of whole parts ("10.*", "192.168.1.*") as CIDR
+// ranges ("10.0.0.0/8"); other patterns have no libcurl form and are left out.
 std::string noProxyList(std::string_view bypassList);
 
 }  // namespace proxy_rules

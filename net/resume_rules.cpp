@@ -60,6 +60,17 @@ bool parseContentRange(std::string_view text, ContentRange& range) {
   return true;
 }
 
+bool parseUnsatisfiedRange(std::string_view text, int64_t& total) {
+  text = trimmed(text);
+  const std::string_view unit = "bytes */";
+  if (text.size() < unit.size() || !equalsNoCase(text.substr(0, unit.size()), unit)) return false;
+  text.remove_prefix(unit.size());
+  int64_t parsed = 0;
+  if (!takeNumber(text, 0, parsed)) return false;
+  total = parsed;
+  return true;
+}
+
 std::string validatorOf(const HttpAnswerHead& head) {
   if (head.status != 200) return {};
   std::string_view etag = trimmed(head.etag);
@@ -81,14 +92,43 @@ std::vector<std::string> nextRequestLines(ResumePoint& point) {
   return {"Range: bytes=" + std::to_string(point.bytes) + "-", "If-Range: " + point.validator};
 }
 
+namespace {
+
+// Whether a partial answer names the version `validator` stands for, as far
+// as it names one: the same ETag, or the same date.
+bool sameVersion(const std::string& validator, const HttpAnswerHead& head) {
+  bool isTag = !validator.empty() && validator.front() == '"';
+  std::string_view named = trimmed(isTag ? head.etag : head.lastModified);
+  return named.empty() || named == validator;
+}
+
+// The rest asked for, or a first part of it: from where it was asked, of the
+// same length and version.
+bool isTheRest(const ResumePoint& point, const HttpAnswerHead& head, ContentRange& range) {
+  return head.status == 206 && parseContentRange(head.contentRange, range) &&
+         range.first == point.askedFrom && (point.total < 0 || range.total == point.total) &&
+         sameVersion(point.validator, head);
+}
+
+// A 416 saying that the whole length is what the source already holds.
+bool nothingMissing(const ResumePoint& point, const HttpAnswerHead& head) {
+  int64_t total = -1;
+  return head.status == 416 && parseUnsatisfiedRange(head.contentRange, total) &&
+         total == point.askedFrom && (point.total < 0 || total == point.total);
+}
+
+}  // namespace
+
 Answer acceptAnswer(ResumePoint& point, const HttpAnswerHead& head) {
   if (head.status == 407) return Answer::refused;
   if (point.askedFrom > 0 && head.status != 200) {
+    if (nothingMissing(point, head)) {
+      point.bytes = point.askedFrom;
+      point.total = point.askedFrom;
+      return Answer::complete;
+    }
     ContentRange range;
-    bool rest = head.status == 206 && parseContentRange(head.contentRange, range) &&
-                range.first == point.askedFrom && range.last == range.total - 1 &&
-                (point.total < 0 || range.total == point.total);
-    if (!rest) {
+    if (!isTheRest(point, head, range)) {
       // The version the bytes belong to is not the one served: start anew.
       point.validator.clear();
       return Answer::restart;
@@ -104,16 +144,30 @@ Answer acceptAnswer(ResumePoint& point, const HttpAnswerHead& head) {
   return Answer::whole;
 }
 
-bool worthAnotherTry(const ResumePoint& point, AttemptEnd end, int resumesDone, int maxResumes) {
-  if (resumesDone >= maxResumes) return false;
-  return end == AttemptEnd::restart || (end == AttemptEnd::broken && point.bytes > 0);
+AttemptEnd endOfCleanAnswer(const ResumePoint& point) {
+  return point.total >= 0 && point.bytes < point.total ? AttemptEnd::incomplete : AttemptEnd::done;
 }
 
-DWORD backoffMs(int index, DWORD firstMs) {
+NextStep nextStepAfter(AttemptEnd end, bool gotBytes, const ResumePoint& point, int quietRetries,
+                       DWORD now, const DownloadLimits& limits) {
+  using Kind = NextStep::Kind;
+  if (end == AttemptEnd::failed || end == AttemptEnd::done) return {Kind::leaveFailed};
+  const bool connection = end == AttemptEnd::broken;
+  const DWORD quiet = now - point.lastProgressTick;
+  if (quiet >= limits.noProgressMs)
+    return {connection ? Kind::leaveOffline : Kind::leaveFailed};
+  if (end == AttemptEnd::incomplete && gotBytes) return {Kind::retry, 0, false};
+  DWORD wait = backoffMs(quietRetries, limits.firstBackoffMs, limits.maxBackoffMs);
+  // The last request goes out before the limit, not after it.
+  if (wait > limits.noProgressMs - quiet) wait = limits.noProgressMs - quiet;
+  return {Kind::retry, wait, connection};
+}
+
+DWORD backoffMs(int index, DWORD firstMs, DWORD capMs) {
   if (index < 0) index = 0;
-  if (index > 16) index = 16;  // beyond any policy; keeps the shift defined
+  if (index > 16) index = 16;  // beyond any cap; keeps the shift defined
   uint64_t wait = uint64_t{firstMs} << index;
-  return wait > 0xFFFFFFFEu ? 0xFFFFFFFEu : static_cast<DWORD>(wait);
+  return wait > capMs ? capMs : static_cast<DWORD>(wait);
 }
 
 }  // namespace resume_rules

@@ -73,37 +73,29 @@ fetch_source() {
 ARCHS=(i686 x86_64)
 
 # libcurl with only what the program uses: HTTP(S) through Schannel, redirects,
-# custom headers, posts and the progress callback. Part of the cache key, so a
-# change here builds it anew.
-CURL_OPTIONS=(-DBUILD_SHARED_LIBS=OFF -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DHTTP_ONLY=ON
-  -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBPSL=OFF -DCURL_USE_LIBSSH2=OFF
-  -DUSE_LIBIDN2=OFF -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF
-  -DENABLE_UNIX_SOCKETS=OFF -DENABLE_MANUAL=OFF
-  -DCURL_DISABLE_ALTSVC=ON -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_CRYPTO_AUTH=ON
-  -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON -DCURL_DISABLE_HSTS=ON
-  -DCURL_DISABLE_HTTP_AUTH=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON
-  -DCURL_DISABLE_NTLM=ON -DCURL_DISABLE_PARSEDATE=ON -DCURL_DISABLE_PROGRESS_METER=ON
-  -DCURL_DISABLE_SHUFFLE_DNS=ON
-  -DCMAKE_BUILD_TYPE=MinSizeRel)
-# Compiler flags: no unwind tables (no exception passes through libcurl), and
-# WORK stands for the unpacked source's folder, which is mapped
-# away so that no temporary path lands in the installer.
-CURL_C_FLAGS="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -ffile-prefix-map=WORK/="
+# custom headers, posts, the progress callback, and the answers to a proxy's
+# challenge through the system's security packages (SSPI: Negotiate, NTLM).
+# Its options, one a line, are in cmake/curl_options.txt; in the compiler
+# flags WORK stands for the unpacked source's folder, which is mapped away so
+# that no temporary path lands in the installer (and no unwind tables: no
+# exception passes through libcurl). The file's digest is the cache key, so a
+# change there builds it anew; cmake/thirdparty.cmake finds it by the same key.
+CURL_OPTIONS_FILE="$HERE/cmake/curl_options.txt"
+mapfile -t CURL_OPTIONS < <(grep -v '^[[:space:]]*$' "$CURL_OPTIONS_FILE")
 
 build_curl() {
   local arch=$1 tarball ver key dest
   tarball=$(fetch_source curl 'curl_*.orig.tar.gz')
   ver=$(basename "$tarball" | sed 's/^curl_\(.*\)\.orig\.tar\.gz$/\1/')
-  key=$(printf '%s\n' "${CURL_OPTIONS[@]}" "$CURL_C_FLAGS" | md5sum | cut -c1-8)
+  key=$(md5sum < "$CURL_OPTIONS_FILE" | cut -c1-8)
   dest="$CACHE/curl-$ver-$arch-$key"
   [ -f "$dest/.done" ] && { echo "$dest"; return; }
-  log "building libcurl $ver for $arch (static, Schannel, HTTP only)"
+  log "building libcurl $ver for $arch (static, Schannel, SSPI, HTTP only)"
   local work; work=$(mktemp -d)
   tar -xzf "$tarball" -C "$work"
   cmake -S "$work/curl-$ver" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$HERE/cmake/mingw-$arch.cmake" \
-    -DCMAKE_INSTALL_PREFIX="$dest" "${CURL_OPTIONS[@]}" \
-    "-DCMAKE_C_FLAGS=${CURL_C_FLAGS//WORK/$work}" >/dev/null
+    -DCMAKE_INSTALL_PREFIX="$dest" "${CURL_OPTIONS[@]//WORK/$work}" >/dev/null
   cmake --build "$work/build" -j "$JOBS" >/dev/null
   rm -rf "$dest"
   cmake --install "$work/build" >/dev/null
@@ -133,11 +125,12 @@ main() {
   if [ "$(id -u)" != 0 ]; then echo "setup must run as root" >&2; exit 1; fi
   install_packages
   mkdir -p "$CACHE"
-  local arch curl lzma pugi spng zlib curl_lines=""
-  for arch in "${ARCHS[@]}"; do
-    curl=$(build_curl "$arch")
-    curl_lines+="set(VORLANE_CURL_DIR_$arch \"$curl\")"$'\n'
-  done
+  local arch lzma pugi spng zlib curl_lines
+  for arch in "${ARCHS[@]}"; do build_curl "$arch" >/dev/null; done
+  # Trees that still name their libcurl here (not by its key) keep theirs.
+  curl_lines=$(grep '^set(VORLANE_CURL_DIR_' "$CACHE/thirdparty.cmake" 2>/dev/null || true)
+  [ -z "$curl_lines" ] || curl_lines+=$'\n'
+
   lzma=$(unpack_source 7zip '7zip_*.orig.tar.*' 7zip)
   pugi=$(unpack_source pugixml 'pugixml_*.orig.tar.gz' pugixml)
   spng=$(unpack_source libspng 'libspng_*.orig.tar.gz' libspng)

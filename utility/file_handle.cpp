@@ -33,9 +33,27 @@ bool FileHandle::write(const void* buffer, uint32_t count) {
   return WriteFile(handle_, buffer, count, &written, nullptr) && written == count;
 }
 
-bool FileHandle::truncate() {
-  LARGE_INTEGER start = {};
-  return SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
+bool FileHandle::openPlainForWrite(const std::wstring& path) {
+  handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                        nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool plain = GetFileInformationByHandle(handle_, &info) &&
+               !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+               info.nNumberOfLinks == 1 && info.nFileSizeHigh == 0;
+  if (!plain) {
+    close();
+    return false;
+  }
+  size_ = info.nFileSizeLow;
+  return true;
+}
+
+bool FileHandle::truncateTo(uint64_t bytes) {
+  LARGE_INTEGER at = {};
+  at.QuadPart = static_cast<LONGLONG>(bytes);
+  return SetFilePointerEx(handle_, at, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
 }
 
 void FileHandle::close() {

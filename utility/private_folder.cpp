@@ -40,8 +40,11 @@ std::wstring ntPath(const std::wstring& path) {
 
 // Creates the folder and opens it in one step, so the handle is the folder
 // that was made with this security, whatever happens to the name meanwhile.
-// A status of the system on failure.
-NTSTATUS createAndOpen(const std::wstring& path, const wchar_t* security, HANDLE* handle) {
+// With FILE_OPEN_IF an existing folder is opened as it is (a link itself,
+// never what it points to), and `created` tells which. A status of the system
+// on failure.
+NTSTATUS createAndOpen(const std::wstring& path, const wchar_t* security, ULONG disposition,
+                       HANDLE* handle, bool* created) {
   auto ntCreateFile = loadedSystemFunction<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile");
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ntCreateFile || !ConvertStringSecurityDescriptorToSecurityDescriptorW(
@@ -56,11 +59,12 @@ NTSTATUS createAndOpen(const std::wstring& path, const wchar_t* security, HANDLE
   attributes.Attributes = OBJ_CASE_INSENSITIVE;
   attributes.SecurityDescriptor = descriptor;
   IO_STATUS_BLOCK io{};
-  NTSTATUS status =
-      ntCreateFile(handle, kFolderAccess, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-                   kFolderSharing, FILE_CREATE, FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT,
-                   nullptr, 0);
+  NTSTATUS status = ntCreateFile(
+      handle, kFolderAccess, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, kFolderSharing,
+      disposition, FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT,
+      nullptr, 0);
   LocalFree(descriptor);
+  *created = status >= 0 && io.Information == FILE_CREATED;
   return status;
 }
 
@@ -163,13 +167,23 @@ bool PrivateFolder::create(const std::wstring& parent) {
   std::wstring guid = usystem::newGuidString();
   if (parent.empty() || guid.empty()) return false;
   CreateDirectoryW(parent.c_str(), nullptr);  // a cleaned-up temp folder comes back
-  return open(fullPath(parent + prefix_ + guid));
+  return open(fullPath(parent + prefix_ + guid), FILE_CREATE);
 }
 
-bool PrivateFolder::open(const std::wstring& path) {
+bool PrivateFolder::openKept(const std::wstring& parent, const std::wstring& name) {
+  remove();
+  if (parent.empty() || name.empty()) return false;
+  CreateDirectoryW(parent.c_str(), nullptr);
+  kept_ = open(fullPath(parent + name), FILE_OPEN_IF);
+  return kept_;
+}
+
+bool PrivateFolder::open(const std::wstring& path, ULONG disposition) {
   HANDLE handle = INVALID_HANDLE_VALUE;
-  NTSTATUS status = createAndOpen(path, kAdminsOnly, &handle);
-  if (status == kInvalidOwner) status = createAndOpen(path, kAdminsOnlyOwnedByCreator, &handle);
+  bool created = false;
+  NTSTATUS status = createAndOpen(path, kAdminsOnly, disposition, &handle, &created);
+  if (status == kInvalidOwner)
+    status = createAndOpen(path, kAdminsOnlyOwnedByCreator, disposition, &handle, &created);
   if (status < 0) {
     LOG(L"cannot make private folder %s, error = %d", path.c_str(), (int)errorOf(status));
     return false;
@@ -178,7 +192,11 @@ bool PrivateFolder::open(const std::wstring& path) {
   if (hook_) hook_(facts);
   if (const wchar_t* refusal = privateFolderRefusal(facts, path)) {
     LOG(L"private folder refused: %s: %s", path.c_str(), refusal);
-    closeAndRemove(handle, facts.finalPath.empty() ? path : facts.finalPath);
+    // What an earlier run (or anyone else) left there is not ours to delete.
+    if (created)
+      closeAndRemove(handle, facts.finalPath.empty() ? path : facts.finalPath);
+    else
+      CloseHandle(handle);
     return false;
   }
   handle_ = handle;
@@ -190,7 +208,17 @@ void PrivateFolder::noteFile(const std::wstring& name) {
   if (exists()) files_.push_back(name);
 }
 
+void PrivateFolder::close() {
+  if (!exists()) return;
+  CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  path_.clear();
+  files_.clear();
+  kept_ = false;
+}
+
 void PrivateFolder::remove() {
+  kept_ = false;
   if (!exists()) return;
   // The files go while the folder is still held, so the names reach them.
   for (const std::wstring& name : files_) {

@@ -42,7 +42,11 @@ class PrivateFolder {
 
   // Folders are named `prefix` followed by a new GUID.
   explicit PrivateFolder(std::wstring prefix, FactsHook hook = nullptr);
-  ~PrivateFolder() { remove(); }
+  // A folder made for this run goes with the object; a kept one stays.
+  ~PrivateFolder() {
+    if (kept_) close();
+    else remove();
+  }
   PrivateFolder(const PrivateFolder&) = delete;
   PrivateFolder& operator=(const PrivateFolder&) = delete;
 
@@ -50,6 +54,13 @@ class PrivateFolder {
   // and is made when missing). False, with nothing left, when it cannot or
   // the folder is refused; the refusal is logged.
   bool create(const std::wstring& parent);
+  // Opens the folder `name` in `parent` that an earlier run kept there, or
+  // makes it as create() does when there is none, and holds it: for what is
+  // to outlive the run. An existing folder gets the same checks as a new one;
+  // one that fails them (a junction, another owner, a volume without ACLs) is
+  // left as it is, and nothing in it or behind it is touched. Such a folder
+  // stays when the object goes; only remove() deletes it.
+  bool openKept(const std::wstring& parent, const std::wstring& name);
   bool exists() const { return handle_ != INVALID_HANDLE_VALUE; }
   // The folder's final path with a closing back-slash; empty when none is held.
   const std::wstring& path() const { return path_; }
@@ -59,15 +70,19 @@ class PrivateFolder {
   // Deletes the noted files and the folder. What cannot be deleted now (a
   // program still running from it) is left to be deleted at the next restart.
   void remove();
+  // Lets go of the folder and leaves it and its files where they are.
+  void close();
 
  private:
-  bool open(const std::wstring& path);
+  // `disposition`: FILE_CREATE for a new folder, FILE_OPEN_IF for a kept one.
+  bool open(const std::wstring& path, ULONG disposition);
 
   std::wstring prefix_;
   FactsHook hook_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   std::wstring path_;
   std::vector<std::wstring> files_;
+  bool kept_ = false;
 };
 
 // A name this program gives its private folders: `prefix` and a GUID as
@@ -82,5 +97,11 @@ bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix);
 // it. What is still in use stays. Any thread.
 void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
                            const FILETIME& madeBefore, PrivateFolder::FactsHook hook = nullptr);
+
+// Removes the kept folder `name` in `parent` (PrivateFolder::openKept) when
+// nothing of it has been written since `unusedSince`, in the same way and
+// with the same checks as the leftovers above. Any thread.
+void removeAbandonedFolder(const std::wstring& parent, const std::wstring& name,
+                           const FILETIME& unusedSince, PrivateFolder::FactsHook hook = nullptr);
 
 }  // namespace utility

@@ -19,6 +19,14 @@ constexpr DWORD kListAccess =
 struct Entry {
   std::wstring name;
   DWORD attributes;
+  FILETIME written;
+};
+
+// What makes a leftover old enough to go: made before a time (a folder of an
+// earlier run), or unused since a time (a kept folder nobody came back for).
+struct Age {
+  FILETIME before;
+  bool byLastUse;
 };
 
 // The entries of `folder` (ending with a back-slash) whose names start with
@@ -30,21 +38,28 @@ std::vector<Entry> entriesOf(const std::wstring& folder, const std::wstring& pre
   if (search == INVALID_HANDLE_VALUE) return entries;
   do {
     std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") entries.push_back({name, found.dwFileAttributes});
+    if (name != L"." && name != L"..")
+      entries.push_back({name, found.dwFileAttributes, found.ftLastWriteTime});
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return entries;
 }
 
-bool madeEarlier(HANDLE folder, const FILETIME& madeBefore) {
+// Made before the age's time, or (by last use) neither the folder's list nor
+// any file in it written since.
+bool oldEnough(HANDLE folder, const std::wstring& path, const Age& age) {
   BY_HANDLE_FILE_INFORMATION info{};
-  return GetFileInformationByHandle(folder, &info) &&
-         CompareFileTime(&info.ftCreationTime, &madeBefore) < 0;
+  if (!GetFileInformationByHandle(folder, &info)) return false;
+  if (!age.byLastUse) return CompareFileTime(&info.ftCreationTime, &age.before) < 0;
+  if (CompareFileTime(&info.ftLastWriteTime, &age.before) >= 0) return false;
+  for (const Entry& entry : entriesOf(path + L"\\", L""))
+    if (CompareFileTime(&entry.written, &age.before) >= 0) return false;
+  return true;
 }
 
 // The folder at `path` opened for `access`, when it is an earlier run's
 // private folder; INVALID_HANDLE_VALUE otherwise.
-HANDLE openLeftover(const std::wstring& path, DWORD access, const FILETIME& madeBefore,
+HANDLE openLeftover(const std::wstring& path, DWORD access, const Age& age,
                     PrivateFolder::FactsHook hook) {
   HANDLE handle =
       CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -53,7 +68,7 @@ HANDLE openLeftover(const std::wstring& path, DWORD access, const FILETIME& made
   FolderFacts facts = readFolderFacts(handle);
   if (hook) hook(facts);
   const wchar_t* refusal = privateFolderRefusal(facts, path);
-  if (!refusal && madeEarlier(handle, madeBefore)) return handle;
+  if (!refusal && oldEnough(handle, path, age)) return handle;
   if (refusal) LOG(L"leftover left alone: %s: %s", path.c_str(), refusal);
   CloseHandle(handle);
   return INVALID_HANDLE_VALUE;
@@ -75,9 +90,8 @@ bool removeEmpty(HANDLE handle, const std::wstring& path) {
 
 // One folder: checked as a private folder, emptied of its plain files, then
 // checked again and removed.
-void removeLeftover(const std::wstring& path, const FILETIME& madeBefore,
-                    PrivateFolder::FactsHook hook) {
-  HANDLE held = openLeftover(path, kListAccess, madeBefore, hook);
+void removeLeftover(const std::wstring& path, const Age& age, PrivateFolder::FactsHook hook) {
+  HANDLE held = openLeftover(path, kListAccess, age, hook);
   if (held == INVALID_HANDLE_VALUE) return;
   const std::wstring inside = path + L"\\";
   for (const Entry& entry : entriesOf(inside, L"")) {
@@ -86,7 +100,8 @@ void removeLeftover(const std::wstring& path, const FILETIME& madeBefore,
     DeleteFileW((inside + entry.name).c_str());  // a program running from it stays
   }
   CloseHandle(held);
-  held = openLeftover(path, kListAccess | DELETE, madeBefore, hook);
+  // Emptying it was a use: what is asked now is only that it is that old.
+  held = openLeftover(path, kListAccess | DELETE, Age{age.before, false}, hook);
   if (held != INVALID_HANDLE_VALUE && removeEmpty(held, path))
     LOG(L"leftover removed: %s", path.c_str());
 }
@@ -107,15 +122,35 @@ bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix) {
   return true;
 }
 
-void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
-                           const FILETIME& madeBefore, PrivateFolder::FactsHook hook) {
-  if (parent.empty() || prefix.empty()) return;
-  for (const Entry& entry : entriesOf(parent, prefix)) {
+namespace {
+
+// Removes the folders in `parent` whose names start with `start` and that
+// `named` accepts, links left out, when old enough by `age`.
+template <typename Named>
+void removeFoldersNamed(const std::wstring& parent, const std::wstring& start, Named named,
+                        const Age& age, PrivateFolder::FactsHook hook) {
+  if (parent.empty() || start.empty()) return;
+  for (const Entry& entry : entriesOf(parent, start)) {
     bool plainFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                        !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    if (plainFolder && isPrivateFolderName(entry.name, prefix))
-      removeLeftover(parent + entry.name, madeBefore, hook);
+    if (plainFolder && named(entry.name)) removeLeftover(parent + entry.name, age, hook);
   }
+}
+
+}  // namespace
+
+void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
+                           const FILETIME& madeBefore, PrivateFolder::FactsHook hook) {
+  removeFoldersNamed(
+      parent, prefix, [&](const std::wstring& name) { return isPrivateFolderName(name, prefix); },
+      Age{madeBefore, false}, hook);
+}
+
+void removeAbandonedFolder(const std::wstring& parent, const std::wstring& name,
+                           const FILETIME& unusedSince, PrivateFolder::FactsHook hook) {
+  removeFoldersNamed(
+      parent, name, [&](const std::wstring& found) { return found == name; },
+      Age{unusedSince, true}, hook);
 }
 
 }  // namespace utility

@@ -243,6 +243,41 @@ TEST_F(MainFrameTest, WhileThePackageInstallsClosingOnlySaysToWait) {
   EXPECT_TRUE(emulatorStarted(30000));  // the installation ends as usual
 }
 
+// WinINet brings all of a file that its check refuses (its last report is
+// 100 %: "installing"), then libcurl's source runs: closing works as during
+// any download again, and waiting for the connection says so.
+TEST_F(MainFrameTest, AfterARefusedWholeFileTheWindowFollowsTheNextSource) {
+  const std::wstring good = standins::package(L"signed");
+  const std::string slow =
+      serveFile(good, "\"rate\":" + std::to_string(testing_support::readFile(good).size() / 10));
+  placeStandins();
+  scriptHosts({serveFile(standins::package(L"unsigned")), slow}, {"{\"status\":404}"});
+  useTestHosts(world);
+  world.model().startDownloadPlayer();
+  EXPECT_TRUE(pumpUntil([&] { return text(L"loadprogresslabel") == L"Downloading...(100%)"; },
+                        30000));
+  // libcurl's percentages on the primary host.
+  EXPECT_TRUE(pumpUntil(
+      [&] {
+        std::wstring status = text(L"loadprogresslabel");
+        return status != L"Downloading...(100%)" && status.rfind(L"Downloading...(", 0) == 0;
+      },
+      30000));
+  EXPECT_NE(frame->progressState(), 100);
+  ASSERT_TRUE(clickControl(frame, L"closebtn"));
+  ASSERT_EQ(windowsOfClass(L"vlbox").size(), 1u);
+  EXPECT_EQ(CMessageBox::openBox()->kind(), CMessageBox::kLeaveInstallation);
+  DestroyWindow(CMessageBox::openBox()->getHWND());
+
+  frame->onDownloadReconnecting();
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Reconnecting...");
+  frame->onDownloadPercent(60);  // the next report ends it
+  EXPECT_EQ(text(L"loadprogresslabel"), L"Downloading...(60%)");
+  EXPECT_TRUE(pumpUntil([&] { return text(L"loadprogresslabel") == L"Installing, please wait"; },
+                        60000));
+  EXPECT_TRUE(emulatorStarted(60000));
+}
+
 TEST_F(MainFrameTest, ClosingBeforeAnySizedReportAsksWhetherToLeave) {
   frame->onDownloadPercent(30);  // the libcurl path reports no sizes
   // Escape and Alt+F4 ask as the close button does.

@@ -164,7 +164,23 @@ std::vector<std::string> analyticsEvents(const rapidjson::Document& received) {
   return events;
 }
 
-ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
+DownloadLimits testLimits(DWORD stallLimitMs) {
+  DownloadLimits limits;
+  limits.stallMs = stallLimitMs;
+  limits.noProgressMs =
+      stallLimitMs == kDownloadStallLimitMs ? kTestNoProgressMs : 2 * stallLimitMs;
+  limits.firstBackoffMs = kTestResumeBackoffMs;
+  limits.maxBackoffMs = kTestMaxBackoffMs;
+  limits.networkWaitMs = kTestNetworkWaitMs;
+  return limits;
+}
+
+ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs)
+    : ModelFixture(packageWaitMs, testLimits(stallLimitMs)) {}
+
+ModelFixture::ModelFixture(DWORD packageWaitMs, const DownloadLimits& limits,
+                           const std::wstring& keptParent)
+    : keptParent_(keptParent.empty() ? dir_.path() + L"\\kept\\" : keptParent) {
   utility::UiDispatcher::create();
   reporter_ = std::make_unique<CReporter>(
       ReporterOptions{collection_.url("/collection/biz/upload"), 600000});
@@ -175,9 +191,8 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
   options.packageSigner = standins::testSigner();
   options.packageWaitMs = packageWaitMs;
-  options.downloadLimits.stallMs = stallLimitMs;
-  // The product waits 1 s before its first resume; the rule is the same.
-  options.downloadLimits.firstBackoffMs = kTestResumeBackoffMs;
+  options.downloadLimits = limits;
+  options.keptDownloadParent = keptParent_;
   options.retryTickMs = 100;
   model_ = std::make_unique<CAppModel>(options);
   model_->m_analytics.init(config_.gaMeasurementId(), config_.gaApiSecret());
@@ -194,6 +209,8 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
         ++installsFinished;
         installOk = ok;
       },
+      [this] { ++reconnects; },
+      [this] { sourceStarts.push_back(progress.size()); },
   });
 }
 

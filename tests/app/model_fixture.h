@@ -48,14 +48,27 @@ struct ProgressReport {
   DWORD tick;  // when it reached the UI thread
 };
 
-// The fixture's wait before a source's first resume (doubled before each later one).
+// The fixture's waits: before a source's first retry (doubled before each
+// later one, up to the cap), how long a source goes without progress (twice
+// a stall limit shorter than the product's), and the wait for the network.
 inline constexpr DWORD kTestResumeBackoffMs = 50;
+inline constexpr DWORD kTestMaxBackoffMs = 400;
+inline constexpr DWORD kTestNoProgressMs = 3000;
+inline constexpr DWORD kTestNetworkWaitMs = 1500;
+// The product's rules with those waits and `stallLimitMs`.
+DownloadLimits testLimits(DWORD stallLimitMs = kDownloadStallLimitMs);
 
 class ModelFixture {
  public:
   explicit ModelFixture(DWORD packageWaitMs = 600000,
                         DWORD stallLimitMs = kDownloadStallLimitMs);
+  // With the download's own limits, and the kept download in `keptParent`
+  // (empty: a folder of the fixture's own).
+  ModelFixture(DWORD packageWaitMs, const DownloadLimits& limits,
+               const std::wstring& keptParent = L"");
   ~ModelFixture();
+  // The kept download's folder (with a closing back-slash) and its record.
+  std::wstring keptFolder() const { return keptParent_ + CAppModel::kKeptDownloadFolder + L"\\"; }
 
   CAppModel& model() { return *model_; }
   ConfigImp& config() { return config_; }
@@ -70,9 +83,13 @@ class ModelFixture {
   int installsFinished = 0;
   bool installOk = false;
   std::vector<ProgressReport> progress;
+  int reconnects = 0;  // the download said it waits for the connection
+  // Where in `progress` each later source begins (a source failed before it).
+  std::vector<size_t> sourceStarts;
 
  private:
   testing_support::TempDir dir_;
+  std::wstring keptParent_;
   testing_support::TelemetryEndpoint collection_{"REPORT"};
   testing_support::TelemetryEndpoint analytics_{"ANALYTICS"};
   ConfigImp config_;

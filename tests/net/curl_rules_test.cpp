@@ -78,3 +78,24 @@ TEST(CurlBrokenTransfer, BreaksOnTheWayAreNotFailuresThatWouldRecur) {
   };
   for (const auto& c : cases) EXPECT_EQ(curl_rules::isBrokenTransfer(c.code), c.broken) << c.code;
 }
+
+// What libcurl is told of each way to a host: an HTTP proxy's challenge is
+// answered only with Negotiate or NTLM as the logged-on user (the empty
+// login), never with Basic or Digest; a direct way or a SOCKS proxy has none.
+// Only an unreachable proxy gives way to the next way.
+TEST(CurlProxyRoute, OnlyTheLoggedOnUsersOwnCredentials) {
+  curl_rules::ProxyRoute proxied = curl_rules::proxyRoute("http://proxy.corp:8080", ".corp");
+  EXPECT_EQ(proxied.proxy, "http://proxy.corp:8080");
+  EXPECT_EQ(proxied.noProxy, ".corp");
+  EXPECT_EQ(proxied.auth, (long)(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
+  EXPECT_STREQ(proxied.login, ":");
+  for (const char* other : {"", "socks4://sox:1080"}) {
+    curl_rules::ProxyRoute route = curl_rules::proxyRoute(other, "");
+    EXPECT_EQ(route.auth, (long)CURLAUTH_NONE) << other;
+    EXPECT_EQ(route.login, nullptr) << other;
+  }
+  EXPECT_TRUE(curl_rules::proxyNotReached(CURLE_COULDNT_CONNECT));
+  EXPECT_TRUE(curl_rules::proxyNotReached(CURLE_COULDNT_RESOLVE_PROXY));
+  EXPECT_FALSE(curl_rules::proxyNotReached(CURLE_RECV_ERROR));
+  EXPECT_FALSE(curl_rules::proxyNotReached(CURLE_OK));
+}

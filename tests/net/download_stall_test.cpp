@@ -17,12 +17,12 @@ namespace {
 
 using net_test::kDownloadEngines;
 
-// One download of `path` on the package server into `file`, without resumes; the result.
+// One request of `path` on the package server into `file`, never made again; the result.
 bool download(const net_test::DownloadEngine& engine, const std::string& path,
               const std::wstring& file, DWORD stallMs) {
   DownloadLimits limits;
   limits.stallMs = stallMs;
-  limits.maxResumes = 0;
+  limits.noProgressMs = 0;
   return engine.download(net_test::url(path), file, limits, nullptr);
 }
 

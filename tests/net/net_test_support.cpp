@@ -38,6 +38,9 @@ const DownloadEngine kDownloadEngines[2] = {
      [](const std::string& url, const std::wstring& file, const DownloadLimits& limits,
         utility::CHttpDownloader::IHttpDownloadSink*) {
        return CCurlDownloader::downloadFile(file, url, {}, limits);
+     },
+     [](const std::string& url, PartialFile& file, const DownloadLimits& limits) {
+       return CCurlDownloader::downloadFile(file, url, {}, limits);
      }},
     {"WinINet",
      [](const std::string& url, const std::wstring& file, const DownloadLimits& limits,
@@ -45,10 +48,18 @@ const DownloadEngine kDownloadEngines[2] = {
        utility::CHttpDownloader downloader;
        downloader.setLimits(limits);
        return downloader.download(utility::utf8ToWide(url), file, pieces);
+     },
+     [](const std::string& url, PartialFile& file, const DownloadLimits& limits) {
+       utility::CHttpDownloader downloader;
+       downloader.setLimits(limits);
+       return downloader.download(utility::utf8ToWide(url), file, nullptr);
      }},
 };
 
 std::string url(const std::string& path) { return loopback("http", "PACKAGE", path); }
+std::string loopbackUrl(const char* name, const std::string& path) {
+  return loopback("http", name, path);
+}
 std::string tlsUrl(const std::string& path) { return loopback("https", "PACKAGE_TLS", path); }
 std::string closedUrl(const std::string& path) { return loopback("http", "PACKAGE_CLOSED", path); }
 std::string silentTlsUrl(const std::string& path) {

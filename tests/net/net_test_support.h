@@ -13,6 +13,8 @@ namespace net_test {
 
 // "http://127.0.0.1:<port><path>" on the package server (narrow, for libcurl).
 std::string url(const std::string& path);
+// The same on the server's port `name`.
+std::string loopbackUrl(const char* name, const std::string& path);
 // The same on the TLS port ("https://..."); empty when the server has no TLS port.
 std::string tlsUrl(const std::string& path);
 // A loopback address nobody listens on.
@@ -33,6 +35,9 @@ struct DownloadEngine {
   // piece the WinINet method writes.
   bool (*download)(const std::string& url, const std::wstring& file, const DownloadLimits& limits,
                    utility::CHttpDownloader::IHttpDownloadSink* pieces);
+  // One source of a download into `file`, which may hold bytes already.
+  SourceEnd (*downloadInto)(const std::string& url, PartialFile& file,
+                            const DownloadLimits& limits);
 };
 extern const DownloadEngine kDownloadEngines[2];
 

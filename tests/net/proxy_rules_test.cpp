@@ -72,7 +72,11 @@ TEST(ProxyRules, BypassListAndItsLibcurlForm) {
 
   EXPECT_EQ(
       proxy_rules::noProxyList("<local>; *.example.com;10.*, 127.0.0.1 http://dl.example.net"),
-      ".example.com,127.0.0.1,dl.example.net");
+      ".example.com,10.0.0.0/8,127.0.0.1,dl.example.net");
+  // IPv4 wildcards of whole parts become ranges; partial parts have no form.
+  // ("*.1" is a domain.)
+  EXPECT_EQ(proxy_rules::noProxyList("192.168.*;172.16.5.*;10.*.*.*;10.1*;1.2.3.4.*;300.*;*.1"),
+            "192.168.0.0/16,172.16.5.0/24,10.0.0.0/8,.1");
   EXPECT_EQ(proxy_rules::noProxyList("a;*;b"), "*");
   EXPECT_EQ(proxy_rules::noProxyList(""), "");
 }
@@ -82,4 +86,22 @@ TEST(ProxyRules, SecureAddressesWithoutRegardToCase) {
   EXPECT_TRUE(proxy_rules::isSecureUrl("HTTPS://x"));
   EXPECT_FALSE(proxy_rules::isSecureUrl("http://x"));
   EXPECT_FALSE(proxy_rules::isSecureUrl("https:/x"));
+}
+
+// An automatic-configuration script's answer, every way in its order.
+TEST(ProxyRules, EveryEntryOfAScriptsAnswerInOrder) {
+  struct Case {
+    const char* answer;
+    std::vector<std::string> routes;
+  } cases[] = {
+      {"PROXY a.corp:8080; PROXY b.corp:3128; DIRECT",
+       {"http://a.corp:8080", "http://b.corp:3128", ""}},
+      {"a.corp:8080;b.corp:3128", {"http://a.corp:8080", "http://b.corp:3128"}},
+      {"SOCKS s.corp:1080; DIRECT", {"socks4://s.corp:1080", ""}},
+      {"DIRECT", {""}},
+      {"PROXY bad host; PROXY ok:1", {"http://ok:1"}},
+      {"FTP f:21", {""}},
+      {"", {""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(proxy_rules::scriptRoutes(c.answer), c.routes) << c.answer;
 }

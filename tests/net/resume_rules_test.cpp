@@ -101,12 +101,27 @@ TEST(ResumeSource, RequestsAndAnswersInOrder) {
       {"the total changed",
        {{head(200, 1000, "", kTag), 300, "", Answer::whole, 300},
         {head(206, 900, "bytes 300-1199/1200"), 0, "Range: bytes=300-", Answer::restart, 300}}},
-      {"a range short of the end",
+      {"a range short of the end: appended, and the rest asked for",
        {{head(200, 1000, "", kTag), 300, "", Answer::whole, 300},
-        {head(206, 100, "bytes 300-399/1000"), 0, "Range: bytes=300-", Answer::restart, 300}}},
+        {head(206, 100, "bytes 300-399/1000"), 100, "Range: bytes=300-", Answer::append, 400},
+        {head(206, 600, "bytes 400-999/1000"), 600, "Range: bytes=400-", Answer::append, 1000}}},
+      {"the rest of another version: asked again from zero",
+       {{head(200, 1000, "", kTag), 300, "", Answer::whole, 300},
+        {head(206, 700, "bytes 300-999/1000", "\"v2\""), 0, "Range: bytes=300-",
+         Answer::restart, 300}}},
+      {"the rest naming the same version",
+       {{head(200, 1000, "", kTag), 300, "", Answer::whole, 300},
+        {head(206, 700, "bytes 300-999/1000", kTag), 700, "Range: bytes=300-", Answer::append,
+         1000}}},
       {"an error status to a range",
        {{head(200, 1000, "", kTag), 300, "", Answer::whole, 300},
         {head(416, 10), 0, "Range: bytes=300-", Answer::restart, 300}}},
+      {"416 naming the bytes there as the whole length: nothing missing",
+       {{head(200, 1000, "", kTag), 1000, "", Answer::whole, 1000},
+        {head(416, 10, "bytes */1000"), 0, "Range: bytes=1000-", Answer::complete, 1000}}},
+      {"416 naming another length",
+       {{head(200, 1000, "", kTag), 1000, "", Answer::whole, 1000},
+        {head(416, 10, "bytes */2000"), 0, "Range: bytes=1000-", Answer::restart, 1000}}},
       {"no validator: the whole file again",
        {{head(200, 1000), 300, "", Answer::whole, 300},
         {head(200, 1000), 1000, "", Answer::whole, 1000}}},
@@ -132,30 +147,69 @@ TEST(ResumeSource, RequestsAndAnswersInOrder) {
   }
 }
 
-TEST(ResumeSource, AnotherTryAfterABreakWithBytesOrAWrongAnswerThreeTimesAtMost) {
+// What a source does after a request that did not bring the whole file, with
+// 120 s without progress allowed and back-offs of 1 s doubling up to 10 s.
+TEST(ResumeSource, WaitsOutOutagesUntilTheSourceHasGoneTooLongWithoutProgress) {
+  using Kind = resume_rules::NextStep::Kind;
+  DownloadLimits limits;  // the product's
+  const DWORD kStart = 0xFFFFF000u;  // the tick count wraps during the source
   struct Case {
-    long long bytes;
+    const char* what;
     AttemptEnd end;
-    int resumesDone;
-    bool again;
+    bool gotBytes;
+    DWORD quietMs;  // since the source's last progress
+    int quietRetries;
+    Kind kind;
+    DWORD waitMs;
+    bool reconnecting;
   } cases[] = {
-      {300, AttemptEnd::broken, 0, true},  {300, AttemptEnd::broken, 2, true},
-      {300, AttemptEnd::broken, 3, false}, {0, AttemptEnd::broken, 0, false},
-      {0, AttemptEnd::restart, 1, true},   {300, AttemptEnd::restart, 3, false},
-      {300, AttemptEnd::failed, 0, false}, {300, AttemptEnd::done, 0, false},
+      {"refused at once, first time", AttemptEnd::broken, false, 10, 0, Kind::retry, 1000, true},
+      {"refused again", AttemptEnd::broken, false, 1010, 1, Kind::retry, 2000, true},
+      {"and again", AttemptEnd::broken, false, 7010, 3, Kind::retry, 8000, true},
+      {"the cap", AttemptEnd::broken, false, 30000, 4, Kind::retry, 10000, true},
+      {"still the cap", AttemptEnd::broken, false, 60000, 9, Kind::retry, 10000, true},
+      {"the last wait ends at the limit", AttemptEnd::broken, false, 115000, 9, Kind::retry,
+       5000, true},
+      {"two minutes without a byte", AttemptEnd::broken, false, 120000, 10, Kind::leaveOffline,
+       0, false},
+      {"a stall after bytes", AttemptEnd::broken, true, 60000, 0, Kind::retry, 1000, true},
+      {"a short answer with bytes: the rest at once", AttemptEnd::incomplete, true, 0, 0,
+       Kind::retry, 0, false},
+      {"a short answer without bytes", AttemptEnd::incomplete, false, 5000, 2, Kind::retry, 4000,
+       false},
+      {"another version: from zero", AttemptEnd::restart, false, 10, 0, Kind::retry, 1000, false},
+      {"versions that never fit", AttemptEnd::restart, false, 120000, 7, Kind::leaveFailed, 0,
+       false},
+      {"a bad answer", AttemptEnd::failed, true, 0, 0, Kind::leaveFailed, 0, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     ResumePoint point;
-    point.bytes = c.bytes;
-    EXPECT_EQ(resume_rules::worthAnotherTry(point, c.end, c.resumesDone, 3), c.again)
-        << c.bytes << " " << static_cast<int>(c.end) << " " << c.resumesDone;
+    point.lastProgressTick = kStart;
+    resume_rules::NextStep next = resume_rules::nextStepAfter(
+        c.end, c.gotBytes, point, c.quietRetries, kStart + c.quietMs, limits);
+    EXPECT_EQ(next.kind, c.kind);
+    if (next.kind != Kind::retry) continue;
+    EXPECT_EQ(next.waitMs, c.waitMs);
+    EXPECT_EQ(next.reconnecting, c.reconnecting);
   }
 }
 
-TEST(ResumeBackoff, DoublesFromTheFirstWait) {
-  EXPECT_EQ(resume_rules::backoffMs(0, 1000), 1000u);
-  EXPECT_EQ(resume_rules::backoffMs(1, 1000), 2000u);
-  EXPECT_EQ(resume_rules::backoffMs(2, 1000), 4000u);
-  EXPECT_EQ(resume_rules::backoffMs(3, 50), 400u);
-  EXPECT_EQ(resume_rules::backoffMs(40, 0x80000000u), 0xFFFFFFFEu);
+TEST(ResumeBackoff, DoublesFromTheFirstWaitUpToTheCap) {
+  std::vector<DWORD> waits;
+  for (int i = 0; i < 7; ++i)
+    waits.push_back(resume_rules::backoffMs(i, kFirstRetryBackoffMs, kMaxRetryBackoffMs));
+  EXPECT_EQ(waits, (std::vector<DWORD>{1000, 2000, 4000, 8000, 10000, 10000, 10000}));
+  EXPECT_EQ(resume_rules::backoffMs(3, 50, 400), 400u);
+  EXPECT_EQ(resume_rules::backoffMs(40, 0x80000000u, 0xFFFFFFFEu), 0xFFFFFFFEu);
+}
+
+TEST(ResumeSource, ACleanEndBeforeAKnownTotalIsNotTheFile) {
+  ResumePoint point;
+  point.bytes = 400;
+  EXPECT_EQ(resume_rules::endOfCleanAnswer(point), AttemptEnd::done);  // total unknown
+  point.total = 1000;
+  EXPECT_EQ(resume_rules::endOfCleanAnswer(point), AttemptEnd::incomplete);
+  point.bytes = 1000;
+  EXPECT_EQ(resume_rules::endOfCleanAnswer(point), AttemptEnd::done);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "net/curl_downloader.h"
+#include "net/system_proxy.h"
 #include "tests/net/net_test_support.h"
 #include "tests/support/real_servers.h"
 #include "tests/support/test_support.h"
@@ -158,4 +159,109 @@ TEST_F(SystemProxy, PostsGoThroughItToo) {
   EXPECT_TRUE(CCurlDownloader::postRequest(url, "[1]", {}, response));
   EXPECT_NE(response.find("BODY 3\n[1]"), std::string::npos) << response;
   EXPECT_TRUE(contains(real_servers::proxyRequestsSince(mark), "POST " + url));
+}
+
+// A script's answer names several ways ("PROXY a; PROXY b; DIRECT"); WinHTTP
+// on Windows hands them all on, Wine only the first, so the decision is given
+// here as Windows would make it. A proxy that cannot be reached gives way to
+// the next, at once, and later transfers start with the one that worked.
+TEST_F(SystemProxy, EveryWayOfAScriptsAnswerInOrder) {
+  const std::string dead = "http://" + hostAndPort(net_test::closedUrl("/"));
+  const std::string proxy = "http://" + utility::wideToUtf8(real_servers::proxyAddress());
+  const std::string viaProxy = real_servers::viaUrl(std::string("/files/") + kName);
+  const std::string direct = real_servers::viaUrl(std::string("/open/") + kName);
+  struct Case {
+    const char* what;
+    std::string url;
+    std::vector<std::string> routes;
+    int passedOver;  // ways not reached, over both downloads
+  } cases[] = {
+      {"the second proxy", viaProxy, {dead, proxy, ""}, 1},
+      {"direct after the proxies", direct, {dead, ""}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    forgetProxyDecisions();
+    CurlProxySettings settings;
+    settings.routes = c.routes;
+    rememberProxyDecision(c.url, settings);
+    LogCapture log;
+    for (int i = 0; i < 2; ++i) {
+      std::wstring file = dir_.file(L"download.bin");
+      EXPECT_TRUE(curlDownload(c.url, file)) << i;
+      EXPECT_TRUE(readFile(file) == packageBytes(kSize)) << i;
+    }
+    int passedOver = 0;
+    for (const auto& line : log.lines())
+      if (line.message.rfind(L"proxy not reached", 0) == 0) ++passedOver;
+    EXPECT_EQ(passedOver, c.passedOver);
+  }
+  forgetProxyDecisions();
+}
+
+// The decision is made once per host: the script is fetched for the first
+// transfer only.
+TEST_F(SystemProxy, TheScriptIsAskedOncePerHost) {
+  // An address of its own: WinHTTP may keep a script it fetched before.
+  const std::string script = "/proxy.pac?once";
+  SystemProxySettings settings(L"", L"", utility::utf8ToWide(real_servers::viaUrl(script)));
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+  real_servers::LogMark mark = real_servers::mark();
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(curlDownload(url, dir_.file(L"download.bin"))) << i;
+  std::string response;
+  EXPECT_TRUE(CCurlDownloader::postRequest(real_servers::viaUrl("/open/post"), "[1]", {}, response));
+  int scripts = 0;
+  for (const auto& request : real_servers::hostRequestsSince(mark))
+    if (request.uri == script) ++scripts;
+  EXPECT_EQ(scripts, 1);
+}
+
+// With detection (WPAD) on, WinHTTP is asked to detect; where it finds no
+// script (as here: no network answers for one), the fixed proxy holds.
+TEST_F(SystemProxy, DetectionIsAskedAndTheFixedProxyHoldsWithoutAScript) {
+  SystemProxySettings settings(real_servers::proxyAddress(), L"", L"", true);
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+  LogCapture log;
+  real_servers::LogMark mark = real_servers::mark();
+  DWORD start = GetTickCount();
+  EXPECT_TRUE(curlDownload(url, dir_.file(L"download.bin")));
+  EXPECT_LT(GetTickCount() - start, 20000u);
+  EXPECT_TRUE(contains(real_servers::proxyRequestsSince(mark), "GET " + url));
+  bool asked = false;
+  for (const auto& line : log.lines())
+    if (line.message.rfind(L"proxy script failed", 0) == 0) asked = true;
+  EXPECT_TRUE(asked);
+}
+
+// A proxy that asks for Negotiate or NTLM is answered through the system's
+// security packages as the logged-on user: libcurl asks again with what they
+// give, and never with a name and password of ours. On Windows that is the
+// user's Kerberos ticket or NTLM message; Wine's packages have no Kerberos or
+// NTLM back end here and give nothing, so the second request carries no
+// credential: what this shows is that the options reached libcurl and that it
+// chose a scheme of the system's packages (curl_rules_test checks the options
+// themselves). A proxy that wants a password (Basic) is not answered at all
+// (AProxyWantingCredentialsFailsTheSourceAtOnce).
+TEST_F(SystemProxy, AChallengeIsAnsweredOnlyAsTheLoggedOnUser) {
+  const std::string proxy =
+      "http://127.0.0.1:" + std::to_string(testing_support::testServerPort("CHALLENGE_PROXY"));
+  const std::string url = real_servers::viaUrl(std::string("/files/") + kName);
+  CurlProxySettings settings;
+  settings.routes = {proxy};
+  rememberProxyDecision(url, settings);
+  EXPECT_FALSE(curlDownload(url, dir_.file(L"download.bin")));
+  std::string response;
+  EXPECT_TRUE(CCurlDownloader::postRequest(url, "[1]", {}, response));
+  EXPECT_EQ(response, "credentials wanted\n");
+
+  forgetProxyDecisions();  // the proxy's own log is asked directly
+  std::string log;
+  ASSERT_TRUE(CCurlDownloader::postRequest(net_test::loopbackUrl("CHALLENGE_PROXY", "/log"), "",
+                                           {}, log));
+  size_t requests = 0;
+  for (size_t at = log.find("\"request\""); at != std::string::npos;
+       at = log.find("\"request\"", at + 1))
+    ++requests;
+  EXPECT_EQ(requests, 4u) << log;  // each transfer, and its answer to the challenge
+  for (const char* scheme : {"Basic", "Digest"}) EXPECT_EQ(log.find(scheme), std::string::npos);
 }

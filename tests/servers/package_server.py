@@ -15,9 +15,13 @@ GET or POST:
                         answered after the delay
 PORT PACKAGE_CLOSED is a loopback port nobody listens on; PORT PACKAGE_SILENT
 accepts connections and never sends a byte (a TLS handshake there never ends).
+PORT CHALLENGE_PROXY is a proxy that answers every request with 407, asking
+for Negotiate or NTLM; asked directly for /log, it lists the requests it had
+(JSON: [{"request": "GET http://...", "authorization": "..." or null}]).
 
 The pattern: byte i is BLOCK[i % 65521], BLOCK made by a 32-bit LCG (seed 1,
 x = x * 1103515245 + 12345, byte = (x >> 16) & 255)."""
+import json
 import os
 import shutil
 import socket
@@ -142,6 +146,36 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(b"0\r\n\r\n")
 
 
+CHALLENGES = []
+
+
+class ChallengeProxy(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        if self.path == "/log":
+            body = json.dumps(CHALLENGES).encode()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            return self.wfile.write(body)
+        CHALLENGES.append({"request": f"{self.command} {self.path}",
+                           "authorization": self.headers.get("Proxy-Authorization")})
+        body = b"credentials wanted\n"
+        self.send_response(407)
+        self.send_header("Proxy-Authenticate", "Negotiate")
+        self.send_header("Proxy-Authenticate", "NTLM")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    do_POST = do_GET
+    do_CONNECT = do_GET
+
+
 def self_signed_context(folder):
     if not shutil.which("openssl"):
         return None
@@ -189,6 +223,7 @@ def main():
     serve("PACKAGE", ThreadingHTTPServer(("127.0.0.1", 0), Handler))
     print(f"PORT PACKAGE_CLOSED {closed_port()}")
     print(f"PORT PACKAGE_SILENT {silent_port()}")
+    serve("CHALLENGE_PROXY", ThreadingHTTPServer(("127.0.0.1", 0), ChallengeProxy))
     folder = tempfile.mkdtemp(prefix="package_server_")
     try:
         context = self_signed_context(folder)

@@ -23,6 +23,9 @@ place in PATH NGINX_ROOT:
                             after where it starts, the last one served whole
   /to-http/<path>           302 to http://127.0.0.1:<NGINX_VIA><path>
   /to-https/<path>          302 to https://127.0.0.1:<NGINX_TLS><path>
+  /rate/<r>/<name>          the file at r bytes a second
+  /wrong-start/<name>       a request with a Range header is answered from byte
+                            1000 on, whatever it asked for
 A cut: nginx relays the file from an inner server of its own that slows to a
 byte a second after k bytes, gives up on it after 300 ms and drops the client's
 connection, the body cut short. A stall: the same, but nginx holds the trickle
@@ -31,6 +34,13 @@ PORT NGINX_VIA: nginx over plain HTTP, /files/ as above but 403 to every
 request that did not come through PROXY (no "Via" header naming it), /open/
 serving the files to anyone, and /proxy.pac, an automatic-configuration script
 sending everything through PROXY.
+PORT OUTAGE: a relay to NGINX_TLS that can stop answering for a while. The
+tests write "refuse S", "silent S" or "linkdown S" into PATH OUTAGE_CONTROL,
+and for S seconds the relay refuses connections (and drops those it has), or
+accepts them and says nothing (what was held goes on afterwards, as from a
+host that froze), or, only inside a network namespace of the tests' own, the
+loopback link goes down. PATH OUTAGE_LOG gets "start KIND S" and "end KIND"
+lines as they happen.
 PORT PROXY: tinyproxy, adding "Via: 1.1 vorlane-test-proxy" to the HTTP it
 forwards; HTTPS passes as a CONNECT tunnel.
 PORT PROXY_AUTH: tinyproxy asking for credentials: 407 to every request.
@@ -47,6 +57,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from outage_relay import OutageRelay
 
 NGINX = "/usr/sbin/nginx"
 TINYPROXY = "/usr/bin/tinyproxy"
@@ -156,9 +168,11 @@ http {{
                    '$http_range\\t$http_if_range\\t$http_via';
   # Cuts apply to the first request only, unless the location says otherwise.
   map $http_range $first_cut_rate {{ "" 1; default 0; }}
+  map $http_range $wrong_start {{ "" ""; default "bytes=1000-"; }}
 {cut_points_config(cuts)}
   server {{
-    listen 127.0.0.1:{ports["NGINX_TLS"]} ssl;
+    # A small send buffer: bytes the host counts as sent are bytes on their way.
+    listen 127.0.0.1:{ports["NGINX_TLS"]} ssl sndbuf=128k;
     ssl_certificate {folder}/cert.pem;
     ssl_certificate_key {folder}/key.pem;
     access_log {folder}/access.log tests;
@@ -173,6 +187,16 @@ http {{
     {cut_location("changed", ports["INNER"], "$first_cut_rate")}
     {cut_location("stall-once", ports["INNER"], "$first_cut_rate", stall=True)}
     {cut_at_location(ports["INNER"]) if cuts else ""}
+    location ~ ^/rate/(?<rate>\\d+)/(?<name>[^/]+)$ {{
+      alias {root}/$name;
+      limit_rate $rate;
+    }}
+    location ~ ^/wrong-start/(?<name>[^/]+)$ {{
+      proxy_pass http://127.0.0.1:{ports["INNER"]}/slow/$name;
+      proxy_set_header Range $wrong_start;
+      proxy_set_header X-Cut-After 0;
+      proxy_set_header X-Cut-Rate 0;
+    }}
     location ~ ^/to-http(?<rest>/.*)$ {{ return 302 http://127.0.0.1:{ports["NGINX_VIA"]}$rest; }}
     location ~ ^/to-https(?<rest>/.*)$ {{ return 302 https://127.0.0.1:{ports["NGINX_TLS"]}$rest; }}
   }}
@@ -295,8 +319,13 @@ def main():
         if not procs:
             with open(os.path.join(folder, "stderr.log")) as f:
                 raise SystemExit("nginx or tinyproxy did not start:\n" + f.read())
+        relay = OutageRelay(ports["NGINX_TLS"], os.path.join(folder, "outage.control"),
+                            os.path.join(folder, "outage.log"))
         for name in ("NGINX_TLS", "NGINX_VIA", "PROXY", "PROXY_AUTH"):
             print(f"PORT {name} {ports[name]}")
+        print(f"PORT OUTAGE {relay.port}")
+        print(f"PATH OUTAGE_CONTROL {folder}/outage.control")
+        print(f"PATH OUTAGE_LOG {folder}/outage.log")
         print(f"PATH NGINX_ROOT {folder}/root")
         print(f"PATH NGINX_LOG {folder}/access.log")
         print(f"PATH PROXY_LOG {folder}/proxy.log")

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "net/system_proxy.h"
 #include "tests/support/test_support.h"
 
 namespace real_servers {
@@ -16,8 +17,9 @@ const wchar_t kConnectionsKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 const wchar_t kConnectionValue[] = L"DefaultConnectionSettings";
 
-// Flags of the connection settings: proxy, automatic-configuration script, direct.
-const DWORD kUseProxy = 2, kUseScript = 4, kDirect = 1;
+// Flags of the connection settings: proxy, automatic-configuration script,
+// detection, direct.
+const DWORD kUseProxy = 2, kUseScript = 4, kAutoDetect = 8, kDirect = 1;
 
 std::string environment(const char* name) {
   char value[1024] = {};
@@ -57,13 +59,14 @@ std::vector<std::string> fields(const std::string& line) {
 
 // WinHTTP's form of the settings: a header, then three counted ANSI texts.
 std::string connectionSettings(const std::wstring& proxy, const std::wstring& bypass,
-                               const std::wstring& script) {
+                               const std::wstring& script, bool autoDetect) {
   auto number = [](DWORD value) { return std::string(reinterpret_cast<char*>(&value), 4); };
   auto counted = [&](const std::wstring& text) {
     std::string ansi(text.begin(), text.end());
     return number(static_cast<DWORD>(ansi.size())) + ansi;
   };
-  DWORD flags = (proxy.empty() ? 0 : kUseProxy) | (script.empty() ? 0 : kUseScript);
+  DWORD flags = (proxy.empty() ? 0 : kUseProxy) | (script.empty() ? 0 : kUseScript) |
+                (autoDetect ? kAutoDetect : 0);
   return number(0x46) + number(1) + number(flags ? flags : kDirect) + counted(proxy) +
          counted(bypass) + counted(script) + std::string(32, '\0');
 }
@@ -86,10 +89,12 @@ std::string wideBytes(const std::wstring& text) {
   return std::string(reinterpret_cast<const char*>(text.c_str()), (text.size() + 1) * 2);
 }
 
-// Tells WinINet that the settings changed (Windows keeps them per process).
+// Tells WinINet that the settings changed (Windows keeps them per process),
+// and libcurl's transfers, which remember their decisions.
 void announceChange() {
   InternetSetOptionW(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
   InternetSetOptionW(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
+  forgetProxyDecisions();
 }
 
 }  // namespace
@@ -100,6 +105,19 @@ bool available() {
 
 std::string tlsUrl(const std::string& path) { return loopback("https", "NGINX_TLS", path); }
 std::string viaUrl(const std::string& path) { return loopback("http", "NGINX_VIA", path); }
+std::string outageUrl(const std::string& path) { return loopback("https", "OUTAGE", path); }
+
+bool startOutage(const char* kind, int seconds) {
+  // Written aside and moved in whole: the relay never reads half a request.
+  std::wstring control = sharedPath("OUTAGE_CONTROL");
+  std::wstring written = control + L".new";
+  return !control.empty() &&
+         testing_support::writeFile(written, std::string(kind) + " " + std::to_string(seconds)) &&
+         MoveFileExW(written.c_str(), control.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::vector<std::string> outageLog() { return linesFrom(sharedPath("OUTAGE_LOG"), 0); }
+
 std::wstring proxyAddress() {
   return L"127.0.0.1:" + std::to_wstring(testing_support::testServerPort("PROXY"));
 }
@@ -176,7 +194,7 @@ std::vector<std::string> proxyRequestsSince(const LogMark& from) {
 }
 
 SystemProxySettings::SystemProxySettings(const std::wstring& proxy, const std::wstring& bypass,
-                                         const std::wstring& script) {
+                                         const std::wstring& script, bool autoDetect) {
   const struct {
     const wchar_t* key;
     const wchar_t* name;
@@ -197,7 +215,7 @@ SystemProxySettings::SystemProxySettings(const std::wstring& proxy, const std::w
   writeValue(kSettingsKey, L"ProxyOverride", REG_SZ, wideBytes(bypass));
   if (!script.empty()) writeValue(kSettingsKey, L"AutoConfigURL", REG_SZ, wideBytes(script));
   writeValue(kConnectionsKey, kConnectionValue, REG_BINARY,
-             connectionSettings(proxy, bypass, script));
+             connectionSettings(proxy, bypass, script, autoDetect));
   announceChange();
 }
 

@@ -18,6 +18,17 @@ std::string tlsUrl(const std::string& path);
 // "http://127.0.0.1:<port><path>" on nginx's plain host, which serves only
 // requests that came through the proxy.
 std::string viaUrl(const std::string& path);
+// "https://127.0.0.1:<port><path>" through the relay in front of nginx's HTTPS
+// host that has outages on request.
+std::string outageUrl(const std::string& path);
+// Starts an outage of the relay for `seconds`: "refuse" (connections refused,
+// those there dropped), "silent" (accepted, then nothing until it ends) or
+// "linkdown" (the loopback link down: only in a network namespace of the
+// tests' own). False when it could not be asked for.
+bool startOutage(const char* kind, int seconds);
+// The relay's log lines since the start: "<time> start KIND S", "<time> end KIND".
+std::vector<std::string> outageLog();
+
 // "127.0.0.1:<port>" of the proxy, or of the one that answers 407 to everything.
 std::wstring proxyAddress();
 std::wstring authProxyAddress();
@@ -50,13 +61,15 @@ std::vector<std::string> proxyRequestsSince(const LogMark& from);
 
 // Sets the current user's Internet settings while it lives, as the system's
 // settings dialog writes them (the values WinINet reads and the connection
-// settings WinHTTP reads), and puts the earlier ones back at the end.
+// settings WinHTTP reads), and puts the earlier ones back at the end. The
+// proxy decisions libcurl's transfers remembered are forgotten both times.
 class SystemProxySettings {
  public:
   // `proxy` "host:port" or the per-scheme list; `bypass` the override list;
-  // `script` an automatic-configuration address. Empty ones are left unset.
+  // `script` an automatic-configuration address; `autoDetect` turns detection
+  // (WPAD) on. Empty ones are left unset.
   SystemProxySettings(const std::wstring& proxy, const std::wstring& bypass,
-                      const std::wstring& script = L"");
+                      const std::wstring& script = L"", bool autoDetect = false);
   ~SystemProxySettings();
   SystemProxySettings(const SystemProxySettings&) = delete;
   SystemProxySettings& operator=(const SystemProxySettings&) = delete;

@@ -38,6 +38,15 @@ FILETIME shiftedNow(int seconds) {
   return {value.LowPart, value.HighPart};
 }
 
+// A run's kept folder "Kept" in `parent` with a file "bytes" it left there,
+// let go of; its path, or empty when it could not be made.
+std::wstring keptFolderWithBytes(const std::wstring& parent, const std::string& bytes) {
+  PrivateFolder kept(L"");
+  if (!kept.openKept(parent, L"Kept") || !testing_support::writeFile(kept.path() + L"bytes", bytes))
+    return {};
+  return kept.path();
+}
+
 }  // namespace
 
 TEST(PrivateFolder, RefusalRules) {
@@ -204,4 +213,83 @@ TEST(PrivateFolder, LeftoversOfEarlierRunsGoWhereNothingHoldsThem) {
   utility::removeLeftoverFolders(parent, L"Package_", now);
   EXPECT_FALSE(utility::ufile::exists(running));
   RemoveDirectoryW((nested + L"data").c_str());
+}
+
+// A folder kept for the next run: made like a new one, found again under its
+// name by the next run, and left alone, with everything in it and behind it,
+// when it is not what it seems.
+TEST(PrivateFolder, AKeptFolderOutlivesItsHolderAndIsCheckedWhenFoundAgain) {
+  TempDir temp;
+  const std::wstring parent = temp.path() + L"\\";
+  const std::wstring path = keptFolderWithBytes(parent, "earlier run");
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(testing_support::readFile(path + L"bytes"), "earlier run");
+  {
+    PrivateFolder again(L"");
+    ASSERT_TRUE(again.openKept(parent, L"Kept"));
+    EXPECT_EQ(again.path(), path);
+  }
+
+  struct Case {
+    const char* what;
+    std::wstring parent;
+    const wchar_t* name;
+    PrivateFolder::FactsHook hook;
+    std::wstring stays;  // a file that must be there afterwards
+  } cases[] = {
+      {"owned by a user", parent, L"Kept",
+       [](FolderFacts& f) {
+         f.owner = FolderFacts::Owner::other;
+         f.systemKeepsOwners = true;
+       },
+       path + L"bytes"},
+      {"on a volume without ACLs", parent, L"Kept", [](FolderFacts& f) { f.volumeFlags = 0; },
+       path + L"bytes"},
+      {"its name a link to elsewhere", testing_support::leftoverLinkParent(), L"PackageDownload",
+       nullptr, testing_support::leftoverLinkTarget() + L"keep.txt"},
+      {"reached through a junction", testing_support::junctionedFolder(), L"Kept", nullptr, L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PrivateFolder kept(L"", c.hook);
+    EXPECT_FALSE(kept.openKept(c.parent, c.name));
+    EXPECT_FALSE(kept.exists());
+    kept.remove();
+    if (!c.stays.empty()) {
+      EXPECT_TRUE(utility::ufile::exists(c.stays));
+    }
+  }
+  EXPECT_TRUE(isEmptyFolder(testing_support::junctionTarget()));
+
+  PrivateFolder done(L"");
+  ASSERT_TRUE(done.openKept(parent, L"Kept"));
+  done.noteFile(L"bytes");
+  done.remove();
+  EXPECT_FALSE(utility::ufile::exists(path));
+}
+
+// A kept folder nobody came back for is removed by the leftovers' clean-up
+// once nothing of it has been written for the time given; one in use, or one
+// that is not what it seems, stays.
+TEST(PrivateFolder, AnAbandonedKeptFolderGoes) {
+  TempDir temp;
+  const std::wstring parent = temp.path() + L"\\";
+  const std::wstring path = keptFolderWithBytes(parent, "unfinished");
+  ASSERT_FALSE(path.empty());
+  // Written since the time given: still in use.
+  utility::removeAbandonedFolder(parent, L"Kept", shiftedNow(-2));
+  EXPECT_TRUE(utility::ufile::exists(path + L"bytes"));
+  // Not what ours are.
+  utility::removeAbandonedFolder(parent, L"Kept", shiftedNow(2), [](FolderFacts& facts) {
+    facts.owner = FolderFacts::Owner::other;
+    facts.systemKeepsOwners = true;
+  });
+  EXPECT_TRUE(utility::ufile::exists(path + L"bytes"));
+  utility::removeAbandonedFolder(testing_support::leftoverLinkParent(), L"PackageDownload",
+                                 shiftedNow(2));
+  EXPECT_EQ(testing_support::readFile(testing_support::leftoverLinkTarget() + L"keep.txt"),
+            "not a leftover");
+
+  utility::removeAbandonedFolder(parent, L"Kept", shiftedNow(2));
+  EXPECT_FALSE(utility::ufile::exists(path));
 }

@@ -9,6 +9,7 @@
 #include "app/app_model.h"
 #include "app/config_imp.h"
 #include "report/reporter.h"
+#include "tests/app/helpers/quiet_services.h"
 #include "tests/support/test_support.h"
 #include "utility/text.h"
 
@@ -29,14 +30,9 @@ const char* variantName(PlayerVariant variant) {
 int wmain() {
   curl_global_init(CURL_GLOBAL_ALL);
   utility::UiDispatcher::create();
-  ConfigImp config;
-  // Nothing listens on port 9: whatever the reporter sends goes nowhere.
-  CReporter reporter(ReporterOptions{"http://127.0.0.1:9/collection/biz/upload", 600000});
-  ModelOptions options;
-  options.config = &config;
-  options.reporter = &reporter;
-  options.analytics.endpoint = L"http://127.0.0.1:9/mp/collect";
-  CAppModel model(options);
+  QuietServices services;
+  ConfigImp& config = services.config;
+  CAppModel model(services.options());
   model.init(nullptr, GetModuleHandleW(nullptr));
 
   wchar_t self[MAX_PATH] = {};
@@ -52,6 +48,6 @@ int wmain() {
   line("openid", model.m_openId);
   line("package", model.m_package);
   testing_support::writeFile(std::wstring(self) + L".txt", out.str());
-  reporter.shutdown();
+  services.reporter.shutdown();
   return 0;
 }
