@@ -24,7 +24,7 @@ class CHttpDownload2FileSink : public CHttpClient::IHttpClientSink {
   // How the last request ended when it did not complete.
   resume_rules::AttemptEnd attemptEnd() const { return end_; }
 
-  // Logs; the file stays open for a resume (the downloader closes it).
+  // Logs; the file stays open for the next request (its owner closes it).
   void onHttpError(int step, int error) override;
   // Sorts the answer out (resume_rules): the rest asked for is appended, a
   // whole file goes through onHttpRecvHeader, anything else stops the request.

@@ -5,8 +5,8 @@
 
 namespace {
 
-// How often a long transfer makes its bytes last: what a crash or a power cut
-// can lose is what came since.
+// How often a long transfer makes its bytes last: what a power cut can lose
+// is what came since (after a mere crash the system still has every byte).
 const DWORD kKeepIntervalMs = 3000;
 
 std::string readSmallFile(const std::wstring& path) {

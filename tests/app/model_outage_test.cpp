@@ -10,6 +10,7 @@
 
 #include "standins/standins.h"
 #include "tests/app/model_fixture.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/real_servers.h"
 #include "utility/text.h"
 
@@ -140,4 +141,49 @@ TEST_F(OutageTest, ALinkDownIsWaitedOut) {
     // (A connection may live through 30 s of a link down, or break.)
     expectGoneOnFromWhereItWas(run, run.f->reconnects > 0);
   }
+}
+
+// Every source fails for want of a connection (here each gives up after 2 s
+// without progress; the product after two minutes): the download waits for
+// the network, and once a host answers again it carries on by itself from the
+// first source, going on from the bytes it kept.
+TEST_F(OutageTest, WhenEverySourceIsGoneTheDownloadWaitsForTheNetwork) {
+  DownloadLimits limits = testLimits(2000);
+  limits.noProgressMs = 2000;
+  limits.networkWaitMs = 120000;
+  ModelFixture f(600000, limits);
+  const std::string rate = "/rate/" + std::to_string(size_ / 10) + "/";
+  f.model().m_url = utility::utf8ToWide(real_servers::outageUrl(rate + "outage-ie.exe"));
+  f.model().m_spareUrl = utility::utf8ToWide(real_servers::outageUrl("/files/spare-ie.exe"));
+  testing_support::LogCapture log;
+  real_servers::LogMark mark = real_servers::mark();
+  f.model().startDownloadPlayer();
+  EXPECT_TRUE(pumpUntil([&] { return !f.progress.empty() && f.progress.back().percent >= 30; },
+                        60000));
+  const int kOutageSeconds = 25;  // longer than the four sources' 2 s each
+  ASSERT_TRUE(real_servers::startOutage("refuse", kOutageSeconds));
+  EXPECT_TRUE(pumpUntil([&] { return f.downloadsDone + f.downloadsFailed > 0; }, 120000));
+  EXPECT_EQ(f.downloadsDone, 1);
+  EXPECT_EQ(log.count("CAppModel::_waitForNetwork", L"the network is back"), 1);
+  EXPECT_GT(f.reconnects, 0);
+  // The first source again, from the bytes it had (besides the probe that
+  // found the host back: a request for its first byte).
+  std::vector<real_servers::HostRequest> answered;
+  int probes = 0;
+  for (const auto& request : real_servers::hostRequestsSince(mark)) {
+    if (request.uri.find("outage-ie.exe") == std::string::npos) continue;
+    if (request.range == "bytes=0-0")
+      ++probes;
+    else
+      answered.push_back(request);
+  }
+  EXPECT_EQ(probes, 1);
+  ASSERT_EQ(answered.size(), 2u);
+  EXPECT_EQ(answered[0].status, 200);
+  EXPECT_EQ(answered[1].status, 206);
+  long long sent = answered[0].bodyBytes + answered[1].bodyBytes;
+  EXPECT_LE((double)sent / size_, 1.05);
+  EXPECT_TRUE(f.config().useIe);
+  EXPECT_FALSE(f.config().useSpareUrl);
+  EXPECT_TRUE(pumpUntil([&] { return !f.model().m_downloadThread.isRunning(); }, 10000));
 }
