@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "app/package_signature.h"
 #include "net/http_downloader.h"
 #include "report/google_analytics.h"
 #include "utility/file_handle.h"
@@ -35,7 +36,7 @@ struct ModelOptions {
   ConfigImp* config = nullptr;      // null: ConfigImp::instance()
   CReporter* reporter = nullptr;    // null: CReporter::instance()
   AnalyticsOptions analytics;
-  std::wstring packageSigner;       // empty: the product's publisher
+  utility::PackageSigner packageSigner;  // no name: the product's publisher
   DWORD packageWaitMs = 600000;     // how long the package may run
   DownloadLimits downloadLimits;    // stall limit and resumes of both download methods
   UINT retryTickMs = 1000;          // the wait-for-addresses tick

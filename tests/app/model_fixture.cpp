@@ -173,7 +173,7 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, DWORD stallLimitMs) {
   options.config = &config_;
   options.reporter = reporter_.get();
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
-  options.packageSigner = standins::testSigner();
+  options.packageSigner = {standins::testSigner(), {standins::testSignerKey()}};
   options.packageWaitMs = packageWaitMs;
   options.downloadLimits.stallMs = stallLimitMs;
   // The product waits 1 s before its first resume; the rule is the same.
