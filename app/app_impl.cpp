@@ -2,6 +2,7 @@
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
+#include "app/embedded_texts.h"
 #include "app/main_frame.h"
 #include "app/resources/resource_ids.h"
 #include "net/curl_global.h"
@@ -94,6 +95,7 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   // beside the program, then the embedded archive and its language table.
   DuiLib::setInstance(instance);
   DuiLib::setLanguage(model.getLocale(), L"en_US");
+  DuiLib::keepEmbeddedTexts(embeddedOnlyTexts());
   DuiLib::setResourcePath(DuiLib::instancePath() + L"skin");
   DuiLib::loadZipResource(DuiLib::kSkinResourceId, L"language.tsv");
 

@@ -5,36 +5,17 @@
 #include <vector>
 
 #include "utility/log.h"
+#include "utility/native_file.h"
 #include "utility/private_folder.h"
-#include "utility/system_library.h"
 
 namespace utility {
 namespace {
 
-// Held without FILE_SHARE_DELETE: nobody can rename it and put something else
-// under its name while it is emptied or removed.
-constexpr DWORD kListAccess =
-    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
-
-struct Entry {
-  std::wstring name;
-  DWORD attributes;
-};
-
-// The entries of `folder` (ending with a back-slash) whose names start with
-// `prefix`, "." and ".." left out.
-std::vector<Entry> entriesOf(const std::wstring& folder, const std::wstring& prefix) {
-  std::vector<Entry> entries;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") entries.push_back({name, found.dwFileAttributes});
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return entries;
-}
+// Held without FILE_SHARE_DELETE from the checks to the end: nobody can
+// rename it and put something else under its name while it is emptied, and
+// DELETE lets it go through this handle.
+constexpr DWORD kHeldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
+                              READ_CONTROL | DELETE | SYNCHRONIZE;
 
 bool madeEarlier(HANDLE folder, const FILETIME& madeBefore) {
   BY_HANDLE_FILE_INFORMATION info{};
@@ -42,13 +23,13 @@ bool madeEarlier(HANDLE folder, const FILETIME& madeBefore) {
          CompareFileTime(&info.ftCreationTime, &madeBefore) < 0;
 }
 
-// The folder at `path` opened for `access`, when it is an earlier run's
-// private folder; INVALID_HANDLE_VALUE otherwise.
-HANDLE openLeftover(const std::wstring& path, DWORD access, const FILETIME& madeBefore,
+// The folder at `path`, held, when it is an earlier run's private folder;
+// INVALID_HANDLE_VALUE otherwise.
+HANDLE openLeftover(const std::wstring& path, const FILETIME& madeBefore,
                     PrivateFolder::FactsHook hook) {
   HANDLE handle =
-      CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      CreateFileW(path.c_str(), kHeldAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return handle;  // in use, or not ours to open
   FolderFacts facts = readFolderFacts(handle);
   if (hook) hook(facts);
@@ -59,36 +40,53 @@ HANDLE openLeftover(const std::wstring& path, DWORD access, const FILETIME& made
   return INVALID_HANDLE_VALUE;
 }
 
-// Deletes the empty folder by its handle where the system can (Vista and
-// later); else by its name, once let go.
-bool removeEmpty(HANDLE handle, const std::wstring& path) {
-  using SetInformationFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  auto setInformation =
-      loadedSystemFunction<SetInformationFn>(L"kernel32.dll", "SetFileInformationByHandle");
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  bool removed = setInformation &&
-                 setInformation(handle, FileDispositionInfo, &disposition, sizeof(disposition));
-  CloseHandle(handle);
-  if (!setInformation) removed = RemoveDirectoryW(path.c_str()) != FALSE;
-  return removed;
+// Deletes the entry `name` of the held folder when it is a plain file of it:
+// opened relative to the folder as itself (a link is not followed), and
+// checked through that handle to be no link, no folder and no file with
+// another name elsewhere. A program running from it stays.
+void deletePlainFile(HANDLE folder, const std::wstring& name) {
+  native_file::Request request;
+  request.folder = folder;
+  request.name = name;
+  request.access = DELETE | FILE_READ_ATTRIBUTES;
+  request.sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  request.disposition = FILE_OPEN;
+  request.options = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (native_file::open(request, &file) < 0) return;
+  if (native_file::isPlainFileIn(file, folder, name)) native_file::deleteWhenClosed(file);
+  CloseHandle(file);
 }
 
-// One folder: checked as a private folder, emptied of its plain files, then
-// checked again and removed.
+// One folder: checked as a private folder, emptied of its plain files and
+// removed, all through the one handle held from the checks on.
 void removeLeftover(const std::wstring& path, const FILETIME& madeBefore,
                     PrivateFolder::FactsHook hook) {
-  HANDLE held = openLeftover(path, kListAccess, madeBefore, hook);
+  HANDLE held = openLeftover(path, madeBefore, hook);
   if (held == INVALID_HANDLE_VALUE) return;
-  const std::wstring inside = path + L"\\";
-  for (const Entry& entry : entriesOf(inside, L"")) {
-    // Plain files only: a link is never followed, nor deleted.
+  for (const native_file::FolderEntry& entry : native_file::entriesOf(held)) {
     if (entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    DeleteFileW((inside + entry.name).c_str());  // a program running from it stays
+    deletePlainFile(held, entry.name);
   }
-  CloseHandle(held);
-  held = openLeftover(path, kListAccess | DELETE, madeBefore, hook);
-  if (held != INVALID_HANDLE_VALUE && removeEmpty(held, path))
+  // An emptied folder goes when the handle closes; one with anything left stays.
+  if (native_file::entriesOf(held).empty() && native_file::deleteWhenClosed(held))
     LOG(L"leftover removed: %s", path.c_str());
+  CloseHandle(held);
+}
+
+// The entries of `folder` (ending with a back-slash) whose names start with
+// `prefix`.
+std::vector<native_file::FolderEntry> entriesOf(const std::wstring& folder,
+                                                const std::wstring& prefix) {
+  std::vector<native_file::FolderEntry> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    entries.push_back({found.cFileName, found.dwFileAttributes});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return entries;
 }
 
 }  // namespace
@@ -110,7 +108,7 @@ bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix) {
 void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
                            const FILETIME& madeBefore, PrivateFolder::FactsHook hook) {
   if (parent.empty() || prefix.empty()) return;
-  for (const Entry& entry : entriesOf(parent, prefix)) {
+  for (const native_file::FolderEntry& entry : entriesOf(parent, prefix)) {
     bool plainFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                        !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     if (plainFolder && isPrivateFolderName(entry.name, prefix))
