@@ -44,6 +44,17 @@ std::wstring ntPath(const std::wstring& path) {
 
 }  // namespace
 
+Request forDeletion(HANDLE folder, const std::wstring& name, ULONG options) {
+  Request request;
+  request.folder = folder;
+  request.name = name;
+  request.access = DELETE | FILE_READ_ATTRIBUTES;
+  request.sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  request.disposition = FILE_OPEN;
+  request.options = options | FILE_OPEN_REPARSE_POINT;
+  return request;
+}
+
 LONG open(const Request& request, HANDLE* handle) {
   auto ntCreateFile = ntdll<NtCreateFileFn>("NtCreateFile");
   if (!ntCreateFile || (request.name.empty() && !request.folder)) return kUnsuccessful;

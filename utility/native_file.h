@@ -24,6 +24,11 @@ struct Request {
   PSECURITY_DESCRIPTOR security = nullptr;  // for what is created
 };
 
+// What opens `name` (in `folder`; without one, a full path) to delete it:
+// DELETE access, all sharing, and a link opened as itself, never followed.
+// `options` says FILE_DIRECTORY_FILE or FILE_NON_DIRECTORY_FILE.
+Request forDeletion(HANDLE folder, const std::wstring& name, ULONG options);
+
 // Opens or creates what the request names. The system's status (negative
 // on failure), with `handle` set only on success.
 LONG open(const Request& request, HANDLE* handle);

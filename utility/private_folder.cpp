@@ -142,13 +142,8 @@ std::wstring fullPath(const std::wstring& path) {
 // one is tried again for up to half a second. What still cannot be deleted
 // (a program running from the folder) stays.
 void deleteFileIn(HANDLE folder, const std::wstring& folderPath, const std::wstring& name) {
-  native_file::Request request;
-  request.folder = folder;
-  request.name = name;
-  request.access = DELETE | FILE_READ_ATTRIBUTES;
-  request.sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  request.disposition = FILE_OPEN;
-  request.options = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
+  const native_file::Request request =
+      native_file::forDeletion(folder, name, FILE_NON_DIRECTORY_FILE);
   DWORD error = ERROR_SUCCESS;
   for (int attempt = 0; attempt < 10; ++attempt) {
     if (attempt > 0) Sleep(50);
@@ -185,14 +180,10 @@ void closeAndRemove(HANDLE handle, const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION held{};
   bool known = GetFileInformationByHandle(handle, &held);
   CloseHandle(handle);
-  native_file::Request request;
-  request.name = path;
-  request.access = DELETE | FILE_READ_ATTRIBUTES;
-  request.sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  request.disposition = FILE_OPEN;
-  request.options = FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
   HANDLE deleting = INVALID_HANDLE_VALUE;
-  LONG status = known ? native_file::open(request, &deleting) : LONG(0xC0000001);
+  LONG status = known ? native_file::open(native_file::forDeletion(nullptr, path, FILE_DIRECTORY_FILE),
+                                          &deleting)
+                      : LONG(0xC0000001);  // STATUS_UNSUCCESSFUL
   DWORD error = status < 0 ? native_file::errorOf(status) : ERROR_SUCCESS;
   if (status >= 0) {
     BY_HANDLE_FILE_INFORMATION found{};

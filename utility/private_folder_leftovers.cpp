@@ -45,15 +45,9 @@ HANDLE openLeftover(const std::wstring& path, const FILETIME& madeBefore,
 // checked through that handle to be no link, no folder and no file with
 // another name elsewhere. A program running from it stays.
 void deletePlainFile(HANDLE folder, const std::wstring& name) {
-  native_file::Request request;
-  request.folder = folder;
-  request.name = name;
-  request.access = DELETE | FILE_READ_ATTRIBUTES;
-  request.sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  request.disposition = FILE_OPEN;
-  request.options = FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT;
   HANDLE file = INVALID_HANDLE_VALUE;
-  if (native_file::open(request, &file) < 0) return;
+  if (native_file::open(native_file::forDeletion(folder, name, FILE_NON_DIRECTORY_FILE), &file) < 0)
+    return;
   if (native_file::isPlainFileIn(file, folder, name)) native_file::deleteWhenClosed(file);
   CloseHandle(file);
 }

@@ -23,7 +23,9 @@ TEST(SystemLibrary, ADelayedImportMissingFromTheSystemFolderIsNeverLookedForBesi
     HANDLE process = utility::process::create(program, L"\"" + log + L"\" " + search, false);
     SetEnvironmentVariableW(L"VORLANE_PLANTED_RECORD", nullptr);
     ASSERT_NE(process, nullptr);
-    ASSERT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+    DWORD waited = WaitForSingleObject(process, 30000);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process, 1);
+    ASSERT_EQ(waited, WAIT_OBJECT_0);
     DWORD exitCode = 0;
     GetExitCodeProcess(process, &exitCode);
     CloseHandle(process);
