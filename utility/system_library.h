@@ -10,7 +10,7 @@
 // rather than let the runtime look for it by its bare name.
 //
 // System libraries also load DLLs by name for themselves (GDI+ its image
-// codecs, the security support its packages). Windows applies the locked
+// codecs, wintrust an image helper). Windows applies the locked
 // search to those too, but Wine's loader does not, nor does Windows' own
 // before its loader update: they would look beside the program first. A DLL
 // already loaded is taken as it is, so those DLLs are loaded first by their
