@@ -99,11 +99,14 @@ void readSecurity(HANDLE handle, FolderFacts& facts) {
   LocalFree(descriptor);
 }
 
-// A share for a network path, else the type of the drive the path begins with.
+// A share for a network path, else the type of the volume the path lies on
+// (a volume mounted in a folder is asked, not the drive the path begins with).
 UINT driveTypeOf(const std::wstring& finalPath) {
   if (finalPath.rfind(L"\\\\", 0) == 0) return DRIVE_REMOTE;
-  if (finalPath.size() < 2 || finalPath[1] != L':') return DRIVE_UNKNOWN;
-  return GetDriveTypeW((finalPath.substr(0, 2) + L"\\").c_str());
+  wchar_t volume[MAX_PATH] = {};
+  if (finalPath.empty() || !GetVolumePathNameW(finalPath.c_str(), volume, MAX_PATH))
+    return DRIVE_UNKNOWN;
+  return GetDriveTypeW(volume);
 }
 
 }  // namespace
@@ -136,31 +139,48 @@ std::wstring fullPath(const std::wstring& path) {
   return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
 }
 
+// Deletes with `attempt`, which answers ERROR_SUCCESS or why it could not.
+// Anti-virus programs and indexers open new files for a moment: a deletion
+// that meets one, or a folder whose last file is still going, is tried
+// again for up to half a second. What still cannot be deleted (a program
+// running from the folder) stays, and is logged.
+template <typename Attempt>
+void deleteWithRetries(const std::wstring& path, Attempt attempt) {
+  DWORD error = ERROR_SUCCESS;
+  for (int tries = 0; tries < 10; ++tries) {
+    if (tries > 0) Sleep(50);
+    error = attempt();
+    if (error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+      return;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+        error != ERROR_DIR_NOT_EMPTY)
+      break;
+  }
+  LOG(L"cannot delete %s, error = %d", path.c_str(), (int)error);
+}
+
+// Opens what `request` names and deletes it when it passes `isTheOne`.
+template <typename Check>
+DWORD deleteOpened(const native_file::Request& request, Check isTheOne) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  LONG status = native_file::open(request, &handle);
+  if (status < 0) return native_file::errorOf(status);
+  DWORD error = ERROR_SUCCESS;
+  if (!isTheOne(handle))
+    error = ERROR_FILE_NOT_FOUND;  // something else under its name by now: not ours
+  else if (!native_file::deleteWhenClosed(handle))
+    error = GetLastError();
+  CloseHandle(handle);
+  return error;
+}
+
 // Deletes the file `name` of the held `folder` through a handle of its own,
-// opened relative to the folder without following a link. Anti-virus
-// programs and indexers open new files for a moment: a deletion that meets
-// one is tried again for up to half a second. What still cannot be deleted
-// (a program running from the folder) stays.
+// opened relative to the folder without following a link.
 void deleteFileIn(HANDLE folder, const std::wstring& folderPath, const std::wstring& name) {
   const native_file::Request request =
       native_file::forDeletion(folder, name, FILE_NON_DIRECTORY_FILE);
-  DWORD error = ERROR_SUCCESS;
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (attempt > 0) Sleep(50);
-    HANDLE file = INVALID_HANDLE_VALUE;
-    LONG status = native_file::open(request, &file);
-    if (status >= 0) {
-      bool deleted = native_file::deleteWhenClosed(file);
-      error = deleted ? ERROR_SUCCESS : GetLastError();
-      CloseHandle(file);
-      if (deleted) return;
-    } else {
-      error = native_file::errorOf(status);
-    }
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) break;
-  }
-  LOG(L"cannot delete %s, error = %d", (folderPath + name).c_str(), (int)error);
+  deleteWithRetries(folderPath + name,
+                    [&] { return deleteOpened(request, [](HANDLE) { return true; }); });
 }
 
 // The same file or folder: the same volume and file id.
@@ -180,20 +200,15 @@ void closeAndRemove(HANDLE handle, const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION held{};
   bool known = GetFileInformationByHandle(handle, &held);
   CloseHandle(handle);
-  HANDLE deleting = INVALID_HANDLE_VALUE;
-  LONG status = known ? native_file::open(native_file::forDeletion(nullptr, path, FILE_DIRECTORY_FILE),
-                                          &deleting)
-                      : LONG(0xC0000001);  // STATUS_UNSUCCESSFUL
-  DWORD error = status < 0 ? native_file::errorOf(status) : ERROR_SUCCESS;
-  if (status >= 0) {
-    BY_HANDLE_FILE_INFORMATION found{};
-    if (!GetFileInformationByHandle(deleting, &found) || !sameObject(held, found))
-      error = ERROR_FILE_NOT_FOUND;  // something else under its name by now: not ours
-    else if (!native_file::deleteWhenClosed(deleting))
-      error = GetLastError();
-    CloseHandle(deleting);
-  }
-  if (error != ERROR_SUCCESS) LOG(L"cannot delete %s, error = %d", path.c_str(), (int)error);
+  if (!known) return;
+  const native_file::Request request =
+      native_file::forDeletion(nullptr, path, FILE_DIRECTORY_FILE);
+  deleteWithRetries(path, [&] {
+    return deleteOpened(request, [&](HANDLE found) {
+      BY_HANDLE_FILE_INFORMATION now{};
+      return GetFileInformationByHandle(found, &now) && sameObject(held, now);
+    });
+  });
 }
 
 }  // namespace
