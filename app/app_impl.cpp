@@ -17,6 +17,7 @@
 #include "utility/detached_thread.h"
 #include "utility/log.h"
 #include "utility/private_folder.h"
+#include "utility/system_library.h"
 #include "utility/ufile.h"
 #include "utility/usystem.h"
 
@@ -100,6 +101,10 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   DuiLib::loadZipResource(DuiLib::kSkinResourceId, L"language.tsv");
 
   installLeaveHooks();
+  // Native controls (the path box, the partner's offer) are drawn with the
+  // system's themes, which load msimg32 by its name on their first use
+  // (Wine's do): loaded first by its full path, before any window shows.
+  utility::loadSystemLibrariesFirst({L"msimg32.dll"});
   showMainFrame();
   m_ipc.open(kInstanceGuid, this);
   model.trackEvent(events::analytics::kRun, model.getOpenId());

@@ -35,9 +35,6 @@ struct PulledByName {
   const wchar_t* pulled[4];  // ends at the first null
 };
 const PulledByName kPulledByName[] = {
-    // The themed drawing of the controls it makes (Wine's uxtheme) loads
-    // msimg32 on its first use.
-    {"comctl32.dll", {L"msimg32.dll"}},
     {"gdiplus.dll", {L"windowscodecs.dll"}},  // its image decoders
     {"wintrust.dll", {L"imagehlp.dll"}},      // an import Wine takes by name
 };

@@ -15,8 +15,8 @@
 // before its loader update: they would look beside the program first. A DLL
 // already loaded is taken as it is, so those DLLs are loaded first by their
 // full paths, at the point of need: with a delay-loaded library, when it is
-// loaded (the table in system_library.cpp); before calls into the other
-// libraries, by loadSystemLibrariesFirst.
+// loaded (the table in system_library.cpp); before what leads the other
+// libraries to them, by loadSystemLibrariesFirst.
 #pragma once
 #include <windows.h>
 
