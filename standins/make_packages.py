@@ -36,7 +36,11 @@ SMALL = 9 * MIB
 
 
 def run(*command):
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+    """Runs quietly (openssl draws its key search on stderr); says why when it fails."""
+    done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    if done.returncode != 0:
+        sys.stderr.write(done.stderr.decode(errors="replace"))
+        sys.exit(f"{command[0]} failed")
 
 
 def public_key_sha256(cert):
