@@ -2,6 +2,7 @@
 
 #include "app/app_model.h"
 #include "app/config_imp.h"
+#include "app/embedded_texts.h"
 #include "app/main_frame.h"
 #include "app/resources/resource_ids.h"
 #include "net/curl_global.h"
@@ -16,6 +17,7 @@
 #include "utility/detached_thread.h"
 #include "utility/log.h"
 #include "utility/private_folder.h"
+#include "utility/system_library.h"
 #include "utility/ufile.h"
 #include "utility/usystem.h"
 
@@ -99,10 +101,15 @@ bool CAppImpl::init(HINSTANCE instance, const std::wstring& commandLine) {
   // beside the program, then the embedded archive and its language table.
   DuiLib::setInstance(instance);
   DuiLib::setLanguage(model.getLocale(), L"en_US");
+  DuiLib::keepEmbeddedTexts(embeddedOnlyTexts());
   DuiLib::setResourcePath(DuiLib::instancePath() + L"skin");
   DuiLib::loadZipResource(DuiLib::kSkinResourceId, L"language.tsv");
 
   installLeaveHooks();
+  // Native controls (the path box, the partner's offer) are drawn with the
+  // system's themes, which load msimg32 by its name on their first use
+  // (Wine's do): loaded first by its full path, before any window shows.
+  utility::loadSystemLibrariesFirst({L"msimg32.dll"});
   showMainFrame();
   m_ipc.open(kInstanceGuid, this);
   model.trackEvent(events::analytics::kRun, model.getOpenId());

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/package_signature.h"
 #include "net/http_downloader.h"
 #include "net/partial_file.h"
 #include "net/resumable_download.h"
@@ -44,7 +45,7 @@ struct ModelOptions {
   ConfigImp* config = nullptr;      // null: ConfigImp::instance()
   CReporter* reporter = nullptr;    // null: CReporter::instance()
   AnalyticsOptions analytics;
-  std::wstring packageSigner;       // empty: the product's publisher
+  utility::PackageSigner packageSigner;  // no name: the product's publisher
   DWORD packageWaitMs = 600000;     // how long the package may run
   DownloadLimits downloadLimits;    // stall limit and waits of both download methods
   // Where the unfinished download is kept for the next run; empty: the

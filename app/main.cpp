@@ -5,20 +5,20 @@
 #include <objbase.h>
 
 #include "app/app_impl.h"
+#include "app/unlocked_search_refusal.h"
 #include "toolkit/message_filter.h"
 #include "utility/log.h"
 #include "utility/system_library.h"
-#include "utility/ufile.h"
 #include "utility/ui_dispatcher.h"
+#include "utility/usystem.h"
 
 namespace {
 
 void startLog() {
-  std::wstring folder = common::logFolder();
-  if (!utility::ufile::exists(folder)) utility::ufile::makeDir(folder);
+  std::wstring folder = common::holdLogFolder();
   common::setLogSink(&common::fileLogSink);
   utility::UiDispatcher::create();
-  common::openLog(folder + L"log.txt");
+  if (!folder.empty()) common::openLog(folder + L"log.txt");
 }
 
 void runMessageLoop() {
@@ -36,11 +36,21 @@ void runMessageLoop() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // Before anything can load a DLL: never from the program's own folder.
   bool searchLocked = utility::lockDllSearchToSystemFolder();
+  // Nor is anything looked up in the folder it was started from.
+  utility::usystem::makeSystemFolderCurrent();
   if (FAILED(CoInitialize(nullptr))) return 0;
   WSADATA winsock;
   WSAStartup(MAKEWORD(2, 2), &winsock);
   startLog();
   LOG(L"\r\n\r\n***** start ****");
+  if (!searchLocked && utility::usystem::isVistaOrLater()) {
+    LOG(L"dll search not restricted by this system: the run ends");
+    refuseUnlockedDllSearch(instance);
+    common::flushLog(1000);
+    CoUninitialize();
+    return 0;
+  }
+  // Windows XP, which lacks the call too, is refused by the main window.
   if (!searchLocked) LOG(L"dll search not restricted by this system: system dlls load by full path");
 
   CAppImpl app;

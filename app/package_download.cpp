@@ -222,8 +222,9 @@ CAppModel::CurlSource CAppModel::_downloadByCurl(const std::wstring& packagePath
 // file is opened before the check and stays open, refusing writers, renames
 // and deletes, until the package's process has been created.
 bool CAppModel::_acceptPackage(const std::wstring& path) {
-  const std::wstring signer =
-      options_.packageSigner.empty() ? utility::packagePublisher() : options_.packageSigner;
+  const utility::PackageSigner signer = options_.packageSigner.name.empty()
+                                            ? utility::packagePublisher()
+                                            : options_.packageSigner;
   checkedPackage_.close();
   if (checkedPackage_.openForRead(path) &&
       utility::verifyPackageSignature(path, signer, checkedPackage_.handle()))

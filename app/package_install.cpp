@@ -59,8 +59,11 @@ bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switche
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION info = {};
+  // The package and what it starts look for DLLs in their current folder too:
+  // its private folder, which only administrators can change.
+  const wchar_t* folder = packageFolder_.exists() ? packageFolder_.path().c_str() : nullptr;
   BOOL created = !path.empty() && CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                                                 CREATE_NEW_CONSOLE, nullptr, nullptr, &startup,
+                                                 CREATE_NEW_CONSOLE, nullptr, folder, &startup,
                                                  &info);
   DWORD error = path.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
   checkedPackage_.close();  // the process has its image; the file may change now

@@ -45,6 +45,26 @@ file(WRITE ${VORLANE_JUNCTION}/leftover_target/keep.txt "not a leftover")
 file(CREATE_LINK ../leftover_target
      ${VORLANE_JUNCTION}/leftovers/Setup_0A1B2C3D_0000_1111_2222_333344445555 SYMBOLIC)
 file(CREATE_LINK ../leftover_target ${VORLANE_JUNCTION}/leftovers/PackageDownload SYMBOLIC)
+# "leftover_links" holds two folders named like the program's private folders,
+# each with links to what lies in "leftover_outside": a folder (as a junction
+# would) and a file (as a symbolic link would). "Setup_..._1111" has the
+# private folders' own permissions; anyone may change "Setup_..._7777", which
+# Wine shows as an ACL that lets Everyone write.
+set(links ${VORLANE_JUNCTION}/leftover_links)
+file(MAKE_DIRECTORY ${VORLANE_JUNCTION}/leftover_outside/folder)
+file(WRITE ${VORLANE_JUNCTION}/leftover_outside/folder/inside.txt "outside")
+file(WRITE ${VORLANE_JUNCTION}/leftover_outside/file.txt "outside")
+file(WRITE ${VORLANE_JUNCTION}/leftover_outside/hard_target.txt "outside")
+foreach(leftover Setup_0A1B2C3D_1111_2222_3333_444455556666 Setup_0A1B2C3D_7777_8888_9999_AAAABBBBCCCC)
+  file(MAKE_DIRECTORY ${links}/${leftover})
+  file(CREATE_LINK ../../leftover_outside/folder ${links}/${leftover}/junction SYMBOLIC)
+  file(CREATE_LINK ../../leftover_outside/file.txt ${links}/${leftover}/symlink.dll SYMBOLIC)
+endforeach()
+file(CHMOD ${links}/Setup_0A1B2C3D_1111_2222_3333_444455556666 DIRECTORY_PERMISSIONS
+     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+file(CHMOD ${links}/Setup_0A1B2C3D_7777_8888_9999_AAAABBBBCCCC DIRECTORY_PERMISSIONS
+     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_WRITE GROUP_EXECUTE
+     WORLD_READ WORLD_WRITE WORLD_EXECUTE)
 target_compile_definitions(vorlane_test_support PRIVATE "VORLANE_JUNCTION=\"Z:${VORLANE_JUNCTION}\"")
 
 # Source rules that no compiler enforces (runs on the build machine, not Wine).

@@ -61,15 +61,25 @@ function(vorlane_sign_after_link target)
 endfunction()
 
 # A build to ship. Its configuration fails unless every web host is https://,
-# the package signer is not the test certificate's, the installer is not
-# signed with the test certificate, no test-only relaxation of TLS checks is
-# on and the partner's offer library is named (so the stand-in, with its test
-# hooks, is never packed). Checked at the end of the top CMakeLists.txt, once
-# every setting is known.
+# the package signer is not the test certificate's and its key is pinned (and
+# is not the test certificate's), the installer is not signed with the test
+# certificate, no test-only relaxation of TLS checks is on and the partner's
+# offer library is named (so the stand-in, with its test hooks, is never
+# packed). A build signed with any certificate but the test one is a build to
+# ship too, whether or not it says so. Checked at the end of the top
+# CMakeLists.txt, once every setting is known.
 option(VORLANE_RELEASE "A build to ship: refuses every setting of the tests" OFF)
 
 function(vorlane_check_release_settings)
-  if(NOT VORLANE_RELEASE)
+  set(signed_to_ship OFF)
+  if(VORLANE_SIGNING STREQUAL release)
+    file(READ ${VORLANE_SIGN_CERT} certificate)
+    file(READ ${VORLANE_TEST_CERT_DIR}/test_cert.pem test_certificate)
+    if(NOT certificate STREQUAL test_certificate)
+      set(signed_to_ship ON)
+    endif()
+  endif()
+  if(NOT VORLANE_RELEASE AND NOT signed_to_ship)
     return()
   endif()
   set(problems)
@@ -81,6 +91,14 @@ function(vorlane_check_release_settings)
   if(VORLANE_PACKAGE_SIGNER STREQUAL VORLANE_TEST_SIGNER)
     list(APPEND problems "VORLANE_PACKAGE_SIGNER is the test certificate's name")
   endif()
+  if(NOT VORLANE_PACKAGE_SIGNER_KEYS)
+    list(APPEND problems "no key of the package signer is pinned (VORLANE_PACKAGE_SIGNER_KEY_SHA256)")
+  endif()
+  foreach(test_key ${VORLANE_TEST_SIGNER_KEY_SHA256} ${VORLANE_OTHER_SIGNER_KEY_SHA256})
+    if(test_key IN_LIST VORLANE_PACKAGE_SIGNER_KEYS)
+      list(APPEND problems "VORLANE_PACKAGE_SIGNER_KEY_SHA256 pins a test certificate's key")
+    endif()
+  endforeach()
   if(VORLANE_SIGN_WITH_TEST_CERT)
     list(APPEND problems "VORLANE_SIGN_WITH_TEST_CERT is on")
   endif()
@@ -92,6 +110,7 @@ function(vorlane_check_release_settings)
   endif()
   if(problems)
     list(JOIN problems "\n  " text)
-    message(FATAL_ERROR "A release build (VORLANE_RELEASE) cannot carry test settings:\n  ${text}")
+    message(FATAL_ERROR "A release build (VORLANE_RELEASE, or one signed with a certificate other "
+                        "than the test one) cannot carry test settings:\n  ${text}")
   endif()
 endfunction()

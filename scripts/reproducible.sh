@@ -3,7 +3,8 @@
 # whose paths differ, as a release (VORLANE_RELEASE: the product's own
 # settings; nothing signed, no tests), and compares the executables byte for
 # byte. A release packs a partner's offer library: here the plain stand-in,
-# built once beforehand, which carries no test hooks.
+# built once beforehand, which carries no test hooks; and it pins the package
+# signer's key: here a stand-in value.
 #   scripts/reproducible.sh [ARCH...]     (default: i686, the shipped one)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,6 +24,7 @@ for arch in "${ARCHS[@]}"; do
     echo "[reproducible] building $arch in $folder"
     cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake" \
       -DVORLANE_BUILD_TESTS=OFF -DVORLANE_RELEASE=ON \
+      -DVORLANE_PACKAGE_SIGNER_KEY_SHA256="$(printf '5e%.0s' $(seq 32))" \
       -DVORLANE_OFFER_LIBRARY="$offer/standins/offer_plain/ds.dll" >/dev/null
     cmake --build "$folder" --target VorlaneInstaller >/dev/null
     sums+=("$(sha256sum "$folder/app/VorlaneInstaller.exe" | cut -d' ' -f1)")

@@ -23,6 +23,7 @@ constexpr size_t kMaxKeyLength = 127;
 struct LanguageState {
   std::wstring language;
   std::map<std::wstring, std::wstring> texts;
+  std::vector<std::wstring> embeddedOnly;  // keys only the embedded table may give
   // The header rows of the last table read: kept, not used further.
   std::vector<std::wstring> codes;
   std::vector<std::wstring> names;
@@ -54,7 +55,25 @@ std::string readLooseTable(const std::wstring& path, bool& opened) {
   return bytes;
 }
 
+// The kept keys take the embedded table's texts, or go missing where it has none.
+void restoreEmbeddedTexts(const std::wstring& fileName) {
+  if (state().embeddedOnly.empty()) return;
+  uint32_t size = 0;
+  std::unique_ptr<uint8_t[]> embedded = loadEmbeddedResourceData(fileName, size);
+  LanguageColumn column;
+  if (embedded && size > kMinEmbeddedTable)
+    column = readLanguageColumn(embedded.get(), size, state().language);
+  for (const std::wstring& key : state().embeddedOnly) {
+    state().texts.erase(key);
+    for (auto& [rowKey, text] : column.texts) {
+      if (rowKey == key) state().texts[key] = text;  // a later row wins, as when parsed
+    }
+  }
+}
+
 }  // namespace
+
+void keepEmbeddedTexts(std::vector<std::wstring> keys) { state().embeddedOnly = std::move(keys); }
 
 void setLanguage(const std::wstring& code, const std::wstring& fallback) {
   state().language = code.empty() ? fallback : code;
@@ -66,14 +85,18 @@ void loadLanguageTable(const std::wstring& fileName) {
   bool opened = false;
   std::string loose = readLooseTable(instancePath() + fileName, opened);
   if (opened) {
-    // The loose file wins completely, even when it gives no table at all.
+    // The loose file wins completely, even when it gives no table at all,
+    // but for the kept keys.
     if (!loose.empty())
       parseLanguageTable(reinterpret_cast<const uint8_t*>(loose.data()), loose.size());
+    restoreEmbeddedTexts(fileName);
     return;
   }
   uint32_t size = 0;
-  std::unique_ptr<uint8_t[]> embedded = loadResourceData(fileName, size);
-  if (embedded && size > kMinEmbeddedTable) parseLanguageTable(embedded.get(), size);
+  std::unique_ptr<uint8_t[]> skinCopy = loadResourceData(fileName, size);
+  if (skinCopy && size > kMinEmbeddedTable) parseLanguageTable(skinCopy.get(), size);
+  // A "skin" folder beside the program is loose too.
+  if (!resourcePath().empty()) restoreEmbeddedTexts(fileName);
 }
 
 void parseLanguageTable(const uint8_t* data, size_t size) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace DuiLib {
 
@@ -13,8 +14,14 @@ void setLanguage(const std::wstring& code, const std::wstring& fallback);
 std::wstring language();
 // Reads and parses the table named `fileName`: the file of that name beside the
 // program when it can be opened (it must hold 1 byte to 4 MiB, else no table
-// at all), otherwise the skin's copy (loadResourceData).
+// at all), otherwise the skin's copy (loadResourceData). The kept keys'
+// texts then come from the embedded skin's table, whatever a loose one said.
 void loadLanguageTable(const std::wstring& fileName);
+// Keys whose texts only the embedded skin's table may give (a key it lacks
+// stays missing): loose files beside the program are anyone's, and must not
+// change what the user consents to or where the program sends them. Set
+// before the table is loaded.
+void keepEmbeddedTexts(std::vector<std::wstring> keys);
 // Adds the current language's column of a table held in memory.
 void parseLanguageTable(const uint8_t* data, size_t size);
 // The key's text, or null when the key is missing.

@@ -123,6 +123,11 @@ std::unique_ptr<uint8_t[]> loadResourceData(const std::wstring& name, uint32_t& 
   if (!candidate.empty()) {
     if (auto bytes = readLooseFile(candidate, size)) return bytes;
   }
+  return loadEmbeddedResourceData(name, size);
+}
+
+std::unique_ptr<uint8_t[]> loadEmbeddedResourceData(const std::wstring& name, uint32_t& size) {
+  size = 0;
   std::wstring key = name;
   for (wchar_t& c : key)
     if (c == L'\\') c = L'/';

@@ -36,6 +36,10 @@ void addZipEntry(const wchar_t* name, const uint8_t* data, int32_t size);
 // size 0 when neither has it.
 std::unique_ptr<uint8_t[]> loadResourceData(const std::wstring& name, uint32_t& size);
 
+// A copy of the embedded skin's own file (the map's entry), whatever loose
+// files say. Null with size 0 when the map has none.
+std::unique_ptr<uint8_t[]> loadEmbeddedResourceData(const std::wstring& name, uint32_t& size);
+
 // Empties the map. For tests; the program never calls it.
 void clearResourceMap();
 

@@ -1,7 +1,7 @@
 // Stand-in for the installer package. It takes the switches
 //   -silence -downloader -openid=ID [-language=CODE] -path="FOLDER"
-// appends its command line to "package_args.txt" in FOLDER (beside itself
-// without one), installs the emulator stand-in (carried as resource 1) under
+// appends its command line to "package_args.txt" and its current folder to
+// "package_folder.txt" in FOLDER (beside itself without one), installs the emulator stand-in (carried as resource 1) under
 // the emulator's four names in FOLDER, posts its outcome to the installer's
 // IPC window and exits.
 //
@@ -96,17 +96,25 @@ bool postToInstaller(UINT message, WPARAM wParam) {
   return window && PostMessageW(window, message, wParam, 0);
 }
 
+// Appends `line` to the record `name` in `folder`, or beside itself without one.
+void record(const std::wstring& folder, const wchar_t* name, const std::wstring& line) {
+  if (folder.empty()) {
+    standins::appendBesideSelf(name, line);
+  } else {
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    standins::appendLine(standins::joinPath(folder, name), line);
+  }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring line = GetCommandLineW();
   std::wstring folder = switchValue(line, L"-path=");
-  if (folder.empty()) {
-    standins::appendBesideSelf(L"package_args.txt", line);
-  } else {
-    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
-    standins::appendLine(standins::joinPath(folder, L"package_args.txt"), line);
-  }
+  record(folder, L"package_args.txt", line);
+  wchar_t current[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  record(folder, L"package_folder.txt", current);
   Behaviour behaviour = readBehaviour();
   if (behaviour.delayMs) Sleep(behaviour.delayMs);
 

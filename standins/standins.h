@@ -17,7 +17,7 @@ inline std::wstring player() { return buildPath(L"player/vdplayer.exe"); }
 // The bare package program: not padded, not signed.
 inline std::wstring packageProgram() { return buildPath(L"vorlane_package.exe"); }
 // A padded copy of the package: "signed" (12 MiB), "signed_small" (9 MiB),
-// "unsigned", "tampered" or "other_signer".
+// "unsigned", "tampered", "other_signer" or "same_name".
 inline std::wstring package(const std::wstring& copy) {
   return buildPath(L"packages/package_" + copy + L".exe");
 }
@@ -27,5 +27,10 @@ inline std::wstring offerLibrary() { return buildPath(L"offer/ds.dll"); }
 
 inline const wchar_t* testSigner() { return L"" VORLANE_TEST_SIGNER; }
 inline const wchar_t* otherSigner() { return L"" VORLANE_OTHER_SIGNER; }
+// The SHA-256 of each test certificate's public key (SubjectPublicKeyInfo),
+// in lower-case hexadecimal. The "same_name" copy is signed by a third
+// certificate, with the test signer's name and a key of its own.
+inline const wchar_t* testSignerKey() { return L"" VORLANE_TEST_SIGNER_KEY_SHA256; }
+inline const wchar_t* otherSignerKey() { return L"" VORLANE_OTHER_SIGNER_KEY_SHA256; }
 
 }  // namespace standins

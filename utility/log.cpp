@@ -9,6 +9,7 @@
 #include "utility/log_format.h"
 #include "utility/log_stream.h"
 #include "utility/log_writer.h"
+#include "utility/native_file.h"
 #include "utility/ufile.h"
 
 namespace common {
@@ -53,6 +54,19 @@ void openLog(const std::wstring& path) {
   if (!g_writer.compare_exchange_strong(expected, writer)) delete writer;
 }
 
-std::wstring logFolder() { return utility::ufile::appDataDir() + L"\\tmdownloader\\"; }
+void flushLog(unsigned long waitMs) {
+  if (LogWriter* writer = g_writer.load()) writer->flush(waitMs);
+}
+
+constexpr wchar_t kLogFolderName[] = L"tmdownloader";
+
+std::wstring logFolder() { return utility::ufile::appDataDir() + L"\\" + kLogFolderName + L"\\"; }
+
+std::wstring holdLogFolder() {
+  // Held until the process ends: never closed.
+  std::vector<HANDLE> held =
+      utility::native_file::openFolderChain(utility::ufile::appDataDir(), {kLogFolderName});
+  return held.empty() ? std::wstring() : logFolder();
+}
 
 }  // namespace common

@@ -26,8 +26,18 @@ void fileLogSink(const char* function, int line, const wchar_t* message);
 // when the path is empty or the writer already exists.
 void openLog(const std::wstring& path);
 
+// Waits until what was logged so far is in the file, at most `waitMs`: for a
+// process about to end at once. Does nothing before openLog.
+void flushLog(unsigned long waitMs);
+
 // Folder of the log: the roaming application data folder + "\tmdownloader\".
 std::wstring logFolder();
+// Makes the log's folder when it is missing and holds it and the roaming
+// application data folder for the rest of the run, refusing a level that is
+// a link or lies elsewhere than its path says (the process runs elevated:
+// a user's link would let it write where the user cannot). The folder, as
+// logFolder gives it, or empty when it is refused.
+std::wstring holdLogFolder();
 
 }  // namespace common
 

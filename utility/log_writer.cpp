@@ -3,29 +3,9 @@
 #include <chrono>
 #include <vector>
 
-#include "utility/text_compare.h"
-#include "utility/ufile.h"
+#include "utility/native_file.h"
 
 namespace common {
-namespace {
-
-// The file is an ordinary file with no other hard links, named `name` in
-// `folder` by its final path too.
-bool isPlainFileIn(HANDLE file, HANDLE folder, const std::wstring& name) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-      info.nNumberOfLinks > 1)
-    return false;
-  std::wstring folderPath = utility::ufile::finalPathOf(folder);
-  std::wstring filePath = utility::ufile::finalPathOf(file);
-  // Where the system cannot tell final paths (before Vista), the checks above stand alone.
-  if (folderPath.empty() && filePath.empty()) return true;
-  std::wstring expected = folderPath + L"\\" + name;
-  return utility::sameTextIgnoringCase(expected, filePath);
-}
-
-}  // namespace
 
 LogWriter::LogWriter(const std::wstring& path, FileOpener open) : path_(path), open_(open) {
   for (auto& c : path_)
@@ -60,22 +40,37 @@ void LogWriter::run() {
   openFile();
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    wake_.wait_for(lock, std::chrono::milliseconds(kCycleMs),
-                   [this] { return quit_ || pending_.size() >= threshold_; });
+    wake_.wait_for(lock, std::chrono::milliseconds(kCycleMs), [this] {
+      return quit_ || pending_.size() >= threshold_ || flushesAsked_ != flushesDone_;
+    });
     if (quit_ && pending_.empty()) break;
-    if (pending_.empty()) continue;
-    // The lines change hands under the lock; the disk is asked without it, so
-    // a thread that logs meanwhile never waits for the disk.
-    writing_.swap(pending_);
-    pendingSize_.store(0, std::memory_order_relaxed);
-    lock.unlock();
-    writeLines(writing_);
-    writing_.clear();
-    cutIfTooLarge();
-    lock.lock();
+    const uint64_t asked = flushesAsked_;
+    if (!pending_.empty()) {
+      // The lines change hands under the lock; the disk is asked without it,
+      // so a thread that logs meanwhile never waits for the disk.
+      writing_.swap(pending_);
+      pendingSize_.store(0, std::memory_order_relaxed);
+      lock.unlock();
+      writeLines(writing_);
+      writing_.clear();
+      cutIfTooLarge();
+      lock.lock();
+    }
+    if (flushesDone_ != asked) {
+      flushesDone_ = asked;
+      flushed_.notify_all();
+    }
   }
   if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;
+}
+
+bool LogWriter::flush(DWORD waitMs) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const uint64_t asked = ++flushesAsked_;
+  wake_.notify_one();
+  return flushed_.wait_for(lock, std::chrono::milliseconds(waitMs),
+                           [&] { return flushesDone_ >= asked; });
 }
 
 HANDLE LogWriter::openWithoutLinks(const std::wstring& path) {
@@ -92,7 +87,8 @@ HANDLE LogWriter::openWithoutLinks(const std::wstring& path) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   }
-  if (file != INVALID_HANDLE_VALUE && !isPlainFileIn(file, folder, path.substr(folderPath.size()))) {
+  if (file != INVALID_HANDLE_VALUE &&
+      !utility::native_file::isPlainFileIn(file, folder, path.substr(folderPath.size()))) {
     CloseHandle(file);
     file = INVALID_HANDLE_VALUE;
   }

@@ -42,6 +42,9 @@ class LogWriter {
 
   // Any thread. Drops the line when more than the threshold is already pending.
   void append(std::string line);
+  // Any thread but the writer's own: waits until every line appended before
+  // the call has been written, at most `waitMs`; false when the time ran out.
+  bool flush(DWORD waitMs);
 
  private:
   void run();
@@ -60,6 +63,10 @@ class LogWriter {
   FileOpener open_;
   HANDLE file_ = INVALID_HANDLE_VALUE;
   bool quit_ = false;
+  // Flushes asked for and done, counted; the writer answers through flushed_.
+  uint64_t flushesAsked_ = 0;
+  uint64_t flushesDone_ = 0;
+  std::condition_variable flushed_;
   std::thread thread_;
 };
 

@@ -4,10 +4,12 @@
 // and opened in the same step, and held open until it is removed, so that
 // nobody can rename it and put another in its place. It is refused (and
 // nothing of it is left) when it is a reparse point, lies on a volume that
-// keeps no ACLs, has an owner other than Administrators or the system, or
-// when its final path is not the path asked for: a junction or a redirected
-// folder on the way. Every later step uses the final path read from the held
-// handle. One thread at a time.
+// keeps no ACLs or on anything but a local fixed drive, has an owner other
+// than Administrators or the system, an ACL that lets anyone else change it
+// or one inherited from its parent, or when its final path is not the path
+// asked for: a junction or a redirected folder on the way. Every later step
+// uses the held handle: files in it are opened relative to it and deleted
+// through their own handles, never by a path. One thread at a time.
 #pragma once
 #include <windows.h>
 
@@ -22,8 +24,16 @@ struct FolderFacts {
   bool isDirectory = false;
   bool isReparsePoint = false;
   DWORD volumeFlags = 0;            // GetVolumeInformationByHandleW's flags
+  UINT driveType = DRIVE_UNKNOWN;   // of its final path's volume; a share is DRIVE_REMOTE
   Owner owner = Owner::other;
-  bool systemKeepsOwners = true;    // Wine reports the creating user for every file
+  // Wine reports the creating user as every file's owner and keeps no ACL of
+  // its own (it makes one from the Unix mode, never protected).
+  bool systemKeepsOwners = true;
+  bool aclProtected = false;        // its DACL inherits nothing from the parent
+  // An entry of its DACL (or a missing DACL) lets someone other than
+  // Administrators, the system and its owner write, add or delete in it, or
+  // change its security.
+  bool othersMayChange = true;
   std::wstring finalPath;           // without "\\?\" and without a closing back-slash
 };
 
@@ -67,8 +77,10 @@ class PrivateFolder {
   // Remembers a file of the folder (a name in it, or a path below it) for
   // removal: only files put there on purpose are ever deleted.
   void noteFile(const std::wstring& name);
-  // Deletes the noted files and the folder. What cannot be deleted now (a
-  // program still running from it) is left to be deleted at the next restart.
+  // Deletes the noted files and the folder, each through a handle opened
+  // relative to the held folder (a link is deleted as itself, never
+  // followed). What cannot be deleted now (a program still running from it)
+  // stays for the next run's clean-up (removeLeftoverFolders).
   void remove();
   // Lets go of the folder and leaves it and its files where they are.
   void close();
@@ -92,9 +104,11 @@ bool isPrivateFolderName(const std::wstring& name, const std::wstring& prefix);
 // Removes what earlier runs left of their private folders (named as above)
 // in `parent`, which ends with a back-slash: a library or a package still
 // mapped or running when they ended. Only folders made before `madeBefore`
-// that pass a private folder's checks are touched; in them only plain files
-// are deleted (no links, no folders), and the folder goes when that empties
-// it. What is still in use stays. Any thread.
+// that pass a private folder's checks are touched, through one handle held
+// from the checks to the end; in them only plain files are deleted (no
+// links, no hard-linked files, no folders), each opened relative to that
+// handle, and the folder goes when that empties it. What is still in use
+// stays. Any thread.
 void removeLeftoverFolders(const std::wstring& parent, const std::wstring& prefix,
                            const FILETIME& madeBefore, PrivateFolder::FactsHook hook = nullptr);
 

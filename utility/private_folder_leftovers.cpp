@@ -5,22 +5,17 @@
 #include <vector>
 
 #include "utility/log.h"
+#include "utility/native_file.h"
 #include "utility/private_folder.h"
-#include "utility/system_library.h"
 
 namespace utility {
 namespace {
 
-// Held without FILE_SHARE_DELETE: nobody can rename it and put something else
-// under its name while it is emptied or removed.
-constexpr DWORD kListAccess =
-    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
-
-struct Entry {
-  std::wstring name;
-  DWORD attributes;
-  FILETIME written;
-};
+// Held without FILE_SHARE_DELETE from the checks to the end: nobody can
+// rename it and put something else under its name while it is emptied, and
+// DELETE lets it go through this handle.
+constexpr DWORD kHeldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES |
+                              READ_CONTROL | DELETE | SYNCHRONIZE;
 
 // What makes a leftover old enough to go: made before a time (a folder of an
 // earlier run), or unused since a time (a kept folder nobody came back for).
@@ -29,81 +24,74 @@ struct Age {
   bool byLastUse;
 };
 
-// The entries of `folder` (ending with a back-slash) whose names start with
-// `prefix`, "." and ".." left out.
-std::vector<Entry> entriesOf(const std::wstring& folder, const std::wstring& prefix) {
-  std::vector<Entry> entries;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..")
-      entries.push_back({name, found.dwFileAttributes, found.ftLastWriteTime});
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return entries;
-}
-
 // Made before the age's time, or (by last use) neither the folder's list nor
 // any file in it written since.
-bool oldEnough(HANDLE folder, const std::wstring& path, const Age& age) {
+bool oldEnough(HANDLE folder, const Age& age) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(folder, &info)) return false;
   if (!age.byLastUse) return CompareFileTime(&info.ftCreationTime, &age.before) < 0;
   if (CompareFileTime(&info.ftLastWriteTime, &age.before) >= 0) return false;
-  for (const Entry& entry : entriesOf(path + L"\\", L""))
+  for (const native_file::FolderEntry& entry : native_file::entriesOf(folder))
     if (CompareFileTime(&entry.written, &age.before) >= 0) return false;
   return true;
 }
 
-// The folder at `path` opened for `access`, when it is an earlier run's
-// private folder; INVALID_HANDLE_VALUE otherwise.
-HANDLE openLeftover(const std::wstring& path, DWORD access, const Age& age,
-                    PrivateFolder::FactsHook hook) {
+// The folder at `path`, held, when it is an earlier run's private folder;
+// INVALID_HANDLE_VALUE otherwise.
+HANDLE openLeftover(const std::wstring& path, const Age& age, PrivateFolder::FactsHook hook) {
   HANDLE handle =
-      CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      CreateFileW(path.c_str(), kHeldAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return handle;  // in use, or not ours to open
   FolderFacts facts = readFolderFacts(handle);
   if (hook) hook(facts);
   const wchar_t* refusal = privateFolderRefusal(facts, path);
-  if (!refusal && oldEnough(handle, path, age)) return handle;
+  if (!refusal && oldEnough(handle, age)) return handle;
   if (refusal) LOG(L"leftover left alone: %s: %s", path.c_str(), refusal);
   CloseHandle(handle);
   return INVALID_HANDLE_VALUE;
 }
 
-// Deletes the empty folder by its handle where the system can (Vista and
-// later); else by its name, once let go.
-bool removeEmpty(HANDLE handle, const std::wstring& path) {
-  using SetInformationFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
-  auto setInformation =
-      loadedSystemFunction<SetInformationFn>(L"kernel32.dll", "SetFileInformationByHandle");
-  FILE_DISPOSITION_INFO disposition{TRUE};
-  bool removed = setInformation &&
-                 setInformation(handle, FileDispositionInfo, &disposition, sizeof(disposition));
-  CloseHandle(handle);
-  if (!setInformation) removed = RemoveDirectoryW(path.c_str()) != FALSE;
-  return removed;
+// Deletes the entry `name` of the held folder when it is a plain file of it:
+// opened relative to the folder as itself (a link is not followed), and
+// checked through that handle to be no link, no folder and no file with
+// another name elsewhere. A program running from it stays.
+void deletePlainFile(HANDLE folder, const std::wstring& name) {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (native_file::open(native_file::forDeletion(folder, name, FILE_NON_DIRECTORY_FILE), &file) < 0)
+    return;
+  if (native_file::isPlainFileIn(file, folder, name)) native_file::deleteWhenClosed(file);
+  CloseHandle(file);
 }
 
-// One folder: checked as a private folder, emptied of its plain files, then
-// checked again and removed.
+// One folder: checked as a private folder, emptied of its plain files and
+// removed, all through the one handle held from the checks on.
 void removeLeftover(const std::wstring& path, const Age& age, PrivateFolder::FactsHook hook) {
-  HANDLE held = openLeftover(path, kListAccess, age, hook);
+  HANDLE held = openLeftover(path, age, hook);
   if (held == INVALID_HANDLE_VALUE) return;
-  const std::wstring inside = path + L"\\";
-  for (const Entry& entry : entriesOf(inside, L"")) {
-    // Plain files only: a link is never followed, nor deleted.
+  for (const native_file::FolderEntry& entry : native_file::entriesOf(held)) {
     if (entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-    DeleteFileW((inside + entry.name).c_str());  // a program running from it stays
+    deletePlainFile(held, entry.name);
   }
-  CloseHandle(held);
-  // Emptying it was a use: what is asked now is only that it is that old.
-  held = openLeftover(path, kListAccess | DELETE, Age{age.before, false}, hook);
-  if (held != INVALID_HANDLE_VALUE && removeEmpty(held, path))
+  // An emptied folder goes when the handle closes; one with anything left stays.
+  if (native_file::entriesOf(held).empty() && native_file::deleteWhenClosed(held))
     LOG(L"leftover removed: %s", path.c_str());
+  CloseHandle(held);
+}
+
+// The entries of `folder` (ending with a back-slash) whose names start with
+// `prefix`.
+std::vector<native_file::FolderEntry> entriesOf(const std::wstring& folder,
+                                                const std::wstring& prefix) {
+  std::vector<native_file::FolderEntry> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    entries.push_back({found.cFileName, found.dwFileAttributes, found.ftLastWriteTime});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return entries;
 }
 
 }  // namespace
@@ -130,7 +118,7 @@ template <typename Named>
 void removeFoldersNamed(const std::wstring& parent, const std::wstring& start, Named named,
                         const Age& age, PrivateFolder::FactsHook hook) {
   if (parent.empty() || start.empty()) return;
-  for (const Entry& entry : entriesOf(parent, start)) {
+  for (const native_file::FolderEntry& entry : entriesOf(parent, start)) {
     bool plainFolder = (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                        !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     if (plainFolder && named(entry.name)) removeLeftover(parent + entry.name, age, hook);

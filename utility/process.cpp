@@ -1,23 +1,8 @@
 #include "utility/process.h"
 
-#include <shellapi.h>
-
 #include "utility/log.h"
-#include "utility/usystem.h"
 
 namespace utility::process {
-
-bool shell(const std::wstring& file, const std::wstring& params, bool elevate, bool show) {
-  LOG(L"shell filename = [%s], param = [%s], runas = %d, show = %d", file.c_str(), params.c_str(),
-      elevate ? 1 : 0, show ? 1 : 0);
-  const wchar_t* verb = elevate && usystem::isVistaOrLater() ? L"runas" : L"open";
-  HINSTANCE result = ShellExecuteW(nullptr, verb, file.c_str(), params.c_str(), nullptr,
-                                   show ? SW_SHOW : SW_HIDE);
-  LOG(L"shellEx ret . lastError = %d", (int)GetLastError());
-  if ((INT_PTR)result > 32) return true;
-  LOG(L"shellEx failed!!! lastError = %d", (int)GetLastError());
-  return false;
-}
 
 std::wstring commandLine(const std::wstring& file, const std::wstring& params) {
   std::wstring line = L"\"" + file + L"\"";

@@ -9,8 +9,6 @@
 
 namespace utility::process {
 
-// ShellExecute with "runas" when elevate is set on Vista or later, else "open".
-bool shell(const std::wstring& file, const std::wstring& params, bool elevate, bool show);
 // Starts `"file" params` in a new console; the caller owns the returned handle
 // (null on failure).
 HANDLE create(const std::wstring& file, const std::wstring& params, bool show,

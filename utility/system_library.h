@@ -6,9 +6,21 @@
 // The imports that are not on Windows' KnownDLLs list are delay-loaded
 // (cmake/delay_load.cmake): the first call of one of their functions loads
 // the DLL through loadSystemLibrary, never by the loader's default search.
+// When the system folder cannot give it, the process ends (and logs why)
+// rather than let the runtime look for it by its bare name.
+//
+// System libraries also load DLLs by name for themselves (GDI+ its image
+// codecs, wintrust an image helper). Windows applies the locked
+// search to those too, but Wine's loader does not, nor does Windows' own
+// before its loader update: they would look beside the program first. A DLL
+// already loaded is taken as it is, so those DLLs are loaded first by their
+// full paths, at the point of need: with a delay-loaded library, when it is
+// loaded (the table in system_library.cpp); before what leads the other
+// libraries to them, by loadSystemLibrariesFirst.
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 namespace utility {
@@ -23,6 +35,12 @@ bool lockDllSearchToSystemFolder();
 // Loads a DLL of the system folder by its file name ("wininet.dll"); null
 // when it is not there. Any thread.
 HMODULE loadSystemLibrary(const wchar_t* fileName);
+
+// Loads the system folder's DLLs of these file names by their full paths,
+// and keeps them loaded, unless one of that name is loaded already: a system
+// library that then loads one by its bare name takes the loaded one. Names
+// the system lacks are passed over. Any thread.
+void loadSystemLibrariesFirst(std::initializer_list<const wchar_t*> fileNames);
 
 // The system folder followed by a back-slash and `fileName`; empty when the
 // system cannot tell its folder.

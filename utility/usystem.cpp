@@ -61,6 +61,12 @@ bool isWine() {
   return wine;
 }
 
+bool makeSystemFolderCurrent() {
+  wchar_t folder[MAX_PATH] = {};
+  UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  return length > 0 && length < MAX_PATH && SetCurrentDirectoryW(folder);
+}
+
 void bringToFront(HWND window) {
   if (IsIconic(window)) SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) {
@@ -74,14 +80,72 @@ void bringToFront(HWND window) {
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
+namespace {
+
+bool isAsciiLetterOrDigit(wchar_t c) {
+  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
+}
+
+bool isHexDigit(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+}
+
+// Dot-separated labels of letters, digits and inner hyphens, 1 to 63 each.
+bool isHostName(const std::wstring& host) {
+  size_t start = 0;
+  for (;;) {
+    size_t end = host.find(L'.', start);
+    std::wstring label = host.substr(start, end == std::wstring::npos ? end : end - start);
+    if (label.empty() || label.size() > 63 || label.front() == L'-' || label.back() == L'-')
+      return false;
+    for (wchar_t c : label)
+      if (!isAsciiLetterOrDigit(c) && c != L'-') return false;
+    if (end == std::wstring::npos) return true;
+    start = end + 1;
+  }
+}
+
+// "host" or "host:port", the port 1 to 65535; no user name, no IPv6 literal.
+bool isAuthority(const std::wstring& authority) {
+  size_t colon = authority.find(L':');
+  if (colon == std::wstring::npos) return isHostName(authority);
+  std::wstring port = authority.substr(colon + 1);
+  if (port.empty() || port.size() > 5) return false;
+  unsigned long value = 0;
+  for (wchar_t c : port) {
+    if (c < L'0' || c > L'9') return false;
+    value = value * 10 + (c - L'0');
+  }
+  return value >= 1 && value <= 65535 && isHostName(authority.substr(0, colon));
+}
+
+// Path, query and fragment: the characters RFC 3986 allows there but the
+// single quote, and "%" only before two hexadecimal digits.
+bool isPathQueryAndFragment(const std::wstring& rest) {
+  static const wchar_t kAllowed[] = L"-._~!$&()*+,;=:@/?#";
+  for (size_t at = 0; at < rest.size(); ++at) {
+    wchar_t c = rest[at];
+    if (c == L'%') {
+      if (at + 2 >= rest.size() || !isHexDigit(rest[at + 1]) || !isHexDigit(rest[at + 2]))
+        return false;
+      at += 2;
+    } else if (!isAsciiLetterOrDigit(c) && !wcschr(kAllowed, c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool isWebAddress(const std::wstring& address) {
-  for (wchar_t c : address)
-    if (c < 0x20 || c == 0x7F) return false;
   for (const wchar_t* scheme : {L"http://", L"https://"}) {
     size_t length = wcslen(scheme);
-    if (address.size() > length && _wcsnicmp(address.c_str(), scheme, length) == 0 &&
-        address[length] != L'/')
-      return true;
+    if (address.size() <= length || _wcsnicmp(address.c_str(), scheme, length) != 0) continue;
+    size_t end = address.find_first_of(L"/?#", length);
+    if (end == std::wstring::npos) end = address.size();
+    return isAuthority(address.substr(length, end - length)) &&
+           isPathQueryAndFragment(address.substr(end));
   }
   return false;
 }

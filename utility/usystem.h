@@ -30,10 +30,18 @@ bool isNative64(const NativeMachine& facts);
 bool isNative64();
 // The program runs under Wine, which keeps no owners or ACLs of files.
 bool isWine();
+// Makes the system folder the process's current folder, so that nothing is
+// looked up relative to the folder the program was started from (Downloads,
+// where anyone can leave files). False when the system refused.
+bool makeSystemFolderCurrent();
 // Restores a minimised window and brings it in front of the others.
 void bringToFront(HWND window);
-// An "http://" or "https://" address (the scheme in any letter case) with a
-// host after it and no control characters: the only kind openUrl opens.
+// A whole, plain "http://" or "https://" address (the scheme in any letter
+// case): a host name (or IPv4 address) with an optional port, then only the
+// characters a URL's path, query and fragment may hold, "%" escapes whole:
+// no user name, quotes, blanks, back-slashes, control or non-ASCII
+// characters, so that nothing of it can reach a browser's command line as
+// anything but the address. The only kind openUrl opens.
 bool isWebAddress(const std::wstring& address);
 // Opens a web page as the logged-on user, through the desktop's shell (never
 // with this process's rights). Anything but a web address is refused and

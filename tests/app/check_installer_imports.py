@@ -11,6 +11,10 @@
   lacks by name where another serves (SHCreateMemStream; the Uniscribe
   functions that newer import libraries place in gdi32.dll), and no import of
   the calls that lock the DLL search (they are looked up).
+- No program is started through ShellExecute (whose "runas" starts it with
+  the installer's rights) or WinExec (which searches for it by name): the
+  installer starts programs by their full paths or through the desktop's
+  shell (utility/desktop_shell.h).
 - With --allowed TABLE (the shipped 32-bit build): no import outside the
   table (shipped_imports.txt), which lists only what Windows Vista has; and
   none that Windows XP lacks (marked "vista" there) in the ordinary import
@@ -34,6 +38,9 @@ KNOWN_DLLS = {"advapi32.dll", "clbcatq.dll", "comdlg32.dll", "gdi32.dll", "image
 
 # Looked up at run time, never imported: older systems lack them.
 LOOKED_UP = {"SetDefaultDllDirectories", "SetDllDirectoryW", "AddDllDirectory", "CompareStringOrdinal"}
+
+# Never imported at all (see above).
+NEVER = {"ShellExecuteA", "ShellExecuteW", "ShellExecuteExA", "ShellExecuteExW", "WinExec"}
 
 
 
@@ -60,6 +67,8 @@ def problems_of(table, delayed):
                 problems.append(f"import that older systems lack: {dll}!{name}")
             if name in LOOKED_UP:
                 problems.append(f"must be looked up, not imported: {dll}!{name}")
+            if name in NEVER:
+                problems.append(f"starts programs by the shell's or the loader's search: {dll}!{name}")
     return problems
 
 

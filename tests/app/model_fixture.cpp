@@ -189,7 +189,7 @@ ModelFixture::ModelFixture(DWORD packageWaitMs, const DownloadLimits& limits,
   options.config = &config_;
   options.reporter = reporter_.get();
   options.analytics.endpoint = analytics_.wideUrl("/mp/collect");
-  options.packageSigner = standins::testSigner();
+  options.packageSigner = {standins::testSigner(), {standins::testSignerKey()}};
   options.packageWaitMs = packageWaitMs;
   options.downloadLimits = limits;
   options.keptDownloadParent = keptParent_;

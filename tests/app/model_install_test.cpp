@@ -44,12 +44,14 @@ TEST(PackageInstall, SuccessRunsThePackageWithItsSwitchesAndReportsAtOnce) {
                                     "ad_install_success", "ad_downloader_full_duration duration=<int>"}));
   EXPECT_EQ(installed.firstAnalytics, "ad_installSucess:100");
 
-  // The package ran from its private folder, which went with it; the
-  // switches still name the installation folder.
+  // The package ran from its private folder, which was its current folder
+  // too and went with it; the switches still name the installation folder.
   std::wstring dir = f.model().m_installDir;
   std::string expectedLine = utility::wideToUtf8(
       L"\"" + package + L"\" -silence -downloader -openid=100 -language=kr -path=\"" + dir + L"\"\r\n");
   EXPECT_EQ(readFile(dir + L"package_args.txt"), expectedLine);
+  EXPECT_EQ(readFile(dir + L"package_folder.txt"),
+            utility::wideToUtf8(folder.substr(0, folder.size() - 1)) + "\r\n");
   EXPECT_TRUE(utility::ufile::exists(dir + L"vdplayer.exe"));
   EXPECT_TRUE(utility::ufile::exists(dir + L"data"));
   EXPECT_FALSE(utility::ufile::exists(folder));

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
+#include "app/embedded_texts.h"
 #include "tests/skin/skin_state.h"
 #include "tests/support/test_support.h"
 
@@ -82,6 +86,40 @@ TEST_F(LanguageTable, SkinFolderCopyIsUsedBeforeTheArchiveCopy) {
   loadZipResource(skin_test::kFixtureSkinId, L"language.tsv");
   EXPECT_EQ(L"loose text", textOf(L"only_loose"));
   EXPECT_EQ(L"<missing>", textOf(L"browser"));
+}
+
+// Loose files beside the program are anyone's: whether a table lies beside
+// it or in a "skin" folder, the offer's consent labels and the addresses keep
+// the embedded skin's texts (swapped labels and a quoted address change
+// nothing), and every other text is the loose table's.
+TEST_F(LanguageTable, LooseRowsCannotChangeConsentLabelsOrAddresses) {
+  const char swapped[] =
+      "Code\tlanguage_code\ten_US\r\nLanguage\tlanguage_name\ten\r\n"
+      "Label\tAccept\tReject\r\nLabel\tReject\tAccept\r\n"
+      "Label\tironsource_url\thttps://x\" --flag\r\nLabel\tinstall_now\tloose install\r\n";
+  loadZipResource(skin_test::kShippedSkinId, L"language.tsv");
+  std::vector<std::wstring> embedded;
+  for (const std::wstring& key : embeddedOnlyTexts()) embedded.push_back(textOf(key));
+  ASSERT_EQ(embedded, (std::vector<std::wstring>{L"Accept", L"Reject", textOf(L"ironsource_url")}));
+
+  for (bool besideTheProgram : {true, false}) {
+    SCOPED_TRACE(besideTheProgram ? "beside the program" : "in a skin folder");
+    skin_test::resetSkinState();
+    keepEmbeddedTexts(embeddedOnlyTexts());
+    testing_support::TempDir skin;
+    std::unique_ptr<skin_test::FileBesideProgram> beside;
+    if (besideTheProgram) {
+      beside = std::make_unique<skin_test::FileBesideProgram>(L"language.tsv", swapped);
+    } else {
+      ASSERT_TRUE(testing_support::writeFile(skin.file(L"language.tsv"), swapped));
+      setResourcePath(skin.path());
+    }
+    loadZipResource(skin_test::kShippedSkinId, L"language.tsv");
+    std::vector<std::wstring> kept;
+    for (const std::wstring& key : embeddedOnlyTexts()) kept.push_back(textOf(key));
+    EXPECT_EQ(kept, embedded);
+    EXPECT_EQ(textOf(L"install_now"), L"loose install");
+  }
 }
 
 TEST_F(LanguageTable, LangTextReturnsAndRemembersMissingKeys) {

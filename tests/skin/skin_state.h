@@ -24,6 +24,7 @@ inline void resetSkinState() {
   DuiLib::setResourcePath(L"");
   DuiLib::clearResourceMap();
   DuiLib::clearLangTexts();
+  DuiLib::keepEmbeddedTexts({});
   DuiLib::setLanguage(L"", L"en_US");
 }
 

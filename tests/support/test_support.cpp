@@ -76,6 +76,10 @@ std::wstring leftoverLinkParent() { return windowsPath(VORLANE_JUNCTION "/leftov
 std::wstring leftoverLinkTarget() {
   return windowsPath(VORLANE_JUNCTION "/leftover_target") + L"\\";
 }
+std::wstring leftoverLinks() { return windowsPath(VORLANE_JUNCTION "/leftover_links") + L"\\"; }
+std::wstring leftoverOutside() {
+  return windowsPath(VORLANE_JUNCTION "/leftover_outside") + L"\\";
+}
 std::wstring linkedFile() { return windowsPath(VORLANE_JUNCTION "/linked_file"); }
 std::wstring linkedFileTarget() { return windowsPath(VORLANE_JUNCTION "/files/victim"); }
 

@@ -36,6 +36,16 @@ std::wstring junctionTarget();
 // end with a back-slash.
 std::wstring leftoverLinkParent();
 std::wstring leftoverLinkTarget();
+// A folder holding two leftovers named like private folders of the program,
+// each with a link to a folder and one to a file of leftoverOutside():
+// leftoverLinks() + kSoundLeftover has the private folders' permissions,
+// anyone may change leftoverLinks() + kWritableLeftover. Both end with a
+// back-slash. leftoverOutside() holds "folder\inside.txt", "file.txt" and
+// "hard_target.txt", each reading "outside".
+std::wstring leftoverLinks();
+std::wstring leftoverOutside();
+inline constexpr wchar_t kSoundLeftover[] = L"Setup_0A1B2C3D_1111_2222_3333_444455556666\\";
+inline constexpr wchar_t kWritableLeftover[] = L"Setup_0A1B2C3D_7777_8888_9999_AAAABBBBCCCC\\";
 // A file name that is a symbolic link to another file, and that file.
 std::wstring linkedFile();
 std::wstring linkedFileTarget();

@@ -54,7 +54,10 @@ TEST(PrivateFolder, RefusalRules) {
   FolderFacts sound;
   sound.isDirectory = true;
   sound.volumeFlags = FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES;
+  sound.driveType = DRIVE_FIXED;
   sound.owner = FolderFacts::Owner::administrators;
+  sound.aclProtected = true;
+  sound.othersMayChange = false;
   sound.finalPath = asked;
   struct Case {
     const char* what;
@@ -70,6 +73,22 @@ TEST(PrivateFolder, RefusalRules) {
       {"a volume without ACLs", [](FolderFacts& f) { f.volumeFlags = FILE_CASE_PRESERVED_NAMES; },
        true},
       {"owned by a user", [](FolderFacts& f) { f.owner = FolderFacts::Owner::other; }, true},
+      {"on a network share", [](FolderFacts& f) { f.driveType = DRIVE_REMOTE; }, true},
+      {"on a removable drive", [](FolderFacts& f) { f.driveType = DRIVE_REMOVABLE; }, true},
+      {"an ACL that lets others change it", [](FolderFacts& f) { f.othersMayChange = true; }, true},
+      {"an ACL that lets others change it, where no owners are kept",
+       [](FolderFacts& f) {
+         f.othersMayChange = true;
+         f.systemKeepsOwners = false;
+       },
+       true},
+      {"an ACL inherited from the parent", [](FolderFacts& f) { f.aclProtected = false; }, true},
+      {"an unprotected ACL where the system keeps none of its own",
+       [](FolderFacts& f) {
+         f.aclProtected = false;
+         f.systemKeepsOwners = false;
+       },
+       false},
       {"owned by a user where no owners are kept",
        [](FolderFacts& f) {
          f.owner = FolderFacts::Owner::other;
@@ -131,6 +150,24 @@ TEST(PrivateFolder, AVolumeWithoutAclsIsRefusedAndLeavesNothing) {
   PrivateFolder folder(L"Setup_", [](FolderFacts& facts) { facts.volumeFlags = 0; });
   EXPECT_FALSE(folder.create(temp.path() + L"\\"));
   EXPECT_TRUE(isEmptyFolder(temp.path() + L"\\"));
+}
+
+// A made folder holds nothing for anyone but administrators and the system
+// (under Wine: its owner), and keeps its ACL to itself.
+TEST(PrivateFolder, ItsAclLetsNobodyElseChangeIt) {
+  TempDir temp;
+  PrivateFolder folder(L"Setup_");
+  ASSERT_TRUE(folder.create(temp.path() + L"\\"));
+  HANDLE held = CreateFileW(folder.path().c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  FolderFacts facts = utility::readFolderFacts(held);
+  CloseHandle(held);
+  EXPECT_FALSE(facts.othersMayChange);
+  EXPECT_EQ(facts.driveType, (UINT)DRIVE_FIXED);
+  if (facts.systemKeepsOwners) {
+    EXPECT_TRUE(facts.aclProtected);
+  }
 }
 
 TEST(PrivateFolder, OnlyItsOwnNamesCountAsItsFolders) {
@@ -292,4 +329,36 @@ TEST(PrivateFolder, AnAbandonedKeptFolderGoes) {
 
   utility::removeAbandonedFolder(parent, L"Kept", shiftedNow(2));
   EXPECT_FALSE(utility::ufile::exists(path));
+}
+
+// A leftover anyone may change is left whole: someone could have swapped
+// what is in it for links by then (on Windows, with an opportunistic lock
+// held on a file in it, even while it is being emptied). In one that only
+// administrators can change, plain files go; links, hard-linked files and
+// folders stay, and nothing they lead to changes.
+TEST(PrivateFolder, LeftoversAreEmptiedOnlyOfTheirOwnPlainFiles) {
+  const std::wstring parent = testing_support::leftoverLinks();
+  const std::wstring outside = testing_support::leftoverOutside();
+  const struct {
+    const wchar_t* leftover;
+    bool emptied;
+  } cases[] = {{testing_support::kSoundLeftover, true}, {testing_support::kWritableLeftover, false}};
+  for (const auto& c : cases) {
+    const std::wstring folder = parent + c.leftover;
+    ASSERT_TRUE(testing_support::writeFile(folder + L"ds.dll", "left"));
+    ASSERT_TRUE(CreateHardLinkW((folder + L"hard.dll").c_str(), (outside + L"hard_target.txt").c_str(),
+                                nullptr));
+  }
+  utility::removeLeftoverFolders(parent, L"Setup_", shiftedNow(2));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.leftover);
+    const std::wstring folder = parent + c.leftover;
+    EXPECT_EQ(utility::ufile::exists(folder + L"ds.dll"), !c.emptied);
+    for (const wchar_t* link : {L"hard.dll", L"symlink.dll", L"junction\\inside.txt"})
+      EXPECT_EQ(testing_support::readFile(folder + link), "outside") << link;
+    DeleteFileW((folder + L"ds.dll").c_str());
+    DeleteFileW((folder + L"hard.dll").c_str());  // the name only: the file keeps its other one
+  }
+  for (const wchar_t* file : {L"folder\\inside.txt", L"file.txt", L"hard_target.txt"})
+    EXPECT_EQ(testing_support::readFile(outside + file), "outside") << file;
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/test_support.h"
 #include "utility/file_handle.h"
+#include "utility/native_file.h"
 #include "utility/ufile.h"
 
 using testing_support::readFile;
@@ -74,4 +77,33 @@ TEST(FileHandle, CreateWriteReopenAndRead) {
 
   utility::FileHandle missing;
   EXPECT_FALSE(missing.openForRead(dir.file(L"missing.bin")));
+}
+
+// The log's folders under the roaming application data are made level by
+// level and held; a level that is a link (as a user may make one in their own
+// profile) refuses the whole chain, and nothing is made where it leads: made
+// by its path, as before, the folder would land wherever the link points.
+TEST(NativeFile, AFolderChainIsMadeAndHeldOnlyWithoutLinks) {
+  TempDir temp;
+  std::vector<HANDLE> held = utility::native_file::openFolderChain(temp.path(), {L"a", L"b"});
+  EXPECT_EQ(held.size(), 3u);
+  EXPECT_TRUE(ufile::exists(temp.file(L"a\\b")));
+  // Held without sharing deletion: nobody can put a link in a level's place.
+  EXPECT_FALSE(MoveFileExW(temp.file(L"a").c_str(), temp.file(L"moved").c_str(), 0));
+  for (HANDLE each : held) CloseHandle(each);
+
+  const struct {
+    std::wstring base;
+    std::vector<std::wstring> levels;
+    std::wstring mustNotExist;
+  } refused[] = {
+      {testing_support::junctionedFolder(), {L"made"}, testing_support::junctionTarget() + L"made"},
+      {testing_support::leftoverLinkParent(), {L"Setup_0A1B2C3D_0000_1111_2222_333344445555", L"made"},
+       testing_support::leftoverLinkTarget() + L"made"},
+      {temp.path(), {L"..", L"made"}, temp.path() + L"\\..\\made"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_TRUE(utility::native_file::openFolderChain(c.base, c.levels).empty()) << c.base;
+    EXPECT_FALSE(ufile::exists(c.mustNotExist)) << c.mustNotExist;
+  }
 }

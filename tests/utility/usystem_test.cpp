@@ -61,6 +61,22 @@ TEST(Usystem, OnlyWebAddressesAreOpened) {
       {L" http://x", false},
       {L"http://x\r\nsecond line", false},
       {L"", false},
+      {L"https://offers.vorlane.example:8443/terms?lang=en&x=%2F#top", true},
+      {L"https://x\" --flag", false},  // a quote and a blank: more for the browser's command line
+      {L"https://x/\" --flag", false},
+      {L"https://x/a b", false},
+      {L"https://x\\y", false},
+      {L"https://x/a'b", false},
+      {L"https://user@x", false},
+      {L"https://x:0", false},
+      {L"https://x:65536", false},
+      {L"https://x:", false},
+      {L"https://-x.com", false},
+      {L"https://x..com", false},
+      {L"https://x/%zz", false},
+      {L"https://x/%4", false},
+      {L"https://x/\u00e9", false},
+      {L"https://[::1]/", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(utility::usystem::isWebAddress(c.address), c.web) << c.address;
