@@ -9,6 +9,7 @@
 #include "utility/desktop_shell.h"
 #include "utility/detached_thread.h"
 #include "utility/log.h"
+#include "utility/number_text.h"
 #include "utility/process.h"
 #include "utility/ufile.h"
 #include "utility/usystem.h"
@@ -68,7 +69,7 @@ bool CAppModel::runPackage(const std::wstring& path, const std::wstring& switche
   DWORD error = path.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
   checkedPackage_.close();  // the process has its image; the file may change now
   if (!created) {
-    std::wstring code = std::to_wstring((unsigned long)error);
+    std::wstring code = utility::decimalText((unsigned long)error);
     _reportInstallFailure(events::analytics::kErrCreateProcessPrefix + code,
                           events::property::kPackageErrorPrefix + code);
     return false;
@@ -102,7 +103,7 @@ void CAppModel::onInstallError(int code) {
   trackEvent(events::analytics::kInstallError, m_openId);
   reporter_->addEvent(events::report::kInstallFail,
                       reportProperties({{events::property::kFailureReason,
-                                         events::property::kErrorCodePrefix + std::to_wstring(code)}}));
+                                         events::property::kErrorCodePrefix + utility::decimalText(code)}}));
   reporter_->notify();
 }
 

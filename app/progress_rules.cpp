@@ -5,6 +5,7 @@
 
 #include "net/download_limits.h"
 #include "report/event_names.h"
+#include "utility/number_text.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ float single(double value) { return static_cast<float>(value); }
 
 std::wstring twoDecimals(float value) {
   wchar_t text[64] = {};
-  swprintf(text, 64, L"%0.2f", static_cast<double>(value));
+  _snwprintf(text, 63, L"%0.2f", static_cast<double>(value));
   return text;
 }
 
@@ -31,11 +32,11 @@ std::wstring receivedText(int received) {
 
 // The number in "(42%)": the percentage, or below 1 % the received share.
 std::wstring percentNumber(int percent, int received, int total) {
-  if (percent != 0) return std::to_wstring(percent);
+  if (percent != 0) return utility::decimalText(percent);
   float share = single(static_cast<double>(received) / total);
   if (!(share > 0.0099999)) return L"0";
   wchar_t text[64] = {};
-  swprintf(text, 64, L"%0.1f", static_cast<double>(share));
+  _snwprintf(text, 63, L"%0.1f", static_cast<double>(share));
   return text;
 }
 
@@ -67,7 +68,7 @@ SizedProgressView sizedProgressView(int percent, int received, int total, bool a
 int percentBarValue(int percent) { return percent < 3 ? 3 : percent; }
 
 std::wstring percentStatusText(int percent, const std::wstring& downloading) {
-  return downloading + L"(" + std::to_wstring(percent) + L"%)";
+  return downloading + L"(" + utility::decimalText(percent) + L"%)";
 }
 
 int nextInstallWaitValue(int& step) {
@@ -85,7 +86,7 @@ int installStagePercent(int barValue) {
 std::wstring leaveDownloadText(int progressState, DWORD elapsedSeconds, bool spareHost,
                                bool wininet) {
   namespace property = events::property;
-  return std::to_wstring(progressState) + L"_" + std::to_wstring(elapsedSeconds) +
+  return utility::decimalText(progressState) + L"_" + utility::decimalText(elapsedSeconds) +
          (spareHost ? property::kCancelSpareSuffix : property::kCancelPrimarySuffix) +
          (wininet ? property::kCancelIeSuffix : property::kCancelCurlSuffix);
 }

@@ -13,6 +13,7 @@
 #include "net/system_proxy.h"
 #include "utility/callback_guard.h"
 #include "utility/log.h"
+#include "utility/number_text.h"
 #include "utility/text.h"
 
 namespace {
@@ -245,7 +246,7 @@ AttemptEnd runAttempt(CURL* handle, PartialFile& file, const std::string& url,
   }
   if (attempt.decided && attempt.answer == Answer::restart) {
     reason = L"not the rest of the file, status " +
-             std::to_wstring(responseCode(handle, CURLINFO_RESPONSE_CODE));
+             utility::decimalText(responseCode(handle, CURLINFO_RESPONSE_CODE));
     return AttemptEnd::restart;
   }
   if (attempt.decided && attempt.answer == Answer::complete) return AttemptEnd::done;

@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "utility/number_text.h"
+
 namespace offer {
 namespace {
 
 // A window handle as the signed decimal number of its value.
 std::wstring handleText(HWND window) {
-  return std::to_wstring(static_cast<long long>(reinterpret_cast<intptr_t>(window)));
+  return utility::decimalText(static_cast<long long>(reinterpret_cast<intptr_t>(window)));
 }
 
 // The leading number of a text as _wtoi reads it, without its overflow:
@@ -33,9 +35,9 @@ std::wstring loadArgument(const std::wstring& locale, const std::wstring& channe
 
 std::wstring setWindowArgument(HWND container, int x, int y, int width, int height) {
   return L"{\"wnd\":\"" + handleText(container) + L"\", \"backgroundColor\":\"#FF0e0e0e" +
-         L"\", \"x\":\"" + std::to_wstring(x) + L"\", \"y\":\"" + std::to_wstring(y) +
-         L"\", \"width\":\"" + std::to_wstring(width) + L"\", \"height\":\"" +
-         std::to_wstring(height) + L"\"}";
+         L"\", \"x\":\"" + utility::decimalText(x) + L"\", \"y\":\"" + utility::decimalText(y) +
+         L"\", \"width\":\"" + utility::decimalText(width) + L"\", \"height\":\"" +
+         utility::decimalText(height) + L"\"}";
 }
 
 std::wstring displayArgument(HWND accept, HWND decline) {

@@ -76,7 +76,7 @@ std::vector<std::wstring> macAddressesOf(const IP_ADAPTER_INFO* first) {
     if (isAllZero(adapter->Address, sizeof(adapter->Address))) continue;
     wchar_t text[13] = {};
     const BYTE* a = adapter->Address;
-    swprintf(text, 13, L"%02X%02X%02X%02X%02X%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
+    _snwprintf(text, 12, L"%02X%02X%02X%02X%02X%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
     addresses.push_back(text);
   }
   return addresses;
@@ -96,6 +96,6 @@ std::string macIdFromAddresses(std::vector<std::wstring> addresses) {
   if (!md5Hex(ansi.data(), (int)ansi.size(), digest)) return {};
   if (addresses.size() == 1) return digest;
   char prefix[16] = {};
-  snprintf(prefix, sizeof(prefix), "%x-", (unsigned)addresses.size());
+  _snprintf(prefix, sizeof(prefix) - 1, "%x-", (unsigned)addresses.size());
   return prefix + digest;
 }

@@ -78,8 +78,10 @@ ARCHS=(i686 x86_64)
 # Its options, one a line, are in cmake/curl_options.txt; in the compiler
 # flags WORK stands for the unpacked source's folder, which is mapped away so
 # that no temporary path lands in the installer (and no unwind tables: no
-# exception passes through libcurl). The file's digest is the cache key, so a
-# change there builds it anew; cmake/thirdparty.cmake finds it by the same key.
+# exception passes through libcurl; the C library's own sscanf rather than
+# MinGW's, which would bring 16 KB of scanf and number parsing along). The
+# file's digest is the cache key, so a change there builds it anew;
+# cmake/thirdparty.cmake finds it by the same key.
 CURL_OPTIONS_FILE="$HERE/cmake/curl_options.txt"
 mapfile -t CURL_OPTIONS < <(grep -v '^[[:space:]]*$' "$CURL_OPTIONS_FILE")
 

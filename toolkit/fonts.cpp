@@ -1,12 +1,13 @@
 #include "toolkit/fonts.h"
 
 #include "toolkit/dpi.h"
+#include "utility/number_text.h"
 
 namespace DuiLib {
 
 HFONT gdiFont(const FontSpec& spec, int scalePercent) {
   static auto* cache = new std::map<std::wstring, HFONT>();
-  std::wstring key = spec.face + L'|' + std::to_wstring(spec.size) + L'|' + std::to_wstring(scalePercent) +
+  std::wstring key = spec.face + L'|' + utility::decimalText(spec.size) + L'|' + utility::decimalText(scalePercent) +
                      (spec.bold ? L"b" : L"") + (spec.underline ? L"u" : L"") + (spec.italic ? L"i" : L"");
   auto found = cache->find(key);
   if (found != cache->end()) return found->second;

@@ -8,6 +8,7 @@
 #include "toolkit/png_decoder.h"
 #include "utility/file_handle.h"
 #include "utility/log.h"
+#include "utility/number_text.h"
 
 namespace DuiLib {
 namespace {
@@ -109,7 +110,7 @@ const SkinImage* loadSkinImage(const std::wstring& file, bool hasMask, DWORD mas
   if (file.empty()) return nullptr;
   // Never freed: images live as long as the process, like the resource map.
   static auto* cache = new std::map<std::wstring, std::unique_ptr<SkinImage>>();
-  std::wstring key = file + L'|' + (hasMask ? std::to_wstring(mask) : L"") + (highDensity ? L"|2x" : L"");
+  std::wstring key = file + L'|' + (hasMask ? utility::decimalText(mask) : L"") + (highDensity ? L"|2x" : L"");
   auto found = cache->find(key);
   if (found != cache->end()) return found->second.get();
 

@@ -4,6 +4,7 @@
 
 #include "toolkit/attribute_rules.h"
 #include "toolkit/attribute_values.h"
+#include "utility/number_text.h"
 
 namespace DuiLib {
 
@@ -45,7 +46,7 @@ void CProgressUI::setSpokenPercent(int percent) {
 
 bool CProgressUI::accessibleValue(std::wstring& value) const {
   int percent = max_ > min_ ? MulDiv(value_ - min_, 100, max_ - min_) : 0;
-  value = std::to_wstring(spokenPercent_ >= 0 ? spokenPercent_ : percent) + L"%";
+  value = utility::decimalText(spokenPercent_ >= 0 ? spokenPercent_ : percent) + L"%";
   return true;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "utility/number_text.h"
+
 namespace common {
 namespace {
 
@@ -26,7 +28,7 @@ const wchar_t* readConversion(const wchar_t* format, va_list* args, Conversion* 
       out->spec += *p++;
     }
     if (*p == L'*') {
-      out->spec += std::to_wstring(va_arg(*args, int));
+      out->spec += utility::decimalText(va_arg(*args, int));
       ++p;
     }
     while (*p >= L'0' && *p <= L'9') out->spec += *p++;

@@ -13,7 +13,8 @@ namespace common {
 LogStream::LogStream(const char* function, int line, LogWriter* writer) : writer_(writer) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  int written = snprintf(buffer_, kCapacity, "%02d-%02d\t%02d:%02d:%02d.%03d\t%04d\t%s\t(%d):",
+  // The C library's own: -1 when the text does not fit.
+  int written = _snprintf(buffer_, kCapacity, "%02d-%02d\t%02d:%02d:%02d.%03d\t%04d\t%s\t(%d):",
                          now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
                          now.wMilliseconds, (int)GetCurrentThreadId(), function, line);
   if (written < 0 || (std::size_t)written >= kCapacity) {

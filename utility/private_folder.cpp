@@ -2,6 +2,7 @@
 
 #include <aclapi.h>
 #include <sddl.h>
+#include <winternl.h>  // FILE_CREATED
 
 #include "utility/log.h"
 #include "utility/native_file.h"

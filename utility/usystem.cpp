@@ -162,7 +162,7 @@ std::wstring newGuidString() {
   GUID guid;
   if (FAILED(CoCreateGuid(&guid))) return {};
   wchar_t text[40] = {};
-  swprintf(text, 40, L"%08X_%04X_%04x_%02X%02X_%02X%02X%02X%02X%02X%02X", (unsigned)guid.Data1,
+  _snwprintf(text, 39, L"%08X_%04X_%04x_%02X%02X_%02X%02X%02X%02X%02X%02X", (unsigned)guid.Data1,
            guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
            guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
   return text;

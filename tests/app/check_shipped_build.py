@@ -12,7 +12,7 @@ it: what only that build can get wrong is checked in its bytes.
 - The guard around calls into the offer library puts the stack pointer back
   from the register that kept it, and links its exception record.
 - Its own bytes, unsigned and without the offer library it carries (the
-  first ARCHIVE), are at most 1.2 MiB: it is the first thing a user downloads.
+  first ARCHIVE), are at most 1.3 MiB: it is the first thing a user downloads.
 usage: check_shipped_build.py OBJDUMP SEVEN_ZIP INSTALLER ARCHIVE..."""
 import os
 import re
@@ -27,7 +27,9 @@ from pe_image import PeImage  # noqa: E402
 IMAGE_FILE_LARGE_ADDRESS_AWARE = 0x20
 DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE = 0x40, 0x100, 0x400, 0x8000
 RT_MANIFEST = 24
-MAX_OWN_BYTES = 1258291  # 1.2 MiB
+# The screen-reader objects, libcurl's proxy authentication through SSPI, the
+# kept download and the handle-relative file work took it past 1.2 MiB.
+MAX_OWN_BYTES = 1363148  # 1.3 MiB
 
 
 def header_problems(image):
@@ -94,7 +96,7 @@ def size_problems(installer, carried_archive):
     program = unsigned if os.path.exists(unsigned) else installer
     own = os.path.getsize(program) - os.path.getsize(carried_archive)
     print(f"{program}: {own} bytes of its own (without the {os.path.getsize(carried_archive)} of the offer library)")
-    return [f"{own} bytes of its own, more than {MAX_OWN_BYTES} (1.2 MiB)"] if own > MAX_OWN_BYTES else []
+    return [f"{own} bytes of its own, more than {MAX_OWN_BYTES} (1.3 MiB)"] if own > MAX_OWN_BYTES else []
 
 
 def main(objdump, seven_zip, installer, *archives):

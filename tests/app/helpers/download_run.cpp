@@ -13,7 +13,7 @@ int wmain(int argc, wchar_t** argv) {
   utility::UiDispatcher::create();
   QuietServices services;
   ModelOptions options = services.options();
-  options.packageSigner = standins::testSigner();
+  options.packageSigner = {standins::testSigner(), {standins::testSignerKey()}};
   const std::wstring parent = std::wstring(argv[3]) + L"\\";
   options.keptDownloadParent = parent;
   CAppModel model(options);
