@@ -1,7 +1,7 @@
 // Whole numbers as decimal text. The program formats numbers without MinGW's
-// own printf family (which C++ code gets for snprintf, swprintf and
-// std::to_wstring): that alone is some 35 KB of the shipped installer. Where a
-// format is needed the C library's _snprintf/_snwprintf serve instead.
+// own printf family, which C++ code gets for snprintf, swprintf and
+// std::to_wstring (its wide half alone is 12 KB of the shipped installer);
+// where a format is needed the C library's _snprintf/_snwprintf serve.
 #pragma once
 #include <string>
 

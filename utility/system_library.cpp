@@ -37,6 +37,7 @@ struct PulledByName {
 const PulledByName kPulledByName[] = {
     {"gdiplus.dll", {L"windowscodecs.dll"}},  // its image decoders
     {"wintrust.dll", {L"imagehlp.dll"}},      // an import Wine takes by name
+    {"winhttp.dll", {L"dhcpcsvc.dll"}},       // proxy auto-detection asks DHCP
 };
 
 bool sameAsciiName(const char* a, const char* b) {
