@@ -127,12 +127,8 @@ main() {
   if [ "$(id -u)" != 0 ]; then echo "setup must run as root" >&2; exit 1; fi
   install_packages
   mkdir -p "$CACHE"
-  local arch lzma pugi spng zlib curl_lines
+  local arch lzma pugi spng zlib
   for arch in "${ARCHS[@]}"; do build_curl "$arch" >/dev/null; done
-  # Trees that still name their libcurl here (not by its key) keep theirs.
-  curl_lines=$(grep '^set(VORLANE_CURL_DIR_' "$CACHE/thirdparty.cmake" 2>/dev/null || true)
-  [ -z "$curl_lines" ] || curl_lines+=$'\n'
-
   lzma=$(unpack_source 7zip '7zip_*.orig.tar.*' 7zip)
   pugi=$(unpack_source pugixml 'pugixml_*.orig.tar.gz' pugixml)
   spng=$(unpack_source libspng 'libspng_*.orig.tar.gz' libspng)
@@ -140,7 +136,7 @@ main() {
   mkdir -p "$CACHE/rapidjson/include"
   [ -e "$CACHE/rapidjson/include/rapidjson" ] || ln -s /usr/include/rapidjson "$CACHE/rapidjson/include/rapidjson"
   cat > "$CACHE/thirdparty.cmake.tmp" <<CMK
-${curl_lines}set(VORLANE_LZMA_SRC "$lzma/C")
+set(VORLANE_LZMA_SRC "$lzma/C")
 set(VORLANE_PUGIXML_SRC "$pugi/src")
 set(VORLANE_SPNG_SRC "$spng/spng")
 set(VORLANE_ZLIB_SRC "$zlib")
